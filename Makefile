@@ -1,0 +1,50 @@
+# Pixkeeper: build, test and run on Linux (mingw-w64 cross build, Wine, Xvfb).
+
+WIN_BUILD    := build/win
+NATIVE_BUILD := build/native
+FUZZ_BUILD   := build/fuzz
+FUZZ_SECONDS ?= 120
+
+.PHONY: all deps build build-win build-native test test-native test-win run bench fuzz clean
+
+all: build
+
+deps:
+	@cmake/install-deps.sh
+
+build: deps build-win build-native
+
+build-win:
+	@cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+	@cmake --build $(WIN_BUILD)
+
+build-native:
+	@cmake -S . -B $(NATIVE_BUILD) -G Ninja >/dev/null
+	@cmake --build $(NATIVE_BUILD)
+
+test: build
+	@$(MAKE) --no-print-directory test-native test-win
+
+test-native:
+	ctest --test-dir $(NATIVE_BUILD) --output-on-failure
+
+test-win:
+	cmake/wine-session.sh $(WIN_BUILD) ctest --test-dir $(WIN_BUILD) --output-on-failure
+
+run: deps build-win
+	USE_DISPLAY=1 WINEPREFIX_OVERRIDE=$(CURDIR)/build/run-prefix \
+	  cmake/wine-session.sh $(WIN_BUILD) wine $(WIN_BUILD)/Pixkeeper.exe
+
+bench: deps build-win
+	cmake/wine-session.sh $(WIN_BUILD) bench/run-bench.sh $(WIN_BUILD)
+
+fuzz:
+	@cmake/install-deps.sh fuzz
+	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DPIXKEEPER_FUZZ=ON \
+	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(FUZZ_BUILD)
+	$(FUZZ_BUILD)/tests/fuzz/dib_fuzz -max_total_time=$(FUZZ_SECONDS) \
+	  -max_len=65536 $(FUZZ_BUILD)/corpus tests/fuzz/corpus
+
+clean:
+	rm -rf build

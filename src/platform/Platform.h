@@ -1,0 +1,130 @@
+#pragma once
+// The operating-system and runtime operations that the logic calls. The logic
+// depends only on this interface; platform/win32 implements it on Windows and
+// the tests implement it in memory.
+//
+// Every operation that can fail raises RuntimeError.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/FormatText.h"
+#include "platform/Picture.h"
+
+namespace pixkeeper {
+
+// Clipboard format numbers.
+namespace clipboard_format {
+constexpr int kText = 1;
+constexpr int kBitmap = 2;
+constexpr int kDib = 8;
+}  // namespace clipboard_format
+
+// Message box styles.
+namespace message_style {
+constexpr int kPlain = 0;
+constexpr int kError = 16;
+constexpr int kInformation = 64;
+}  // namespace message_style
+
+// Window messages that the logic looks at.
+namespace window_message {
+constexpr unsigned kDestroy = 0x0002;
+constexpr unsigned kQueryEndSession = 0x0011;
+constexpr unsigned kEndSession = 0x0016;
+constexpr unsigned kDrawClipboard = 0x0308;
+constexpr unsigned kChangeClipboardChain = 0x030D;
+}  // namespace window_message
+
+using WindowHandle = std::uintptr_t;     // a window; never owned by the logic
+using WindowProcedure = std::uintptr_t;  // the address of a window procedure
+
+struct ScreenTwips {
+  double width = 0;
+  double height = 0;
+};
+
+// The settings of the standard save-as dialog.
+struct SaveDialogRequest {
+  std::wstring initialDirectory;
+  std::wstring title;
+  std::wstring filter;  // description|pattern| pairs
+  unsigned flags = 0;   // 4: hide the read-only check box
+};
+
+struct SaveDialogChoice {
+  std::wstring fullPath;  // empty when nothing was chosen
+  std::wstring fileName;  // the name without its directory
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Clipboard.
+  virtual bool ClipboardHasFormat(int format) = 0;
+  // The picture of format 2 or 8. It may borrow the clipboard's own memory and
+  // keep the clipboard open until the picture is emptied or detached.
+  virtual ClipboardPicture ClipboardGetPicture(int format) = 0;
+  virtual void ClipboardSetText(const std::wstring& text) = 0;
+  virtual void ClipboardClear() = 0;
+  // Empties the clipboard only when its sequence number is still `sequence`;
+  // returns whether it did.
+  virtual bool ClipboardClearIfUnchanged(std::uint32_t sequence) = 0;
+
+  // Files and pictures.
+  // Writes a BMP file; the older file of that name survives a failed write.
+  virtual void SaveBitmapFile(const Picture& picture, const std::wstring& path) = 0;
+  virtual Picture LoadPictureFile(const std::wstring& path) = 0;
+  virtual bool FileExists(const std::wstring& path) = 0;
+
+  // Per-user settings store.
+  virtual std::wstring ReadSetting(const std::wstring& application, const std::wstring& section,
+                                   const std::wstring& key, const std::wstring& defaultText) = 0;
+  virtual void WriteSetting(const std::wstring& application, const std::wstring& section,
+                            const std::wstring& key, const std::wstring& text) = 0;
+  virtual void DeleteSettingSection(const std::wstring& application,
+                                    const std::wstring& section) = 0;
+
+  // The user.
+  // A modal message box with an OK button; without a title it carries the
+  // program's title.
+  virtual void ShowMessage(const std::wstring& text, int style,
+                           const std::optional<std::wstring>& title) = 0;
+  virtual void SoundBeep() = 0;
+  // The modal save-as dialog; a cancel raises RuntimeError 32755.
+  virtual SaveDialogChoice ShowSaveDialog(const SaveDialogRequest& request) = 0;
+
+  // Environment.
+  virtual LocalDate CurrentDate() = 0;
+  virtual LocalTime CurrentTime() = 0;
+  virtual std::wstring CommandLineText() = 0;
+  virtual std::wstring ProgramDirectory() = 0;
+  virtual ScreenTwips ScreenSize() = 0;
+  // Destroys every window of the program without asking it, then ends the
+  // process. The in-memory platform of the tests throws instead.
+  [[noreturn]] virtual void EndProgram() = 0;
+
+  // Windows functions.
+  virtual WindowHandle SetClipboardViewer(WindowHandle window) = 0;
+  virtual void ChangeClipboardChain(WindowHandle window, WindowHandle next) = 0;
+  // Installs a window procedure and returns the one it replaced.
+  virtual WindowProcedure SetWindowProcedure(WindowHandle window, WindowProcedure procedure) = 0;
+  // The address of the procedure that forwards the main window's messages to
+  // the clipboard watch's HookProc.
+  virtual WindowProcedure HookProcedure() = 0;
+  virtual std::intptr_t CallWindowProcedure(WindowProcedure procedure, WindowHandle window,
+                                            unsigned message, std::uintptr_t wParam,
+                                            std::intptr_t lParam) = 0;
+  virtual std::intptr_t SendWindowMessage(WindowHandle window, unsigned message,
+                                          std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  // True when a top-level window with exactly this title exists.
+  virtual bool WindowWithTitleExists(const std::wstring& title) = 0;
+  // Opens the file with the application associated with its type ("open").
+  virtual void OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,
+                                             const std::wstring& workingDirectory) = 0;
+  virtual void Sleep(int milliseconds) = 0;
+};
+
+}  // namespace pixkeeper
