@@ -47,6 +47,7 @@ struct ScreenTwips {
 
 // The settings of the standard save-as dialog.
 struct SaveDialogRequest {
+  WindowHandle owner = 0;  // the dialog is modal to this window
   std::wstring initialDirectory;
   std::wstring title;
   std::wstring filter;  // description|pattern| pairs
