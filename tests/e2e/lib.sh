@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared steps of the end-to-end scenarios. Sourced by each scenario script,
 # which CTest runs inside the Wine session of cmake/wine-session.sh
 # (WINEPREFIX and DISPLAY come from there; PKPROBE, PIXKEEPER and E2E_WORK

@@ -165,6 +165,20 @@ BOOL CALLBACK MatchControl(HWND child, LPARAM param) {
   if (args.Has(L"class")) match = match && _wcsicmp(WindowClass(child).c_str(),
                                                     args.Option(L"class").c_str()) == 0;
   if (args.Has(L"text")) match = match && WindowText(child) == args.Option(L"text");
+  if (args.Has(L"at")) {
+    // "X Y" on the screen: the control under that point.
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    std::wstring at = args.Option(L"at");
+    size_t blank = at.find(L' ');
+    POINT point{ToInt(at.substr(0, blank)), ToInt(at.substr(blank + 1))};
+    bool groupBox = WindowClass(child) == L"Button" &&
+                    (GetWindowLongPtrW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+    match = match && PtInRect(&rect, point) && !groupBox;
+  }
+  if (args.Has(L"enabled")) {
+    match = match && (IsWindowEnabled(child) != FALSE) == (args.IntOption(L"enabled", 1) != 0);
+  }
   if (!match) return TRUE;
   if (search->seen++ == args.IntOption(L"nth", 0)) {
     search->found = child;

@@ -59,8 +59,9 @@ std::wstring WindowClass(HWND window);
 // The text of a window of any process (WM_GETTEXT, bounded).
 std::wstring WindowText(HWND window);
 
-// Resolves a control of `top` by "--id N" or "--text T" or "--class C"
-// (with "--nth K" among several of that class).
+// Resolves a control of `top` by any of "--id N", "--text T", "--class C",
+// "--enabled 0|1" and "--at 'X Y'" (under that screen point, frames aside)
+// together; "--nth K" picks among several matches.
 HWND FindControl(HWND top, const Args& args);
 
 }  // namespace pixkeeper::probe
