@@ -11,6 +11,7 @@ int CmdWaitGone(const Args& args);
 int CmdCountWindows(const Args& args);
 int CmdWindowInfo(const Args& args);
 int CmdXid(const Args& args);
+int CmdDesktop(const Args& args);
 int CmdWaitViewer(const Args& args);
 int CmdClipboardViewer(const Args& args);
 int CmdSetText(const Args& args);

@@ -1,5 +1,6 @@
 // Subcommands that look at and drive the windows of another process.
 
+#include <cstdint>
 #include <string>
 
 #include "ProbeCommands.h"
@@ -132,24 +133,86 @@ WPARAM ListNotice(HWND list, WORD code) {
   return MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(list)), code);
 }
 
+// 32-bit pixels of a screen area, or of an icon drawn on a plain background.
+class PixelGrab {
+ public:
+  PixelGrab(int width, int height) : width_(width), height_(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
+                               nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~PixelGrab() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  PixelGrab(const PixelGrab&) = delete;
+  PixelGrab& operator=(const PixelGrab&) = delete;
+
+  void FromScreen(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    BitBlt(dc_, 0, 0, width_, height_, screen, x, y, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    GdiFlush();
+  }
+  void FromIcon(HICON icon, COLORREF background) {
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all{0, 0, width_, height_};
+    FillRect(dc_, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(dc_, 0, 0, icon, width_, height_, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+  }
+  std::uint32_t At(int i) const { return bits_[i] & 0xFFFFFF; }
+
+ private:
+  int width_, height_;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  std::uint32_t* bits_ = nullptr;
+};
+
+// Which standard icon a message box shows. Icons cannot be compared by handle
+// across processes, so the shown pixels are compared with the standard icons
+// drawn here, over the pixels that they cover whatever the background.
 std::wstring IconName(HWND box) {
   struct Known { LPCWSTR id; const wchar_t* name; };
   const Known known[] = {{IDI_INFORMATION, L"information"}, {IDI_ERROR, L"error"},
                          {IDI_WARNING, L"warning"}, {IDI_QUESTION, L"question"}};
-  std::wstring result = L"none";
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON ||
-        WindowClass(child) != L"Static") {
+    if (WindowClass(child) != L"Static" ||
+        (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
       continue;
     }
-    auto icon = reinterpret_cast<HICON>(SendBounded(child, STM_GETICON, 0, 0));
-    if (icon == nullptr) continue;
-    result = L"unknown";
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    const int size = GetSystemMetrics(SM_CXICON);
+    PixelGrab shown(size, size);
+    shown.FromScreen(rect.left, rect.top);
     for (const Known& k : known) {
-      if (LoadIconW(nullptr, k.id) == icon) return k.name;
+      HICON icon = LoadIconW(nullptr, k.id);
+      PixelGrab onBlack(size, size), onWhite(size, size);
+      onBlack.FromIcon(icon, RGB(0, 0, 0));
+      onWhite.FromIcon(icon, RGB(255, 255, 255));
+      int opaque = 0, same = 0;
+      for (int i = 0; i < size * size; ++i) {
+        if (onBlack.At(i) != onWhite.At(i)) continue;
+        ++opaque;
+        if (shown.At(i) == onBlack.At(i)) ++same;
+      }
+      if (opaque > 0 && same * 10 >= opaque * 9) return k.name;
     }
+    return L"unknown";
   }
-  return result;
+  return L"none";
 }
 
 }  // namespace
@@ -254,6 +317,17 @@ int CmdPress(const Args& args) {
   int id = ToInt(args.Positional(1));
   PostMessageW(top, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(top, id)));
+  return 0;
+}
+
+// Creates and destroys a window, so that Wine's desktop process starts now,
+// from a process whose output goes nowhere (it keeps the output handles of
+// the process that started it open for as long as it runs).
+int CmdDesktop(const Args&) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"pkprobe desktop", WS_OVERLAPPED, 0, 0, 1, 1,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (window == nullptr) return 1;
+  DestroyWindow(window);
   return 0;
 }
 

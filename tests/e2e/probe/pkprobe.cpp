@@ -24,6 +24,7 @@ const Command kCommands[] = {
     {L"wait-gone", CmdWaitGone, L"TITLE [--top-class C] [--timeout MS]"},
     {L"count-windows", CmdCountWindows, L"TITLE [--top-class C] [--visible]"},
     {L"window-info", CmdWindowInfo, L"TITLE [--top-class C]: rectangles, style, controls"},
+    {L"desktop", CmdDesktop, L": start Wine's desktop process with no output attached"},
     {L"xid", CmdXid, L"TITLE: the X window of a top-level window"},
     {L"wait-viewer", CmdWaitViewer, L"TITLE [--timeout MS]: until it heads the viewer chain"},
     {L"clipboard-viewer", CmdClipboardViewer, L": the head of the viewer chain"},

@@ -26,7 +26,7 @@ start_refused() {
     if [[ "$shown" == *"$number"* && "$shown" == *"$text"* ]]; then pass; else
       fail "$what: the message '$shown' lacks the number $number or the text $text"
     fi
-    expect_eq "$what: no main window" "$(probe count-windows "$MAIN_TITLE" --no-dialog)" 0
+    expect_eq "$what: no main window" "$(probe count-windows "$MAIN_TITLE" --no-dialog --visible)" 0
     probe msgbox-ok "$MAIN_TITLE" >/dev/null
   fi
   expect_true "$what: the program ends" wait_exit "$PK_PID" 10
@@ -47,7 +47,7 @@ settings "BaseDir=$BASEDIR" FTYPE=3
 launch_pixkeeper
 if probe msgbox "$MAIN_TITLE" --timeout 10000 >/dev/null; then
   pass
-  expect_eq "FTYPE 3: no main window" "$(probe count-windows "$MAIN_TITLE" --no-dialog)" 0
+  expect_eq "FTYPE 3: no main window" "$(probe count-windows "$MAIN_TITLE" --no-dialog --visible)" 0
   probe msgbox-ok "$MAIN_TITLE" >/dev/null
 else
   fail "FTYPE 3: no error message"
