@@ -32,7 +32,8 @@ checks=0
 PK_PID=
 VIEWER_PID=
 VIEWER_STATE=
-started_pids=()
+started_pids=()   # Windows programs: asked to close first
+helper_pids=()    # Linux helpers: ended straight away
 viewer_titles=()
 
 log() { printf '[%s %3ds] %s\n' "$SCENARIO" "$SECONDS" "$*"; }
@@ -137,11 +138,38 @@ start_viewer() {
   done
 }
 
+# The beep reaches the X server as a bell; xkbevd (it comes with Xvfb)
+# appends a line to a file for each bell. It rings once itself as it starts.
+start_bell_counter() {
+  BELLS="$WORK/bells"
+  : >"$BELLS"
+  printf 'Bell() shell "echo bell >> %s"\n' "$BELLS" >"$WORK/xkbevd.cf"
+  xkbevd -cfg "$WORK/xkbevd.cf" </dev/null >>"$WORK/xkbevd.log" 2>&1 &
+  helper_pids+=($!)
+  local deadline=$((SECONDS + 3))
+  until [ -s "$BELLS" ]; do
+    [ $SECONDS -ge $deadline ] && break
+    sleep 0.02
+  done
+}
+bell_count() { wc -l <"$BELLS"; }
+# expect_bells WHAT COUNT: COUNT bells so far, waiting a moment for late ones.
+expect_bells() {
+  local deadline=$((SECONDS + 2))
+  until [ "$(bell_count)" -ge "$2" ] || [ $SECONDS -ge $deadline ]; do sleep 0.02; done
+  sleep 0.2
+  expect_eq "$1" "$(bell_count)" "$2"
+}
+
 # viewer_value STATEFILE NAME: notices, chainchanges or next.
 viewer_value() { awk -v name="$2" '$1 == name {print $2}' "$1" 2>/dev/null; }
 
 cleanup() {
   local pid title
+  for pid in "${helper_pids[@]}"; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
   # Close politely what is still open, then make sure.
   if [ -n "$PK_PID" ] && process_alive "$PK_PID"; then
     probe close "$MAIN_TITLE" --no-dialog >/dev/null 2>&1
@@ -245,12 +273,18 @@ expect_capture() {
   expect_pixels "$what" "$OUT/$name" "$rgb"
 }
 
-# Keys to a window through the X server, as a user types them.
-x_window() { probe xid "$1" ${2:+--top-class "$2"} --no-dialog; }
+# press_keys TITLE [probe options] -- KEYS...: keys to a window through the
+# X server, as a user types them (without "--", KEYS follow the title).
 press_keys() {
-  local xid
-  xid=$(x_window "$1") || { fail "no X window for \"$1\""; return 1; }
+  local title=$1 options=() xid
   shift
+  if [[ " $* " == *" -- "* ]]; then
+    while [ "$1" != -- ]; do options+=("$1"); shift; done
+    shift
+  else
+    options=(--no-dialog)
+  fi
+  xid=$(probe xid "$title" "${options[@]}") || { fail "no X window for \"$title\""; return 1; }
   xdotool windowfocus --sync "$xid" 2>/dev/null || xdotool windowfocus "$xid"
   xdotool key --clearmodifiers --delay 30 "$@"
 }

@@ -61,9 +61,11 @@ settings "BaseDir=$BASEDIR" FTYPE=2 StartPos=0
 start_pixkeeper || exit 1
 put_picture rgb24 "$WORK/u1.rgb"
 if probe wait-window "$SAVE_DIALOG_TITLE" --visible --timeout 5000 >/dev/null; then
-  # The name as typed: no extension is added.
-  probe set-text "$SAVE_DIALOG_TITLE" typed_name --class Edit
-  probe press "$SAVE_DIALOG_TITLE" 1
+  # Typed by the user into the name box, which has the focus; the name is
+  # used as typed, no extension added.
+  press_keys "$SAVE_DIALOG_TITLE" --top-class '#32770' -- End
+  xdotool type --delay 30 typed_name
+  xdotool key Return
   expect_capture "typed name" 0 typed_name "$WORK/u1.rgb"
 else
   fail "the save dialog did not open"

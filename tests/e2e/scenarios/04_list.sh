@@ -5,6 +5,7 @@ source "$(dirname "$0")/../lib.sh"
 
 make_save_dir
 start_viewer
+start_bell_counter
 settings "BaseDir=$BASEDIR" FTYPE=1 FNAME=L StartValue=1 PresendFlag=0 StartPos=0
 start_pixkeeper || exit 1
 put_picture rgb24 "$WORK/1.rgb"
@@ -21,6 +22,8 @@ wait_clip_text() {
   done
 }
 
+bells=$(bell_count)
+
 log "a real click on the first entry"
 point=$(probe list-point "$MAIN_TITLE" 0 --no-dialog)
 mark=$(viewer_mark)
@@ -29,6 +32,7 @@ expect_true "the clicked path is on the clipboard" wait_clip_text "${BASEDIR}L00
 settle_after "$mark"
 expect_eq "list unchanged after the click" "$(list_count)" 2
 expect_eq "no file written for the text" "$(files_in "$OUT")" "L0001.BMP L0002.BMP "
+expect_bells "no beep for the path copied" "$bells"
 
 log "a selection change by message, as the arrow keys make it"
 probe list-select "$MAIN_TITLE" 1 --no-dialog
