@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/FormatText.h"
+#include "platform/Integer.h"
+#include "platform/RuntimeError.h"
+
+namespace pixkeeper {
+namespace {
+
+int ErrorOf(const std::wstring& text) {
+  try {
+    TextToInteger(text);
+  } catch (const RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(AddInteger, RaisesOverflowOnlyPastTheSixteenBitRange) {
+  EXPECT_EQ(AddInteger(32766, 1), 32767);
+  EXPECT_EQ(AddInteger(-32767, -1), -32768);
+  EXPECT_EQ(AddInteger(-32768, 32767), -1);
+  for (auto [a, b] : {std::pair<Integer, Integer>{32767, 1}, {-32768, -1}, {20000, 20000}}) {
+    try {
+      AddInteger(a, b);
+      ADD_FAILURE() << a << " + " << b << " did not raise";
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), error::kOverflow);
+    }
+  }
+}
+
+TEST(TextToInteger, AcceptsSignedDecimalsWithBlanksAround) {
+  EXPECT_EQ(TextToInteger(L"0"), 0);
+  EXPECT_EQ(TextToInteger(L"0012"), 12);
+  EXPECT_EQ(TextToInteger(L"  37 \t"), 37);
+  EXPECT_EQ(TextToInteger(L"+5"), 5);
+  EXPECT_EQ(TextToInteger(L"-1"), -1);
+  EXPECT_EQ(TextToInteger(L"32767"), 32767);
+  EXPECT_EQ(TextToInteger(L"-32768"), -32768);
+  // What a fixed-width field would have held: the number and trailing blanks.
+  EXPECT_EQ(TextToInteger(L"1" + std::wstring(127, L' ')), 1);
+}
+
+TEST(TextToInteger, RoundsFractionsHalfToEven) {
+  EXPECT_EQ(TextToInteger(L"2.5"), 2);
+  EXPECT_EQ(TextToInteger(L"3.5"), 4);
+  EXPECT_EQ(TextToInteger(L"2.51"), 3);
+  EXPECT_EQ(TextToInteger(L"2.4999"), 2);
+  EXPECT_EQ(TextToInteger(L"-2.5"), -2);
+  EXPECT_EQ(TextToInteger(L"-3.5"), -4);
+  EXPECT_EQ(TextToInteger(L"0.5"), 0);
+  EXPECT_EQ(TextToInteger(L".5"), 0);
+  EXPECT_EQ(TextToInteger(L"7."), 7);
+  EXPECT_EQ(TextToInteger(L"32767.4"), 32767);
+}
+
+TEST(TextToInteger, AnythingElseIsATypeMismatch) {
+  for (const wchar_t* text : {L"", L"   ", L"\t", L"12a", L"1 2", L"+", L"-", L".", L"+.",
+                              L"--1", L"1.2.3", L"0x10", L"1e3", L"abc", L"１２", L"- 1"}) {
+    EXPECT_EQ(ErrorOf(text), error::kTypeMismatch) << text;
+  }
+}
+
+TEST(TextToInteger, NumbersOutsideTheRangeOverflow) {
+  for (const wchar_t* text : {L"32768", L"-32769", L"40000", L"-40000", L"32767.5",
+                              L"99999999999999999999", L"-99999999999999999999.9"}) {
+    EXPECT_EQ(ErrorOf(text), error::kOverflow);
+  }
+  // A long number that is no number is still a mismatch, not an overflow.
+  EXPECT_EQ(ErrorOf(L"99999999999999999999x"), error::kTypeMismatch);
+}
+
+TEST(IntegerText, IsPlainDecimal) {
+  EXPECT_EQ(IntegerText(0), L"0");
+  EXPECT_EQ(IntegerText(7), L"7");
+  EXPECT_EQ(IntegerText(-3), L"-3");
+  EXPECT_EQ(IntegerText(-32768), L"-32768");
+  EXPECT_EQ(IntegerText(32767), L"32767");
+}
+
+TEST(FormatText, RunningNumberHasAtLeastFourDigitsAndTheSignInFront) {
+  EXPECT_EQ(FormatRunningNumber(0), L"0000.BMP");
+  EXPECT_EQ(FormatRunningNumber(12), L"0012.BMP");
+  EXPECT_EQ(FormatRunningNumber(9999), L"9999.BMP");
+  EXPECT_EQ(FormatRunningNumber(12345), L"12345.BMP");
+  EXPECT_EQ(FormatRunningNumber(-5), L"-0005.BMP");
+  EXPECT_EQ(FormatRunningNumber(-32768), L"-32768.BMP");
+}
+
+TEST(FormatText, DateAndTimeAreTwoDigitsEach) {
+  EXPECT_EQ(FormatMonthDay({2026, 6, 13}), L"0613");
+  EXPECT_EQ(FormatMonthDay({2027, 1, 1}), L"0101");
+  EXPECT_EQ(FormatMonthDay({2026, 12, 31}), L"1231");
+  EXPECT_EQ(FormatHourMinuteSecond({14, 25, 30}), L"142530");
+  EXPECT_EQ(FormatHourMinuteSecond({0, 0, 0}), L"000000");
+  EXPECT_EQ(FormatHourMinuteSecond({23, 59, 59}), L"235959");
+}
+
+}  // namespace
+}  // namespace pixkeeper
