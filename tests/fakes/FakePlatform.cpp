@@ -219,6 +219,7 @@ std::wstring FakePlatform::ReadSetting(const std::wstring& application, const st
 void FakePlatform::WriteSetting(const std::wstring& application, const std::wstring& section,
                                 const std::wstring& key, const std::wstring& text) {
   Log("WriteSetting(" + Narrow(key) + ")");
+  if (settingWriteError != 0) throw RuntimeError(settingWriteError);
   settings[{application, section, key}] = text;
   settingWrites.emplace_back(key, text);
 }

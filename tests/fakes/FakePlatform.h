@@ -139,6 +139,7 @@ class FakePlatform final : public Platform {
   void Store(const std::wstring& key, const std::wstring& text);
   std::optional<std::wstring> Stored(const std::wstring& key) const;
   std::vector<std::pair<std::wstring, std::wstring>> settingWrites;  // key, text, in order
+  int settingWriteError = 0;  // when not 0, every WriteSetting raises this number
   std::vector<std::pair<std::wstring, std::wstring>> deletedSections;  // application, section
 
   // ---- The user.
