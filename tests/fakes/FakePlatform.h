@@ -243,7 +243,8 @@ class FakeMainWindow final : public MainWindowParts {
   std::vector<std::string>* log_;
 };
 
-// A Program over a fake platform and a fake main window that share one log.
+// A Program over a fake platform and a fake main window that share one log,
+// with MainWindow already set as the load step would set it.
 struct FakeProgram {
   FakeProgram() : window(&platform.calls), program(platform, window) {
     program.state.MainWindow = kMainWindow;

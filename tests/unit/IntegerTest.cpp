@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "platform/FormatText.h"
 #include "platform/Integer.h"
 #include "platform/RuntimeError.h"
 
@@ -71,32 +70,6 @@ TEST(TextToInteger, NumbersOutsideTheRangeOverflow) {
   }
   // A long number that is no number is still a mismatch, not an overflow.
   EXPECT_EQ(ErrorOf(L"99999999999999999999x"), error::kTypeMismatch);
-}
-
-TEST(IntegerText, IsPlainDecimal) {
-  EXPECT_EQ(IntegerText(0), L"0");
-  EXPECT_EQ(IntegerText(7), L"7");
-  EXPECT_EQ(IntegerText(-3), L"-3");
-  EXPECT_EQ(IntegerText(-32768), L"-32768");
-  EXPECT_EQ(IntegerText(32767), L"32767");
-}
-
-TEST(FormatText, RunningNumberHasAtLeastFourDigitsAndTheSignInFront) {
-  EXPECT_EQ(FormatRunningNumber(0), L"0000.BMP");
-  EXPECT_EQ(FormatRunningNumber(12), L"0012.BMP");
-  EXPECT_EQ(FormatRunningNumber(9999), L"9999.BMP");
-  EXPECT_EQ(FormatRunningNumber(12345), L"12345.BMP");
-  EXPECT_EQ(FormatRunningNumber(-5), L"-0005.BMP");
-  EXPECT_EQ(FormatRunningNumber(-32768), L"-32768.BMP");
-}
-
-TEST(FormatText, DateAndTimeAreTwoDigitsEach) {
-  EXPECT_EQ(FormatMonthDay({2026, 6, 13}), L"0613");
-  EXPECT_EQ(FormatMonthDay({2027, 1, 1}), L"0101");
-  EXPECT_EQ(FormatMonthDay({2026, 12, 31}), L"1231");
-  EXPECT_EQ(FormatHourMinuteSecond({14, 25, 30}), L"142530");
-  EXPECT_EQ(FormatHourMinuteSecond({0, 0, 0}), L"000000");
-  EXPECT_EQ(FormatHourMinuteSecond({23, 59, 59}), L"235959");
 }
 
 }  // namespace

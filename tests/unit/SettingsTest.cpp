@@ -11,7 +11,11 @@
 namespace pixkeeper {
 namespace {
 
-std::string Ascii(const std::wstring& key) { return std::string(key.begin(), key.end()); }
+std::string Ascii(const std::wstring& key) {
+  std::string out;
+  for (wchar_t c : key) out += static_cast<char>(c);
+  return out;
+}
 
 class SettingsTest : public ::testing::Test {
  protected:
