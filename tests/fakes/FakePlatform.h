@@ -124,6 +124,7 @@ class FakePlatform final : public Platform {
   bool ClipboardHeldOpen() const;
 
   // ---- Files: path -> the DIB bytes written (the BMP file header left out).
+  // FileExists and LoadPictureFile look here too; a test may add files.
   std::map<std::wstring, std::vector<std::uint8_t>> files;
   // A write into one of these directories (the path up to its last "\")
   // raises 76.
