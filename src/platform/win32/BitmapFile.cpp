@@ -122,6 +122,13 @@ void SaveBitmapFile(const Picture& picture, const std::wstring& path) {
   if (picture.empty()) throw RuntimeError(error::kInvalidPicture);
   // A path that ends in its directory names no file.
   if (NameStart(path) == path.size()) throw RuntimeError(error::kPathFileAccess);
+  // Windows refuses to move a file over a read-only one or a directory; find
+  // that out before the picture is written (Wine would replace the file).
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    throw RuntimeError(error::kPathFileAccess);
+  }
   const auto header = BmpFileHeader(picture.layout());
   TemporaryFile file(path);
   file.Write(header.data(), header.size());
