@@ -375,7 +375,9 @@ TEST(DibMalformedTest, ProfileOutsideTheData) {
                {at, 0xFFFFFFFF},
                {0, 32},    // inside the header
                {100, 32},  //
-               {123, 1}};
+               {123, 1},   //
+               {124, 0},   // over the pixels
+               {124 + 2575, 1}};
   for (const auto& c : cases) {
     Bytes b = good;
     Set32(b, 112, c.offset);
@@ -498,6 +500,19 @@ TEST(DibFromBmpFileTest, MalformedFiles) {
   Bytes profiled = FileOf(WithProfile(Dib("v5rgb24"), 16));
   Set32(profiled, 14 + 116, 17);
   expectInvalid(profiled, "profile past the end");
+  const std::uint32_t pixelEnd = 124 + 112 * 23;
+  for (std::uint32_t at : {0u, 100u, 124u, pixelEnd - 1}) {
+    Bytes overlapping = FileOf(WithProfile(Dib("v5rgb24"), 16));
+    Set32(overlapping, 14 + 112, at);
+    expectInvalid(overlapping, "profile over the header or pixels at " + std::to_string(at));
+  }
+
+  // Found by fuzzing: a 6 x 2 picture whose profile shares its last 16 bytes
+  // with the pixels came back larger than the file.
+  Bytes shared = FileOf(WithProfile(MakeTestPicture("v5rgb24", 6, 2).dib, 16));
+  Set32(shared, 14 + 112, 124 + 40 - 16);
+  shared.resize(shared.size() - 16);
+  expectInvalid(shared, "profile sharing bytes with the pixels");
 }
 
 // An independent decoder reads every file the way the program writes it.
