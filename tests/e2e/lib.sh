@@ -196,9 +196,11 @@ trap 'finish; exit $?' EXIT
 # A save directory inside the build tree; BASEDIR is its Windows path with the
 # final "\" that the program joins names to.
 make_save_dir() {
-  OUT="$WORK/${1:-out}"
+  local name=${1:-out}
+  OUT="$WORK/$name"
   mkdir -p "$OUT"
-  BASEDIR="$(winpath "$OUT")\\"
+  # winepath cuts long paths short: only the scenario's folder goes through it.
+  BASEDIR="$(winpath "$WORK")\\${name//\//\\}\\"
 }
 
 # settings KEY=VALUE...: a clean store with just these values.

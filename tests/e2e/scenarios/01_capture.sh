@@ -19,40 +19,47 @@ expect_eq "list at start" "$(list_count)" 0
 expect_eq "files at start" "$(files_in "$OUT")" ""
 
 log "pictures of several kinds, one after another"
-put_picture rgb24 "$WORK/1.rgb"
-expect_capture "24-bit DIB" 0 CAP0001.BMP "$WORK/1.rgb"
-put_picture pal8 "$WORK/2.rgb" || put_picture rgb24 "$WORK/2.rgb" --width 64 --height 3
-expect_capture "second picture" 1 CAP0002.BMP "$WORK/2.rgb"
-put_picture rgb24 "$WORK/3.rgb" --form bitmap --width 40 --height 30
-expect_capture "device-dependent bitmap only" 2 CAP0003.BMP "$WORK/3.rgb"
-expect_eq "files after three pictures" "$(files_in "$OUT")" "CAP0001.BMP CAP0002.BMP CAP0003.BMP "
-expect_bells "a beep for each picture" $((bells + 3))
+kinds=(rgb24 pal8 rle8 bitfields32 topdown24 v5rgb24 core24)
+expected_files=
+for i in "${!kinds[@]}"; do
+  name=$(printf 'CAP%04d.BMP' $((i + 1)))
+  put_picture "${kinds[i]}" "$WORK/$i.rgb"
+  expect_capture "${kinds[i]}" "$i" "$name" "$WORK/$i.rgb"
+  expected_files+="$name "
+done
+n=${#kinds[@]}
+put_picture rgb24 "$WORK/ddb.rgb" --form bitmap --width 40 --height 30
+expect_capture "device-dependent bitmap only" "$n" "$(printf 'CAP%04d.BMP' $((n + 1)))" "$WORK/ddb.rgb"
+expected_files+="$(printf 'CAP%04d.BMP' $((n + 1))) "
+n=$((n + 1))
+expect_eq "files after the pictures" "$(files_in "$OUT")" "$expected_files"
+expect_bells "a beep for each picture" $((bells + n))
 
 log "text together with a picture is left alone"
 mark=$(viewer_mark)
 probe clip-put text-picture --text 'セル A1' --picture rgb24 >/dev/null
 settle_after "$mark" || log "(no notice reached the viewer; waited out the bound)"
-expect_eq "list after text + picture" "$(list_count)" 3
+expect_eq "list after text + picture" "$(list_count)" "$n"
 expect_eq "text kept" "$(probe clip-text)" 'セル A1'
 expect_true "picture kept with the text" clipboard_has CF_DIB
-expect_eq "files after text + picture" "$(files_in "$OUT")" "CAP0001.BMP CAP0002.BMP CAP0003.BMP "
-expect_bells "no beep for text + picture" $((bells + 3))
+expect_eq "files after text + picture" "$(files_in "$OUT")" "$expected_files"
+expect_bells "no beep for text + picture" $((bells + n))
 
 log "a save directory that has gone: no file, no entry, the picture stays"
 mv "$OUT" "$OUT.away"
 mark=$(viewer_mark)
 put_picture rgb24 "$WORK/lost.rgb" >/dev/null
 settle_after "$mark" || log "(no notice reached the viewer; waited out the bound)"
-expect_eq "list after a failed write" "$(list_count)" 3
+expect_eq "list after a failed write" "$(list_count)" "$n"
 expect_true "picture kept after a failed write" clipboard_has CF_DIB
 expect_true "no directory made" test ! -e "$OUT"
-expect_bells "no beep for a failed write" $((bells + 3))
+expect_bells "no beep for a failed write" $((bells + n))
 mv "$OUT.away" "$OUT"
 
 log "the next picture gets the number after the one used up"
 put_picture rgb24 "$WORK/5.rgb" --width 5 --height 5
-expect_capture "after the failed write" 3 CAP0005.BMP "$WORK/5.rgb"
-expect_bells "a beep again" $((bells + 4))
+expect_capture "after the failed write" "$n" "$(printf 'CAP%04d.BMP' $((n + 2)))" "$WORK/5.rgb"
+expect_bells "a beep again" $((bells + n + 1))
 
 stop_pixkeeper
-expect_eq "running number stored" "$(reg PresendValue)" 6
+expect_eq "running number stored" "$(reg PresendValue)" $((n + 3))

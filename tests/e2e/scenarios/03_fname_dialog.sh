@@ -40,6 +40,10 @@ click_control --text "$OPT_NUMBER"
 expect_eq "number option selected" "$(checked "$OPT_NUMBER")" 1
 expect_eq "date option cleared" "$(checked "$OPT_DATE")" 0
 
+log "a picture copied while the dialog is open is saved behind it, by the option chosen"
+put_picture rgb24 "$WORK/behind.rgb" --width 6
+expect_capture "behind the dialog" 0 BMP0000.BMP "$WORK/behind.rgb"
+
 # The start-value box is the enabled box that shows "0"; the prefix box
 # shows "BMP".
 start_point=$(probe control-point "$FNAME_TITLE" --visible --class Edit --enabled 1 --text 0)
@@ -71,7 +75,7 @@ expect_true "戻る hides the dialog" probe wait-gone "$FNAME_TITLE" --visible -
 
 log "the next capture uses the dialog's choices"
 put_picture rgb24 "$WORK/a.rgb"
-expect_capture "after the dialog" 0 PK_1234.BMP "$WORK/a.rgb"
+expect_capture "after the dialog" 1 PK_1234.BMP "$WORK/a.rgb"
 stop_pixkeeper
 expect_eq "FTYPE stored" "$(reg FTYPE)" 1
 expect_eq "FNAME stored" "$(reg FNAME)" PK_

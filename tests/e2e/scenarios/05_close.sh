@@ -19,7 +19,12 @@ expect_nine_keys
 expect_eq "stored after Ctrl+Q" "$(reg_dump_sorted | tr '\n' ' ')" \
   "BaseDir=$BASEDIR FNAME=Q FTYPE=1 PresendFlag=0 PresendValue=6 StartMode=1 StartPos=0 StartValue=5 ViewMode=1 "
 
-log "the close box; the running number carries over"
+log "the close box; the running number carries over; a long save directory is kept whole"
+# Over 128 characters, with Japanese names in it.
+segment='スクリーンショット保存先_long_directory_name'
+make_save_dir "$segment/$segment/$segment/$segment"
+expect_true "save directory path over 128 characters" test "${#BASEDIR}" -gt 128
+probe reg-set BaseDir "$BASEDIR"
 probe reg-set PresendFlag 1
 start_pixkeeper || exit 1
 expect_eq "started minimised" "$(probe window-info "$MAIN_TITLE" --no-dialog | awk '$1 == "iconic" {print $2}')" 1
@@ -29,11 +34,12 @@ stop_pixkeeper
 expect_nine_keys
 expect_eq "running number after the close box" "$(reg PresendValue)" 7
 expect_eq "start mode kept" "$(reg StartMode)" 1
+expect_eq "long save directory stored whole" "$(reg BaseDir)" "$BASEDIR"
 
 log "the end of the session"
 start_pixkeeper || exit 1
 put_picture rgb24 "$WORK/3.rgb" --width 4
-expect_capture "third run" 0 Q0007.BMP "$WORK/3.rgb"
+expect_capture "third run, into the long directory read back" 0 Q0007.BMP "$WORK/3.rgb"
 expect_true "the session may end" probe endsession "$MAIN_TITLE" --no-dialog
 expect_true "the program ends with the session" wait_exit "$PK_PID" 10
 PK_PID=

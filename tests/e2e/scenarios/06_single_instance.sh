@@ -55,3 +55,15 @@ stop_pixkeeper
 expect_nine_keys
 expect_eq "running number written again" "$(reg PresendValue)" 3
 expect_eq "start mode written again" "$(reg StartMode)" 1
+
+log "a window of another program titled Pixkeeper blocks the start too"
+probe viewer "$(winpath "$WORK/other.state")" --title "$MAIN_TITLE" >>"$WORK/viewer.log" 2>&1 &
+OTHER_PID=$!
+started_pids+=("$OTHER_PID")
+probe wait-window "$MAIN_TITLE" >/dev/null
+launch_pixkeeper
+expect_true "notice because of the other window" probe msgbox-ok "$NOTICE_TITLE"
+expect_true "refused by the other window" wait_exit "$PK_PID" 10
+PK_PID=
+probe close "$MAIN_TITLE" >/dev/null
+wait_exit "$OTHER_PID" 5
