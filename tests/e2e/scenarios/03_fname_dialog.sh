@@ -89,6 +89,14 @@ open_dialog || exit 1
 expect_eq "number option selected" "$(checked "$OPT_NUMBER")" 1
 expect_eq "check box from PresendFlag" "$(checked "$KEEP_CHECK")" 1
 expect_eq "next value carried over" "$(field_text --class Edit --enabled 0)" 1235
+# Reset with an empty start-value box: the box becomes 0 and so does the
+# next value; the close box keeps that value but not the box.
+start_point=$(probe control-point "$FNAME_TITLE" --visible --class Edit --enabled 1 --text 1234)
+click_at $start_point
+xdotool key --delay 30 End BackSpace BackSpace BackSpace BackSpace
+click_control --text Reset
+expect_eq "Reset with an empty box fills in 0" "$(field_text --at "$start_point")" 0
+expect_eq "Reset with an empty box gives the next value 0" "$(field_text --class Edit --enabled 0)" 0
 click_control --text "$OPT_USER"
 prefix_point=$(probe control-point "$FNAME_TITLE" --visible --class Edit --text PK_)
 click_at $prefix_point
@@ -107,3 +115,5 @@ fi
 stop_pixkeeper
 expect_eq "FTYPE stored after the close box" "$(reg FTYPE)" 2
 expect_eq "FNAME not stored by the close box" "$(reg FNAME)" PK_
+expect_eq "StartValue not stored by the close box" "$(reg StartValue)" 1234
+expect_eq "the reset number kept after the close box" "$(reg PresendValue)" 0

@@ -46,7 +46,9 @@ box=$(probe msgbox "$MAIN_TITLE" --timeout 5000)
 expect_eq "message text" "$(grep '^text ' <<<"$box")" \
   "text 対象画像が存在しません。削除された可能性があります。\\r\\n対象画像名 [${BASEDIR}L0002.BMP]"
 expect_eq "message icon" "$(grep '^icon ' <<<"$box")" "icon error"
+put_picture rgb24 "$WORK/3.rgb" --width 3
+expect_capture "a picture copied while the message is up" 2 L0003.BMP "$WORK/3.rgb"
 expect_true "message box closes with OK" probe msgbox-ok "$MAIN_TITLE"
-expect_eq "the entry stays" "$(list_count)" 2
+expect_eq "the entry stays" "$(list_count)" 3
 expect_eq "the entry text stays" "$(list_entry 1)" "${BASEDIR}L0002.BMP"
 stop_pixkeeper
