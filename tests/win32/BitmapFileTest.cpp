@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "ErrorNumber.h"
 #include "SamplePictures.h"
 #include "ScratchDirectory.h"
 #include "platform/RuntimeError.h"
@@ -17,14 +18,7 @@ namespace {
 using test::ReadFileBytes;
 using test::ScratchDirectory;
 
-int ErrorNumberOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::ErrorNumberOf;
 
 class BitmapFileTest : public ::testing::Test {
  protected:

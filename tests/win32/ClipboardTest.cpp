@@ -8,21 +8,16 @@
 #include <functional>
 #include <thread>
 
+#include "ErrorNumber.h"
 #include "SamplePictures.h"
+#include "WaitWithMessages.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace pixkeeper {
 namespace {
 
-int ErrorNumberOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::ErrorNumberOf;
 
 // Puts data on the clipboard the way another program would, from a window
 // of its own.
@@ -168,7 +163,7 @@ class ClipboardHolder {
       std::this_thread::sleep_for(holdFor);
       if (opened_) ::CloseClipboard();
     });
-    ::WaitForSingleObject(ready_, 5000);
+    test::WaitWithMessages(ready_, 5000);
   }
   ~ClipboardHolder() {
     thread_.join();
@@ -191,13 +186,13 @@ TEST_F(ClipboardTest, OpeningWaitsBrieflyForAnotherHolderThenGivesUp) {
   }
   writer.PutDib(sample.dib);
   {
-    ClipboardHolder long_(std::chrono::milliseconds(600));
+    ClipboardHolder long_(std::chrono::milliseconds(250));
     ASSERT_TRUE(long_.opened());
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(error::kCannotOpenClipboard, ErrorNumberOf([&] { platform.ClipboardClear(); }));
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(40));
-    EXPECT_LT(waited, std::chrono::milliseconds(300));
+    EXPECT_LT(waited, std::chrono::milliseconds(200));
   }
   EXPECT_TRUE(platform.ClipboardHasFormat(clipboard_format::kDib));
 }

@@ -40,16 +40,27 @@ HWND MakeWindow(const wchar_t* title) {
                            nullptr, nullptr);
 }
 
-TEST(HookProcedureTest, ForwardsEveryMessageToTheHandlerAndStopsItsExceptions) {
+// A window whose messages pass through the platform's hook procedure.
+class HookedWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    recorder.platform = &platform;
+    platform.SetHookHandler(&HookRecorder::Handle, &recorder);
+    recorder.previous = platform.SetWindowProcedure(handle, platform.HookProcedure());
+    ASSERT_NE(0u, recorder.previous);
+  }
+  void TearDown() override {
+    ::DestroyWindow(window);
+    platform.SetHookHandler(nullptr, nullptr);
+  }
+
   Win32Platform platform;
   HookRecorder recorder;
-  recorder.platform = &platform;
-  platform.SetHookHandler(&HookRecorder::Handle, &recorder);
   HWND window = MakeWindow(L"hooked");
-  const auto handle = reinterpret_cast<WindowHandle>(window);
+  WindowHandle handle = reinterpret_cast<WindowHandle>(window);
+};
 
-  recorder.previous = platform.SetWindowProcedure(handle, platform.HookProcedure());
-  ASSERT_NE(0u, recorder.previous);
+TEST_F(HookedWindowTest, ForwardsEveryMessageToTheHandlerAndStopsItsExceptions) {
 
   EXPECT_EQ(42, platform.SendWindowMessage(handle, WM_APP, 7, -9));
   ASSERT_EQ(1u, recorder.seen.size());
@@ -58,7 +69,7 @@ TEST(HookProcedureTest, ForwardsEveryMessageToTheHandlerAndStopsItsExceptions) {
   EXPECT_EQ(-9, recorder.seen[0].lParam);
 
   // Other messages reach the replaced procedure through the handler.
-  EXPECT_EQ(6, platform.SendWindowMessage(handle, WM_GETTEXTLENGTH, 0, 0));
+  EXPECT_EQ(6, platform.SendWindowMessage(handle, WM_GETTEXTLENGTH, 0, 0));  // "hooked"
 
   recorder.throwNext = true;
   EXPECT_EQ(0, platform.SendWindowMessage(handle, WM_APP, 0, 0));
@@ -68,19 +79,9 @@ TEST(HookProcedureTest, ForwardsEveryMessageToTheHandlerAndStopsItsExceptions) {
   const std::size_t count = recorder.seen.size();
   platform.SendWindowMessage(handle, WM_APP, 0, 0);
   EXPECT_EQ(count, recorder.seen.size());
-
-  ::DestroyWindow(window);
-  platform.SetHookHandler(nullptr, nullptr);
 }
 
-TEST(ClipboardViewerTest, AViewerHearsEachChangeUntilItLeavesTheChain) {
-  Win32Platform platform;
-  HookRecorder recorder;
-  recorder.platform = &platform;
-  platform.SetHookHandler(&HookRecorder::Handle, &recorder);
-  HWND window = MakeWindow(L"viewer");
-  const auto handle = reinterpret_cast<WindowHandle>(window);
-  recorder.previous = platform.SetWindowProcedure(handle, platform.HookProcedure());
+TEST_F(HookedWindowTest, AViewerHearsEachChangeUntilItLeavesTheChain) {
 
   const auto drawCount = [&] {
     int count = 0;
@@ -103,10 +104,7 @@ TEST(ClipboardViewerTest, AViewerHearsEachChangeUntilItLeavesTheChain) {
   platform.ClipboardClear();
   pump();
   EXPECT_EQ(joined + 1, drawCount());
-
   platform.SetWindowProcedure(handle, recorder.previous);
-  ::DestroyWindow(window);
-  platform.SetHookHandler(nullptr, nullptr);
 }
 
 TEST(WindowTitleTest, FindsATopLevelWindowByItsExactUnicodeTitle) {

@@ -39,10 +39,15 @@ struct ClipboardState {
   ~ClipboardState() { ::DestroyWindow(window); }
 };
 
-ClipboardSession::ClipboardSession(std::shared_ptr<ClipboardState> state) : state_(std::move(state)) {
+ClipboardSession::ClipboardSession(std::shared_ptr<ClipboardState> state, OpenFor purpose)
+    : state_(std::move(state)) {
   if (state_->openDepth == 0) {
+    // The owner of the clipboard is sent WM_DESTROYCLIPBOARD when the next
+    // program empties it, and that program waits for the answer. Emptied
+    // without an owner, the clipboard makes nobody wait for this thread.
+    HWND window = purpose == OpenFor::Emptying ? nullptr : state_->window;
     const auto deadline = std::chrono::steady_clock::now() + kOpenPatience;
-    while (!::OpenClipboard(state_->window)) {
+    while (!::OpenClipboard(window)) {
       if (std::chrono::steady_clock::now() >= deadline) {
         throw RuntimeError(error::kCannotOpenClipboard);
       }
@@ -104,7 +109,7 @@ ClipboardPicture Clipboard::GetPicture(int format) {
 }
 
 ClipboardPicture Clipboard::BorrowDib() {
-  ClipboardSession session(state_);
+  ClipboardSession session(state_, OpenFor::Reading);
   ClipboardPicture result;
   result.sequence = ::GetClipboardSequenceNumber();
   HANDLE data = ::GetClipboardData(CF_DIB);
@@ -119,7 +124,7 @@ ClipboardPicture Clipboard::BorrowDib() {
 }
 
 ClipboardPicture Clipboard::ConvertBitmap() {
-  ClipboardSession session(state_);
+  ClipboardSession session(state_, OpenFor::Reading);
   ClipboardPicture result;
   result.sequence = ::GetClipboardSequenceNumber();
   // The clipboard keeps ownership of this bitmap.
@@ -143,7 +148,7 @@ void Clipboard::SetText(const std::wstring& text) {
     if (!lock) throw RuntimeError(error::kOutOfMemory);
     std::memcpy(lock.data(), text.c_str(), bytes);
   }
-  ClipboardSession session(state_);
+  ClipboardSession session(state_, OpenFor::Writing);
   if (!::EmptyClipboard()) RaiseLastError(error::kCannotOpenClipboard);
   // Only the Unicode text: the system makes the other text formats from it.
   if (::SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) {
@@ -154,13 +159,13 @@ void Clipboard::SetText(const std::wstring& text) {
 
 void Clipboard::Clear() {
   RefuseWhileBorrowed();
-  ClipboardSession session(state_);
+  ClipboardSession session(state_, OpenFor::Emptying);
   if (!::EmptyClipboard()) RaiseLastError(error::kCannotOpenClipboard);
 }
 
 bool Clipboard::ClearIfUnchanged(std::uint32_t sequence) {
   RefuseWhileBorrowed();
-  ClipboardSession session(state_);
+  ClipboardSession session(state_, OpenFor::Emptying);
   // While it is open here nobody else can change it between the test and the
   // emptying.
   if (::GetClipboardSequenceNumber() != sequence) return false;

@@ -16,6 +16,10 @@ namespace pixkeeper::win32 {
 
 struct ClipboardState;
 
+// How the clipboard is opened: on the platform's window, which then owns
+// what it puts there, or on no window, so that emptying leaves no owner.
+enum class OpenFor { Reading, Writing, Emptying };
+
 // The clipboard opened by this process; closed again when the last session
 // ends. Sessions nest: a borrowed picture keeps one open, and a later
 // operation of this process then shares it instead of failing.
@@ -23,7 +27,7 @@ class ClipboardSession {
  public:
   // Raises RuntimeError 521 when another program keeps the clipboard open
   // past a short wait.
-  explicit ClipboardSession(std::shared_ptr<ClipboardState> state);
+  ClipboardSession(std::shared_ptr<ClipboardState> state, OpenFor purpose);
   ClipboardSession(ClipboardSession&& other) noexcept = default;
   ClipboardSession& operator=(ClipboardSession&&) = delete;
   ClipboardSession(const ClipboardSession&) = delete;
