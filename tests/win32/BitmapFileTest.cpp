@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ErrorNumber.h"
-#include "SamplePictures.h"
+#include "support/TestPictures.h"
 #include "ScratchDirectory.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/Win32Platform.h"
@@ -24,7 +24,7 @@ class BitmapFileTest : public ::testing::Test {
  protected:
   Win32Platform platform;
   ScratchDirectory directory;
-  test::SamplePicture sample = test::MakeSamplePicture("rgb24");
+  testing::TestPicture sample = testing::MakeTestPicture("rgb24");
   Picture picture = Picture::Own(sample.dib);
 };
 

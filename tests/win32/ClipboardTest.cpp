@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "ErrorNumber.h"
-#include "SamplePictures.h"
+#include "support/TestPictures.h"
 #include "WaitWithMessages.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/Win32Platform.h"
@@ -67,7 +67,7 @@ class ClipboardTest : public ::testing::Test {
  protected:
   Win32Platform platform;
   ClipboardWriter writer;
-  test::SamplePicture sample = test::MakeSamplePicture("rgb24");
+  testing::TestPicture sample = testing::MakeTestPicture("rgb24");
 };
 
 TEST_F(ClipboardTest, SetTextLeavesOnlyThatTextAndClearEmptiesIt) {

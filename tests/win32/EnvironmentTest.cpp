@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
+#include "ChildProcess.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/Environment.h"
 #include "platform/win32/Win32Error.h"
@@ -43,6 +47,32 @@ TEST(ScreenSizeTest, IsThePixelSizeInTwipsAtTheScreensResolution) {
   const ScreenTwips size = platform.ScreenSize();
   EXPECT_DOUBLE_EQ(::GetSystemMetrics(SM_CXSCREEN) * 1440.0 / dpi, size.width);
   EXPECT_GT(size.height, 0.0);
+}
+
+std::string RunProbeAndReadReport() {
+  wchar_t temp[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring report = std::wstring(temp) + L"end_program_probe.txt";
+  ::DeleteFileW(report.c_str());
+  const DWORD code = test::RunTestProgram(L"end_program_probe.exe", L"\"" + report + L"\"");
+
+  std::string text = "exit " + std::to_string(code) + "\n";
+  if (FILE* file = _wfopen(report.c_str(), L"r")) {
+    char line[128];
+    while (std::fgets(line, sizeof line, file)) text += line;
+    std::fclose(file);
+  }
+  ::DeleteFileW(report.c_str());
+  return text;
+}
+
+TEST(EndProgramTest, DestroysEveryWindowWithoutAskingThenEndsTheProcess) {
+  const std::string report = RunProbeAndReadReport();
+  EXPECT_EQ(0u, report.find("exit 0\n")) << report;
+  EXPECT_NE(std::string::npos, report.find("main destroyed")) << report;
+  EXPECT_NE(std::string::npos, report.find("owned destroyed")) << report;
+  EXPECT_EQ(std::string::npos, report.find("asked")) << report;
+  EXPECT_EQ(std::string::npos, report.find("returned")) << report;
 }
 
 TEST(ErrorMappingTest, SystemErrorsBecomeTheRuntimesNumbers) {
