@@ -40,6 +40,9 @@ bool TakePicture(Program& program, std::uint32_t& sequence) {
     return false;
   }
   ClipboardPicture taken = platform.ClipboardGetPicture(format);
+  // The picture can vanish between the test and the read; then there is
+  // nothing to name or write.
+  if (taken.picture.empty()) return false;
   program.Pic = std::move(taken.picture);
   sequence = taken.sequence;
   return true;

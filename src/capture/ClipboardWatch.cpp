@@ -9,8 +9,8 @@ namespace pixkeeper {
 
 namespace {
 
-// The platform needs a moment after each change of the window's procedure or
-// of the viewer chain before the next one.
+// A short pause follows each change of the window's procedure and of the
+// viewer chain.
 constexpr int kSettleMilliseconds = 5;
 
 // The window is going away: write the settings, leave the chain, restore the

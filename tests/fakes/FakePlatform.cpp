@@ -138,6 +138,7 @@ ClipboardPicture FakePlatform::ClipboardGetPicture(int format) {
   if (clipboardFormats.count(format) == 0) throw RuntimeError(error::kInvalidPicture);
   ClipboardPicture taken;
   taken.sequence = clipboardSequence;
+  if (clipboardDib.empty()) return taken;  // offered, but gone when read
   if (borrowPictures) {
     clipboardBytes_ = std::make_shared<const std::vector<std::uint8_t>>(clipboardDib);
     taken.picture = Picture::Borrow(clipboardBytes_->data(), clipboardBytes_->size(),

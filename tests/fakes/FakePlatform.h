@@ -114,7 +114,9 @@ class FakePlatform final : public Platform {
   void EmptyClipboard();
 
   std::set<int> clipboardFormats;                    // what is on the clipboard now
-  std::vector<std::uint8_t> clipboardDib;            // the picture, when formats 2 or 8 are present
+  // The picture, when formats 2 or 8 are present. Left empty with a picture
+  // format present, it gives the empty picture (gone by the time it is read).
+  std::vector<std::uint8_t> clipboardDib;
   std::wstring clipboardText;                        // the text, when format 1 is present
   std::uint32_t clipboardSequence = 1;               // advanced by every change
   std::function<void()> onClipboardChange;           // run after every change

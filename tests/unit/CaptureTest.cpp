@@ -141,10 +141,13 @@ TEST_F(CaptureTest, FailuresBeforeTheWriteAreAbandonedSilently) {
   EXPECT_TRUE(fake.program.Pic.empty());
   platform.clipboardLocked = false;
 
-  // A picture that is no valid bitmap.
+  // A picture that is no valid bitmap, and one that is gone when read.
   PutQuietly(std::vector<std::uint8_t>(10, 0));
   CaptureClipboard(fake.program);
+  PutQuietly({});
+  CaptureClipboard(fake.program);
   ExpectNothingSaved();
+  EXPECT_EQ(state.PresentValue, 12);
 
   // The running number overflows: Pic keeps the picture, detached.
   PutQuietly(red);

@@ -1,0 +1,189 @@
+// The capturer: a window in the clipboard viewer chain that saves every
+// picture, either through the program's own capture path (HookProc,
+// CaptureClipboard, the Windows platform) or through a minimal reference that
+// writes the clipboard's DIB behind a file header.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "BenchCommon.h"
+
+#include <psapi.h>
+#include "capture/ClipboardWatch.h"
+#include "capture/Program.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace pixkeeper::bench {
+namespace {
+
+struct Run {
+  bool reference = false;
+  std::wstring directory;  // ends with "\"
+  int wanted = 0;
+  std::vector<std::int64_t> savedAt;
+  HANDLE savedEvent = nullptr;
+  HWND nextViewer = nullptr;  // reference mode keeps the chain intact itself
+
+  void Saved() {
+    savedAt.push_back(Now());
+    SetEvent(savedEvent);
+    if (static_cast<int>(savedAt.size()) == wanted) PostQuitMessage(0);
+  }
+};
+
+Run g_run;
+
+// The list of the program's main window: the file is closed and in place
+// when the capture appends its path.
+class BenchWindowParts final : public MainWindowParts {
+ public:
+  void AppendToFileList(const std::wstring&) override { g_run.Saved(); }
+  bool IsChecked(OptionItem) const override { return false; }
+  void SetChecked(OptionItem, bool) override {}
+};
+
+std::intptr_t ForwardToHook(void* context, WindowHandle window, unsigned message,
+                            std::uintptr_t wParam, std::intptr_t lParam) {
+  return HookProc(*static_cast<Program*>(context), window, message, wParam, lParam);
+}
+
+void ReferenceSave() {
+  static bool busy = false;  // its own EmptyClipboard notifies it again, nested
+  if (busy) return;
+  busy = true;
+  if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr)) {
+    busy = false;
+    return;
+  }
+  if (HANDLE data = GetClipboardData(CF_DIB)) {
+    auto* dib = static_cast<const unsigned char*>(GlobalLock(data));
+    SIZE_T size = GlobalSize(data);
+    auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(dib);
+    BITMAPFILEHEADER fileHeader{};
+    fileHeader.bfType = 0x4D42;
+    fileHeader.bfSize = static_cast<DWORD>(sizeof fileHeader + size);
+    fileHeader.bfOffBits = sizeof fileHeader + info->biSize;
+    std::wstring path = g_run.directory + L"REF" + std::to_wstring(g_run.savedAt.size()) + L".BMP";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, &fileHeader, sizeof fileHeader, &written, nullptr);
+    WriteFile(file, dib, static_cast<DWORD>(size), &written, nullptr);
+    CloseHandle(file);
+    g_run.Saved();
+    GlobalUnlock(data);
+    EmptyClipboard();
+  }
+  CloseClipboard();
+  busy = false;
+}
+
+LRESULT CALLBACK ReferenceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DRAWCLIPBOARD:
+      ReferenceSave();
+      if (g_run.nextViewer) SendMessageW(g_run.nextViewer, message, wParam, lParam);
+      return 0;
+    case WM_CHANGECBCHAIN:
+      if (reinterpret_cast<HWND>(wParam) == g_run.nextViewer) {
+        g_run.nextViewer = reinterpret_cast<HWND>(lParam);
+      } else if (g_run.nextViewer) {
+        SendMessageW(g_run.nextViewer, message, wParam, lParam);
+      }
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+PROCESS_MEMORY_COUNTERS_EX Memory() {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                       sizeof counters);
+  return counters;
+}
+
+// Under Wine the process is a Linux process: restart its peak resident size
+// at idle so that the peak measured afterwards belongs to the captures.
+void ResetPeakWorkingSet() {
+  HANDLE file = CreateFileW(L"Z:\\proc\\self\\clear_refs", GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, "5", 1, &written, nullptr);
+  CloseHandle(file);
+}
+
+HWND CreateCaptureWindow(bool reference) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = reference ? ReferenceProc : DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"PixkeeperBenchCapture";
+  RegisterClassW(&windowClass);
+  return CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 100, 100,
+                         nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+void RunMessageLoop() {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace
+
+int RunCapture(bool reference, const wchar_t* outputDirectory, int count) {
+  g_run.reference = reference;
+  g_run.directory = outputDirectory;
+  if (g_run.directory.empty() || g_run.directory.back() != L'\\') g_run.directory += L'\\';
+  g_run.wanted = count;
+  g_run.savedEvent = CreateEventW(nullptr, FALSE, FALSE, kSavedEvent);
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kReadyEvent);
+
+  HWND window = CreateCaptureWindow(reference);
+  Win32Platform platform;
+  BenchWindowParts parts;
+  Program program(platform, parts);
+  if (reference) {
+    g_run.nextViewer = SetClipboardViewer(window);
+  } else {
+    program.state.NamingScheme = 1;
+    program.state.FilePrefix = L"BMP";
+    program.state.BaseDir = g_run.directory;
+    program.state.MainWindow = reinterpret_cast<WindowHandle>(window);
+    platform.SetHookHandler(&ForwardToHook, &program);
+    HookWindow(program);
+    JoinViewerChain(program);
+  }
+
+  // Settle, then take the idle figures just before the first picture comes.
+  Sleep(200);
+  ResetPeakWorkingSet();
+  PROCESS_MEMORY_COUNTERS_EX idle = Memory();
+  SetEvent(ready);
+  RunMessageLoop();
+  PROCESS_MEMORY_COUNTERS_EX end = Memory();
+
+  if (reference) {
+    ChangeClipboardChain(window, g_run.nextViewer);
+  } else {
+    LeaveViewerChain(program);
+    UnhookWindow(program);
+  }
+  ResetEvent(ready);
+
+  for (std::int64_t at : g_run.savedAt) std::printf("t1 %lld\n", static_cast<long long>(at));
+  std::printf("idle_private %llu\npeak_private %llu\nidle_ws %llu\npeak_ws %llu\n",
+              static_cast<unsigned long long>(idle.PagefileUsage),
+              static_cast<unsigned long long>(end.PeakPagefileUsage),
+              static_cast<unsigned long long>(idle.WorkingSetSize),
+              static_cast<unsigned long long>(end.PeakWorkingSetSize));
+  std::fflush(stdout);
+  DestroyWindow(window);
+  return 0;
+}
+
+}  // namespace pixkeeper::bench

@@ -1,0 +1,30 @@
+#pragma once
+// Shared by the two halves of the capture benchmark, which run as two
+// processes: the feeder puts pictures on the clipboard, the capturer saves them.
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace pixkeeper::bench {
+
+// The capturer is ready (manual reset) / has written one file (auto reset).
+constexpr wchar_t kReadyEvent[] = L"Local\\PixkeeperBenchReady";
+constexpr wchar_t kSavedEvent[] = L"Local\\PixkeeperBenchSaved";
+
+inline std::int64_t Now() {
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return counter.QuadPart;
+}
+
+inline std::int64_t Frequency() {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return frequency.QuadPart;
+}
+
+int RunCapture(bool reference, const wchar_t* outputDirectory, int count);
+int RunFeed(int width, int height, int count);
+
+}  // namespace pixkeeper::bench

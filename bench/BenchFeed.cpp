@@ -1,0 +1,106 @@
+// The feeder: puts a 32-bit picture on the clipboard, notes the time of the
+// change, and waits until the capturer has written the file.
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "BenchCommon.h"
+
+namespace pixkeeper::bench {
+namespace {
+
+std::vector<unsigned char> MakeDib(int width, int height) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  header.biSizeImage = static_cast<DWORD>(width) * height * 4;
+  std::vector<unsigned char> dib(sizeof header + header.biSizeImage);
+  std::memcpy(dib.data(), &header, sizeof header);
+  unsigned char* pixel = dib.data() + sizeof header;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x, pixel += 4) {
+      pixel[0] = static_cast<unsigned char>(x);
+      pixel[1] = static_cast<unsigned char>(y);
+      pixel[2] = static_cast<unsigned char>(x ^ y);
+      pixel[3] = 0;
+    }
+  }
+  return dib;
+}
+
+// Waits for the handle while answering the messages that the capturer sends
+// to the clipboard's owner (WM_DESTROYCLIPBOARD when it empties the clipboard).
+bool WaitPumping(HANDLE handle, DWORD milliseconds) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= milliseconds) return false;
+    DWORD result = MsgWaitForMultipleObjects(1, &handle, FALSE, milliseconds - elapsed, QS_ALLINPUT);
+    if (result == WAIT_OBJECT_0) return true;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+}
+
+void PumpFor(DWORD milliseconds) {
+  HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  WaitPumping(never, milliseconds);
+  CloseHandle(never);
+}
+
+bool PutOnClipboard(HWND owner, const std::vector<unsigned char>& dib, std::int64_t* changedAt) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, dib.size());
+  if (!memory) return false;
+  void* target = GlobalLock(memory);
+  std::memcpy(target, dib.data(), dib.size());
+  GlobalUnlock(memory);
+  for (int attempt = 0; !OpenClipboard(owner); ++attempt) {
+    if (attempt == 200) {
+      GlobalFree(memory);
+      return false;
+    }
+    PumpFor(5);
+  }
+  EmptyClipboard();
+  if (!SetClipboardData(CF_DIB, memory)) GlobalFree(memory);
+  *changedAt = Now();
+  CloseClipboard();
+  return true;
+}
+
+}  // namespace
+
+int RunFeed(int width, int height, int count) {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kReadyEvent);
+  HANDLE saved = CreateEventW(nullptr, FALSE, FALSE, kSavedEvent);
+  if (WaitForSingleObject(ready, 60000) != WAIT_OBJECT_0) {
+    std::fprintf(stderr, "feed: the capturer did not get ready\n");
+    return 1;
+  }
+  HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               nullptr, nullptr);
+  std::vector<unsigned char> dib = MakeDib(width, height);
+  std::printf("freq %lld\n", static_cast<long long>(Frequency()));
+  for (int i = 0; i < count; ++i) {
+    std::int64_t changedAt = 0;
+    if (!PutOnClipboard(owner, dib, &changedAt)) {
+      std::fprintf(stderr, "feed: the clipboard could not be set\n");
+      return 1;
+    }
+    if (!WaitPumping(saved, 30000)) {
+      std::fprintf(stderr, "feed: no file was written for picture %d\n", i + 1);
+      return 1;
+    }
+    std::printf("t0 %lld\n", static_cast<long long>(changedAt));
+    PumpFor(200);  // let the capturer finish its own clipboard clear
+  }
+  std::fflush(stdout);
+  DestroyWindow(owner);
+  return 0;
+}
+
+}  // namespace pixkeeper::bench
