@@ -180,19 +180,19 @@ class ClipboardHolder {
 TEST_F(ClipboardTest, OpeningWaitsBrieflyForAnotherHolderThenGivesUp) {
   writer.PutDib(sample.dib);
   {
-    ClipboardHolder briefly(std::chrono::milliseconds(15));
+    ClipboardHolder briefly(std::chrono::milliseconds(10));
     ASSERT_TRUE(briefly.opened());
     EXPECT_NO_THROW(platform.ClipboardClear());
   }
   writer.PutDib(sample.dib);
   {
-    ClipboardHolder long_(std::chrono::milliseconds(250));
-    ASSERT_TRUE(long_.opened());
+    ClipboardHolder longer(std::chrono::milliseconds(500));
+    ASSERT_TRUE(longer.opened());
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(error::kCannotOpenClipboard, ErrorNumberOf([&] { platform.ClipboardClear(); }));
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(40));
-    EXPECT_LT(waited, std::chrono::milliseconds(200));
+    EXPECT_LT(waited, std::chrono::milliseconds(400));
   }
   EXPECT_TRUE(platform.ClipboardHasFormat(clipboard_format::kDib));
 }
