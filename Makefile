@@ -43,8 +43,10 @@ fuzz:
 	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DPIXKEEPER_FUZZ=ON \
 	  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(FUZZ_BUILD)
-	$(FUZZ_BUILD)/tests/fuzz/dib_fuzz -max_total_time=$(FUZZ_SECONDS) \
-	  -max_len=65536 $(FUZZ_BUILD)/corpus tests/fuzz/corpus
+	@mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/findings
+	$(FUZZ_BUILD)/tests/fuzz/dib_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
+	  -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/findings/ \
+	  $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/seeds
 
 clean:
 	rm -rf build

@@ -184,7 +184,7 @@ DibLayout Complete(Header h, const std::uint8_t* data, std::size_t size) {
   std::uint64_t profileEnd = 0;
   if (h.profile) {
     profileEnd = h.profileOffset + h.profileSize;
-    if (h.profileOffset < l.headerSize || profileEnd > available) Invalid();
+    if (profileEnd > available) Invalid();
   }
 
   // Where the bytes after the pixels end: at a profile that follows them,
@@ -195,7 +195,8 @@ DibLayout Complete(Header h, const std::uint8_t* data, std::size_t size) {
 
   const std::uint64_t pixelEnd = pixelOffset + l.imageSize;
   if (pixelEnd > available) Invalid();
-  if (h.profile && h.profileOffset < pixelOffset) Invalid();  // overlaps the table
+  // In a packed DIB the profile follows the pixels.
+  if (h.profile && h.profileOffset < pixelEnd) Invalid();
 
   const std::uint64_t total = std::max(pixelEnd, profileEnd);
   if (total > kMaxTotalSize) Invalid();
@@ -248,9 +249,14 @@ std::vector<std::uint8_t> DibFromBmpFile(const std::uint8_t* data, std::size_t s
     head = pixels;
   }
 
-  if (h.profile && (h.profileOffset < l.headerSize || h.profileOffset > dibSize ||
-                    h.profileSize > dibSize - h.profileOffset)) {
-    Invalid();
+  if (h.profile) {
+    // A file may keep the profile in the gap before the pixels or after
+    // them, but not overlapping the header, the table or the pixels.
+    const std::uint64_t pixelEnd = pixels + l.imageSize;
+    const std::uint64_t profileEnd = h.profileOffset + h.profileSize;
+    const bool inGap = h.profileOffset >= head && profileEnd <= pixels;
+    const bool afterPixels = h.profileOffset >= pixelEnd;
+    if (!(inGap || afterPixels) || profileEnd > dibSize) Invalid();
   }
 
   std::vector<std::uint8_t> out;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <functional>
 #include <stdexcept>
 
 namespace pixkeeper::testing {
