@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/RuntimeError.h"
+#include "platform/win32/Dialogs.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace pixkeeper {
@@ -143,6 +144,13 @@ class DialogAnswerer {
  private:
   std::thread thread_;
 };
+
+TEST(SaveDialogTest, TheFilterBecomesNulSeparatedTextsEndedByAnEmptyOne) {
+  using namespace std::string_literals;
+  EXPECT_EQ(L"画像ﾌｧｲﾙ (*.BMP)\0*.BMP\0\0"s, win32::DialogFilter(L"画像ﾌｧｲﾙ (*.BMP)|*.BMP|"));
+  EXPECT_EQ(L"a\0*.a\0b\0*.b\0\0"s, win32::DialogFilter(L"a|*.a|b|*.b"));
+  EXPECT_EQ(L"\0"s, win32::DialogFilter(L""));
+}
 
 TEST(SaveDialogTest, GivesTheChosenPathAndNameAndReportsACancel) {
   Win32Platform platform;
