@@ -136,14 +136,6 @@ TEST_F(ClipboardTest, TakingAPictureWhileOneIsBorrowedSharesTheOpenClipboard) {
   EXPECT_EQ(nullptr, ::GetOpenClipboardWindow());
 }
 
-TEST_F(ClipboardTest, AnEmptyOrTextClipboardGivesNoPicture) {
-  platform.ClipboardClear();
-  EXPECT_TRUE(platform.ClipboardGetPicture(clipboard_format::kDib).picture.empty());
-  EXPECT_TRUE(platform.ClipboardGetPicture(clipboard_format::kBitmap).picture.empty());
-  EXPECT_EQ(error::kInvalidPicture,
-            ErrorNumberOf([&] { platform.ClipboardGetPicture(clipboard_format::kText); }));
-}
-
 TEST_F(ClipboardTest, AMalformedDibIsAnInvalidPictureAndReleasesTheClipboard) {
   std::vector<std::uint8_t> truncated(sample.dib.begin(), sample.dib.begin() + 60);
   writer.PutDib(truncated);

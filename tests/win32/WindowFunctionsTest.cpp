@@ -82,32 +82,6 @@ TEST_F(HookedWindowTest, ForwardsEveryMessageToTheHandlerAndStopsItsExceptions) 
   EXPECT_EQ(count, recorder.seen.size());
 }
 
-TEST_F(HookedWindowTest, AViewerHearsEachChangeUntilItLeavesTheChain) {
-
-  const auto drawCount = [&] {
-    int count = 0;
-    for (const SeenMessage& m : recorder.seen) count += m.message == WM_DRAWCLIPBOARD;
-    return count;
-  };
-  const auto pump = [] {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-  };
-
-  const WindowHandle next = platform.SetClipboardViewer(handle);
-  pump();
-  const int joined = drawCount();
-  platform.ClipboardSetText(L"一");
-  pump();
-  EXPECT_EQ(joined + 1, drawCount());
-
-  platform.ChangeClipboardChain(handle, next);
-  platform.ClipboardClear();
-  pump();
-  EXPECT_EQ(joined + 1, drawCount());
-  platform.SetWindowProcedure(handle, recorder.previous);
-}
-
 TEST(WindowTitleTest, FindsATopLevelWindowByItsExactUnicodeTitle) {
   Win32Platform platform;
   EXPECT_FALSE(platform.WindowWithTitleExists(L"ピクセル番人"));
