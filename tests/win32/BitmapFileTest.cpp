@@ -6,7 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "SamplePictures.h"
+#include "ErrorNumber.h"
+#include "support/TestPictures.h"
 #include "ScratchDirectory.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/Win32Platform.h"
@@ -17,20 +18,13 @@ namespace {
 using test::ReadFileBytes;
 using test::ScratchDirectory;
 
-int ErrorNumberOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using test::ErrorNumberOf;
 
 class BitmapFileTest : public ::testing::Test {
  protected:
   Win32Platform platform;
   ScratchDirectory directory;
-  test::SamplePicture sample = test::MakeSamplePicture("rgb24");
+  testing::TestPicture sample = testing::MakeTestPicture("rgb24");
   Picture picture = Picture::Own(sample.dib);
 };
 

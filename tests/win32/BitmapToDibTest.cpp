@@ -7,6 +7,7 @@
 #include "platform/Picture.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/BitmapToDib.h"
+#include "platform/win32/Handles.h"
 
 namespace pixkeeper::win32 {
 namespace {
@@ -29,21 +30,20 @@ COLORREF DibPixel(const Picture& picture, int x, int y) {
 TEST(BitmapToDibTest, AScreenBitmapKeepsEveryPixelAndItsDepth) {
   constexpr int kWidth = 5;
   constexpr int kHeight = 3;
-  HDC screen = ::GetDC(nullptr);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, kWidth, kHeight);
-  ASSERT_NE(nullptr, bitmap);
-  HDC memory = ::CreateCompatibleDC(screen);
-  HGDIOBJ previous = ::SelectObject(memory, bitmap);
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) ::SetPixel(memory, x, y, ColourAt(x, y));
-  }
-  ::SelectObject(memory, previous);  // a selected bitmap cannot be read
-  ::DeleteDC(memory);
-  const int screenBits = ::GetDeviceCaps(screen, BITSPIXEL);
-  ::ReleaseDC(nullptr, screen);
+  WindowDc screen(nullptr);
+  GdiObject bitmap(::CreateCompatibleBitmap(screen.get(), kWidth, kHeight));
+  ASSERT_TRUE(bitmap);
+  {
+    MemoryDc memory(::CreateCompatibleDC(screen.get()));
+    SelectedObject selected(memory.get(), bitmap.get());
+    ASSERT_TRUE(selected);
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) ::SetPixel(memory.get(), x, y, ColourAt(x, y));
+    }
+  }  // deselected: a selected bitmap cannot be read
+  const int screenBits = ::GetDeviceCaps(screen.get(), BITSPIXEL);
 
-  const Picture picture = Picture::Own(DibFromBitmap(bitmap));
-  ::DeleteObject(bitmap);
+  const Picture picture = Picture::Own(DibFromBitmap(static_cast<HBITMAP>(bitmap.get())));
 
   EXPECT_EQ(kWidth, picture.layout().width);
   EXPECT_EQ(kHeight, picture.layout().height);
@@ -59,10 +59,9 @@ TEST(BitmapToDibTest, AScreenBitmapKeepsEveryPixelAndItsDepth) {
 TEST(BitmapToDibTest, AMonochromeBitmapBecomesATwoColourDib) {
   // Rows of 16 bits, top row first: 1 is white, 0 black.
   const WORD rows[2] = {0x00A0, 0x0050};  // bytes A0 00 and 50 00
-  HBITMAP bitmap = ::CreateBitmap(3, 2, 1, 1, rows);
-  ASSERT_NE(nullptr, bitmap);
-  const Picture picture = Picture::Own(DibFromBitmap(bitmap));
-  ::DeleteObject(bitmap);
+  GdiObject bitmap(::CreateBitmap(3, 2, 1, 1, rows));
+  ASSERT_TRUE(bitmap);
+  const Picture picture = Picture::Own(DibFromBitmap(static_cast<HBITMAP>(bitmap.get())));
 
   const DibLayout& layout = picture.layout();
   ASSERT_EQ(1, layout.bitCount);
@@ -89,9 +88,8 @@ TEST(BitmapToDibTest, SomethingThatIsNoBitmapIsAnInvalidPicture) {
   } catch (const RuntimeError& e) {
     EXPECT_EQ(error::kInvalidPicture, e.number());
   }
-  HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
-  EXPECT_THROW(DibFromBitmap(reinterpret_cast<HBITMAP>(brush)), RuntimeError);
-  ::DeleteObject(brush);
+  GdiObject brush(::CreateSolidBrush(RGB(1, 2, 3)));
+  EXPECT_THROW(DibFromBitmap(static_cast<HBITMAP>(brush.get())), RuntimeError);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/RuntimeError.h"
+#include "platform/win32/Dialogs.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace pixkeeper {
@@ -40,16 +41,27 @@ HWND MakeWindow(const wchar_t* title) {
                            nullptr, nullptr);
 }
 
-TEST(HookProcedureTest, ForwardsEveryMessageToTheHandlerAndStopsItsExceptions) {
+// A window whose messages pass through the platform's hook procedure.
+class HookedWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    recorder.platform = &platform;
+    platform.SetHookHandler(&HookRecorder::Handle, &recorder);
+    recorder.previous = platform.SetWindowProcedure(handle, platform.HookProcedure());
+    ASSERT_NE(0u, recorder.previous);
+  }
+  void TearDown() override {
+    ::DestroyWindow(window);
+    platform.SetHookHandler(nullptr, nullptr);
+  }
+
   Win32Platform platform;
   HookRecorder recorder;
-  recorder.platform = &platform;
-  platform.SetHookHandler(&HookRecorder::Handle, &recorder);
   HWND window = MakeWindow(L"hooked");
-  const auto handle = reinterpret_cast<WindowHandle>(window);
+  WindowHandle handle = reinterpret_cast<WindowHandle>(window);
+};
 
-  recorder.previous = platform.SetWindowProcedure(handle, platform.HookProcedure());
-  ASSERT_NE(0u, recorder.previous);
+TEST_F(HookedWindowTest, ForwardsEveryMessageToTheHandlerAndStopsItsExceptions) {
 
   EXPECT_EQ(42, platform.SendWindowMessage(handle, WM_APP, 7, -9));
   ASSERT_EQ(1u, recorder.seen.size());
@@ -58,7 +70,7 @@ TEST(HookProcedureTest, ForwardsEveryMessageToTheHandlerAndStopsItsExceptions) {
   EXPECT_EQ(-9, recorder.seen[0].lParam);
 
   // Other messages reach the replaced procedure through the handler.
-  EXPECT_EQ(6, platform.SendWindowMessage(handle, WM_GETTEXTLENGTH, 0, 0));
+  EXPECT_EQ(6, platform.SendWindowMessage(handle, WM_GETTEXTLENGTH, 0, 0));  // "hooked"
 
   recorder.throwNext = true;
   EXPECT_EQ(0, platform.SendWindowMessage(handle, WM_APP, 0, 0));
@@ -68,45 +80,6 @@ TEST(HookProcedureTest, ForwardsEveryMessageToTheHandlerAndStopsItsExceptions) {
   const std::size_t count = recorder.seen.size();
   platform.SendWindowMessage(handle, WM_APP, 0, 0);
   EXPECT_EQ(count, recorder.seen.size());
-
-  ::DestroyWindow(window);
-  platform.SetHookHandler(nullptr, nullptr);
-}
-
-TEST(ClipboardViewerTest, AViewerHearsEachChangeUntilItLeavesTheChain) {
-  Win32Platform platform;
-  HookRecorder recorder;
-  recorder.platform = &platform;
-  platform.SetHookHandler(&HookRecorder::Handle, &recorder);
-  HWND window = MakeWindow(L"viewer");
-  const auto handle = reinterpret_cast<WindowHandle>(window);
-  recorder.previous = platform.SetWindowProcedure(handle, platform.HookProcedure());
-
-  const auto drawCount = [&] {
-    int count = 0;
-    for (const SeenMessage& m : recorder.seen) count += m.message == WM_DRAWCLIPBOARD;
-    return count;
-  };
-  const auto pump = [] {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-  };
-
-  const WindowHandle next = platform.SetClipboardViewer(handle);
-  pump();
-  const int joined = drawCount();
-  platform.ClipboardSetText(L"一");
-  pump();
-  EXPECT_EQ(joined + 1, drawCount());
-
-  platform.ChangeClipboardChain(handle, next);
-  platform.ClipboardClear();
-  pump();
-  EXPECT_EQ(joined + 1, drawCount());
-
-  platform.SetWindowProcedure(handle, recorder.previous);
-  ::DestroyWindow(window);
-  platform.SetHookHandler(nullptr, nullptr);
 }
 
 TEST(WindowTitleTest, FindsATopLevelWindowByItsExactUnicodeTitle) {
@@ -145,6 +118,13 @@ class DialogAnswerer {
  private:
   std::thread thread_;
 };
+
+TEST(SaveDialogTest, TheFilterBecomesNulSeparatedTextsEndedByAnEmptyOne) {
+  using namespace std::string_literals;
+  EXPECT_EQ(L"画像ﾌｧｲﾙ (*.BMP)\0*.BMP\0\0"s, win32::DialogFilter(L"画像ﾌｧｲﾙ (*.BMP)|*.BMP|"));
+  EXPECT_EQ(L"a\0*.a\0b\0*.b\0\0"s, win32::DialogFilter(L"a|*.a|b|*.b"));
+  EXPECT_EQ(L"\0"s, win32::DialogFilter(L""));
+}
 
 TEST(SaveDialogTest, GivesTheChosenPathAndNameAndReportsACancel) {
   Win32Platform platform;

@@ -23,9 +23,11 @@ namespace {
 // calls as that allows.
 constexpr std::size_t kLargestWrite = 0x40000000;
 
+// Where the file name begins; "C:name" is a name in drive C's current folder.
 std::size_t NameStart(const std::wstring& path) {
   const std::size_t separator = path.find_last_of(L"\\/");
-  return separator == std::wstring::npos ? 0 : separator + 1;
+  if (separator != std::wstring::npos) return separator + 1;
+  return path.size() >= 2 && path[1] == L':' ? 2 : 0;
 }
 
 std::wstring TemporaryName(unsigned attempt) {

@@ -39,10 +39,39 @@ struct ClipboardState {
   ~ClipboardState() { ::DestroyWindow(window); }
 };
 
-ClipboardSession::ClipboardSession(std::shared_ptr<ClipboardState> state) : state_(std::move(state)) {
+namespace {
+
+// How the clipboard is opened: on the platform's window, which then owns what
+// is put there, or on no window, so that emptying it leaves no owner.
+enum class OpenAs { Owner, NoOwner };
+
+// The clipboard opened by this process; closed again when the last session
+// ends. Sessions nest: a borrowed picture keeps one open, and a later
+// operation of this process then shares it instead of failing.
+class ClipboardSession {
+ public:
+  // Raises RuntimeError 521 when another program keeps the clipboard open
+  // past a short wait.
+  ClipboardSession(std::shared_ptr<ClipboardState> state, OpenAs openAs);
+  ClipboardSession(ClipboardSession&& other) noexcept = default;
+  ClipboardSession& operator=(ClipboardSession&&) = delete;
+  ClipboardSession(const ClipboardSession&) = delete;
+  ClipboardSession& operator=(const ClipboardSession&) = delete;
+  ~ClipboardSession();
+
+ private:
+  std::shared_ptr<ClipboardState> state_;
+};
+
+ClipboardSession::ClipboardSession(std::shared_ptr<ClipboardState> state, OpenAs openAs)
+    : state_(std::move(state)) {
   if (state_->openDepth == 0) {
+    // The owner of the clipboard is sent WM_DESTROYCLIPBOARD when the next
+    // program empties it, and that program waits for the answer. Emptied
+    // without an owner, the clipboard makes nobody wait for this thread.
+    HWND window = openAs == OpenAs::NoOwner ? nullptr : state_->window;
     const auto deadline = std::chrono::steady_clock::now() + kOpenPatience;
-    while (!::OpenClipboard(state_->window)) {
+    while (!::OpenClipboard(window)) {
       if (std::chrono::steady_clock::now() >= deadline) {
         throw RuntimeError(error::kCannotOpenClipboard);
       }
@@ -56,8 +85,6 @@ ClipboardSession::~ClipboardSession() {
   if (state_ == nullptr) return;  // moved from
   if (--state_->openDepth == 0) ::CloseClipboard();
 }
-
-namespace {
 
 // Keeps the clipboard open and its DIB locked while a picture borrows it.
 class ClipboardLease final : public PictureLease {
@@ -96,7 +123,10 @@ ClipboardPicture Clipboard::GetPicture(int format) {
       // The system offers a DIB of nearly every bitmap (and a bitmap of every
       // DIB). That DIB is the same picture without a trip through the
       // screen's format, and it can be borrowed instead of converted.
-      if (::IsClipboardFormatAvailable(CF_DIB)) return BorrowDib();
+      if (::IsClipboardFormatAvailable(CF_DIB)) {
+        ClipboardPicture dib = BorrowDib();
+        if (!dib.picture.empty()) return dib;  // else the system could not make one
+      }
       return ConvertBitmap();
     default:
       throw RuntimeError(error::kInvalidPicture);
@@ -104,7 +134,7 @@ ClipboardPicture Clipboard::GetPicture(int format) {
 }
 
 ClipboardPicture Clipboard::BorrowDib() {
-  ClipboardSession session(state_);
+  ClipboardSession session(state_, OpenAs::Owner);
   ClipboardPicture result;
   result.sequence = ::GetClipboardSequenceNumber();
   HANDLE data = ::GetClipboardData(CF_DIB);
@@ -119,7 +149,7 @@ ClipboardPicture Clipboard::BorrowDib() {
 }
 
 ClipboardPicture Clipboard::ConvertBitmap() {
-  ClipboardSession session(state_);
+  ClipboardSession session(state_, OpenAs::Owner);
   ClipboardPicture result;
   result.sequence = ::GetClipboardSequenceNumber();
   // The clipboard keeps ownership of this bitmap.
@@ -143,7 +173,7 @@ void Clipboard::SetText(const std::wstring& text) {
     if (!lock) throw RuntimeError(error::kOutOfMemory);
     std::memcpy(lock.data(), text.c_str(), bytes);
   }
-  ClipboardSession session(state_);
+  ClipboardSession session(state_, OpenAs::Owner);
   if (!::EmptyClipboard()) RaiseLastError(error::kCannotOpenClipboard);
   // Only the Unicode text: the system makes the other text formats from it.
   if (::SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) {
@@ -154,13 +184,13 @@ void Clipboard::SetText(const std::wstring& text) {
 
 void Clipboard::Clear() {
   RefuseWhileBorrowed();
-  ClipboardSession session(state_);
+  ClipboardSession session(state_, OpenAs::NoOwner);
   if (!::EmptyClipboard()) RaiseLastError(error::kCannotOpenClipboard);
 }
 
 bool Clipboard::ClearIfUnchanged(std::uint32_t sequence) {
   RefuseWhileBorrowed();
-  ClipboardSession session(state_);
+  ClipboardSession session(state_, OpenAs::NoOwner);
   // While it is open here nobody else can change it between the test and the
   // emptying.
   if (::GetClipboardSequenceNumber() != sequence) return false;

@@ -1,10 +1,9 @@
 #pragma once
 // The clipboard as the program uses it: format tests, pictures borrowed in
-// place, plain text, and emptying. The clipboard is opened on a hidden
-// message-only window of its own, because emptying it with no window leaves it
-// without an owner and SetClipboardData then fails.
-
-#include <windows.h>
+// place, plain text, and emptying. Text is put there from a hidden
+// message-only window (a clipboard emptied with no window has no owner, and
+// SetClipboardData then fails); plain emptying uses no window, so that other
+// programs have no owner to wait for.
 
 #include <cstdint>
 #include <memory>
@@ -15,24 +14,6 @@
 namespace pixkeeper::win32 {
 
 struct ClipboardState;
-
-// The clipboard opened by this process; closed again when the last session
-// ends. Sessions nest: a borrowed picture keeps one open, and a later
-// operation of this process then shares it instead of failing.
-class ClipboardSession {
- public:
-  // Raises RuntimeError 521 when another program keeps the clipboard open
-  // past a short wait.
-  explicit ClipboardSession(std::shared_ptr<ClipboardState> state);
-  ClipboardSession(ClipboardSession&& other) noexcept = default;
-  ClipboardSession& operator=(ClipboardSession&&) = delete;
-  ClipboardSession(const ClipboardSession&) = delete;
-  ClipboardSession& operator=(const ClipboardSession&) = delete;
-  ~ClipboardSession();
-
- private:
-  std::shared_ptr<ClipboardState> state_;
-};
 
 class Clipboard {
  public:

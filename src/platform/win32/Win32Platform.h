@@ -27,7 +27,8 @@ class Win32Platform final : public Platform {
   ~Win32Platform() override;
 
   // The procedure that HookProcedure() names hands every message to this
-  // handler (the user interface registers one that calls HookProc).
+  // handler (the user interface registers one that calls HookProc). There is
+  // one handler for the whole process.
   void SetHookHandler(HookHandler handler, void* context);
 
   bool ClipboardHasFormat(int format) override;
