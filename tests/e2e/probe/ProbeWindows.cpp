@@ -183,10 +183,30 @@ class PixelGrab {
 // Which standard icon a message box shows. Icons cannot be compared by handle
 // across processes, so the shown pixels are compared with the standard icons
 // drawn here, over the pixels that they cover whatever the background.
-std::wstring IconName(HWND box) {
+const wchar_t* MatchIcon(const RECT& shownAt) {
   struct Known { LPCWSTR id; const wchar_t* name; };
   const Known known[] = {{IDI_INFORMATION, L"information"}, {IDI_ERROR, L"error"},
                          {IDI_WARNING, L"warning"}, {IDI_QUESTION, L"question"}};
+  const int size = GetSystemMetrics(SM_CXICON);
+  PixelGrab shown(size, size);
+  shown.FromScreen(shownAt.left, shownAt.top);
+  for (const Known& k : known) {
+    HICON icon = LoadIconW(nullptr, k.id);
+    PixelGrab onBlack(size, size), onWhite(size, size);
+    onBlack.FromIcon(icon, RGB(0, 0, 0));
+    onWhite.FromIcon(icon, RGB(255, 255, 255));
+    int opaque = 0, same = 0;
+    for (int i = 0; i < size * size; ++i) {
+      if (onBlack.At(i) != onWhite.At(i)) continue;
+      ++opaque;
+      if (shown.At(i) == onBlack.At(i)) ++same;
+    }
+    if (opaque > 0 && same * 10 >= opaque * 9) return k.name;
+  }
+  return nullptr;
+}
+
+std::wstring IconName(HWND box) {
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (WindowClass(child) != L"Static" ||
         (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
@@ -194,23 +214,10 @@ std::wstring IconName(HWND box) {
     }
     RECT rect{};
     GetWindowRect(child, &rect);
-    const int size = GetSystemMetrics(SM_CXICON);
-    PixelGrab shown(size, size);
-    shown.FromScreen(rect.left, rect.top);
-    for (const Known& k : known) {
-      HICON icon = LoadIconW(nullptr, k.id);
-      PixelGrab onBlack(size, size), onWhite(size, size);
-      onBlack.FromIcon(icon, RGB(0, 0, 0));
-      onWhite.FromIcon(icon, RGB(255, 255, 255));
-      int opaque = 0, same = 0;
-      for (int i = 0; i < size * size; ++i) {
-        if (onBlack.At(i) != onWhite.At(i)) continue;
-        ++opaque;
-        if (shown.At(i) == onBlack.At(i)) ++same;
-      }
-      if (opaque > 0 && same * 10 >= opaque * 9) return k.name;
-    }
-    return L"unknown";
+    // The box may not have painted its icon yet.
+    const wchar_t* name = nullptr;
+    WaitFor(2000, [&] { return (name = MatchIcon(rect)) != nullptr; });
+    return name != nullptr ? name : L"unknown";
   }
   return L"none";
 }
