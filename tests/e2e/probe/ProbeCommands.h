@@ -24,6 +24,7 @@ int CmdListWait(const Args& args);
 int CmdListSelect(const Args& args);
 int CmdListDoubleClick(const Args& args);
 int CmdListPoint(const Args& args);
+int CmdRestore(const Args& args);
 int CmdClose(const Args& args);
 int CmdEndSession(const Args& args);
 int CmdMessageBox(const Args& args);

@@ -433,6 +433,14 @@ int CmdListPoint(const Args& args) {
   return 0;
 }
 
+// Restores a minimised window, as a click on its task-bar button does.
+int CmdRestore(const Args& args) {
+  HWND top = RequireTop(args);
+  if (top == nullptr) return 1;
+  ShowWindowAsync(top, SW_RESTORE);
+  return WaitFor(kDefaultTimeoutMs, [&] { return !IsIconic(top); }) ? 0 : 1;
+}
+
 int CmdClose(const Args& args) {
   HWND top = RequireTop(args);
   if (top == nullptr) return 1;

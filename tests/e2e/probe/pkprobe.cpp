@@ -38,6 +38,7 @@ const Command kCommands[] = {
     {L"list-select", CmdListSelect, L"TITLE INDEX: select and notify as a click does"},
     {L"list-dblclick", CmdListDoubleClick, L"TITLE INDEX: select and notify a double-click"},
     {L"list-point", CmdListPoint, L"TITLE INDEX: screen point of an entry"},
+    {L"restore", CmdRestore, L"TITLE: restore a minimised window"},
     {L"close", CmdClose, L"TITLE: WM_CLOSE, as the close box"},
     {L"endsession", CmdEndSession, L"TITLE: WM_QUERYENDSESSION, then WM_ENDSESSION"},
     {L"msgbox", CmdMessageBox, L"TITLE [--timeout MS]: icon, texts and buttons"},

@@ -61,6 +61,17 @@ settings "BaseDir=$BASEDIR" FTYPE=2 StartPos=0
 start_pixkeeper || exit 1
 put_picture rgb24 "$WORK/u1.rgb"
 if probe wait-window "$SAVE_DIALOG_TITLE" --visible --timeout 5000 >/dev/null; then
+  # The standard save dialog, modal to the main window, opened in the save
+  # directory with the one filter and without the read-only check box.
+  info=$(probe window-info "$SAVE_DIALOG_TITLE" --visible)
+  expect_eq "save dialog owned by the main window" "$(awk '$1 == "owner" {print $2}' <<<"$info")" \
+    "$(probe wait-window "$MAIN_TITLE" --no-dialog)"
+  expect_eq "save dialog opens in the save directory" \
+    "$(probe control-text "$SAVE_DIALOG_TITLE" --visible --id 1137)" out
+  expect_eq "save dialog filter" "$(probe control-text "$SAVE_DIALOG_TITLE" --visible --id 1136)" \
+    '画像ﾌｧｲﾙ (*.BMP)'
+  expect_true "save dialog without the read-only check box" \
+    grep -q ' id=1040 .* visible=0 ' <<<"$info"
   # Typed by the user into the name box, which has the focus; the name is
   # used as typed, no extension added.
   press_keys "$SAVE_DIALOG_TITLE" --top-class '#32770' -- End

@@ -125,4 +125,16 @@ else
   fail "Ctrl+F did not open the file-name dialog"
 fi
 stop_pixkeeper
+
+log "centred at start, and minimised: restored, the list is placed as usual"
+probe reg-set StartPos 1
+probe reg-set StartMode 1
+start_pixkeeper || exit 1
+expect_true "restored" probe restore "$MAIN_TITLE" --no-dialog
+info=$(probe window-info "$MAIN_TITLE" --no-dialog)
+read -r _ wx wy ww wh <<<"$(grep '^rect ' <<<"$info")"
+expect_near "main window centred across" "$wx" $(((1280 - ww) / 2))
+expect_near "main window centred, a little high" "$wy" $(((1024 - wh) / 2 - 20))
+expect_control "list after a minimised start" "$info" ListBox "" 3 3 $((ww - 12)) "$list_h_expected"
+stop_pixkeeper
 log "screenshots in $SHOTS"
