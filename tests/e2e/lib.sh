@@ -21,6 +21,7 @@ WORK="$E2E_WORK/$SCENARIO"
 rm -rf "$WORK"
 mkdir -p "$WORK"
 
+# shellcheck disable=SC2034  # the scenarios use them
 MAIN_TITLE=Pixkeeper
 NOTICE_TITLE='Pixkeeperからのお知らせ'
 FNAME_TITLE='保存ファイル名選択'

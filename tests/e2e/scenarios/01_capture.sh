@@ -28,6 +28,10 @@ for i in "${!kinds[@]}"; do
   expected_files+="$name "
 done
 n=${#kinds[@]}
+put_picture rgb32 "$WORK/screen.rgb" --width 1920 --height 1080
+expect_capture "a full-screen picture" "$n" "$(printf 'CAP%04d.BMP' $((n + 1)))" "$WORK/screen.rgb"
+expected_files+="$(printf 'CAP%04d.BMP' $((n + 1))) "
+n=$((n + 1))
 put_picture rgb24 "$WORK/ddb.rgb" --form bitmap --width 40 --height 30
 expect_capture "device-dependent bitmap only" "$n" "$(printf 'CAP%04d.BMP' $((n + 1)))" "$WORK/ddb.rgb"
 expected_files+="$(printf 'CAP%04d.BMP' $((n + 1))) "

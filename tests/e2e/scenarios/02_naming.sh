@@ -13,11 +13,12 @@ expect_capture "start value 0012" 0 NUM0012.BMP "$WORK/a.rgb"
 stop_pixkeeper
 expect_eq "number reached, stored over 37" "$(reg PresendValue)" 13
 
-log "the running number carries over with PresendFlag 1"
+log "the running number carries over with PresendFlag 1; a Japanese prefix"
 probe reg-set PresendFlag 1
+probe reg-set FNAME '画像'
 start_pixkeeper || exit 1
 put_picture rgb24 "$WORK/b.rgb"
-expect_capture "carried over" 0 NUM0013.BMP "$WORK/b.rgb"
+expect_capture "carried over" 0 画像0013.BMP "$WORK/b.rgb"
 stop_pixkeeper
 
 log "an empty prefix, and past 9999 back to 0000"

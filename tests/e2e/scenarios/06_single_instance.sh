@@ -67,3 +67,18 @@ expect_true "refused by the other window" wait_exit "$PK_PID" 10
 PK_PID=
 probe close "$MAIN_TITLE" >/dev/null
 wait_exit "$OTHER_PID" 5
+
+log "two copies started at the same moment: one runs, the other is refused"
+launch_pixkeeper
+A_PID=$PK_PID
+launch_pixkeeper
+B_PID=$PK_PID
+expect_true "one of the two shows the notice" probe msgbox-ok "$NOTICE_TITLE"
+expect_eq "one main window" "$(probe count-windows "$MAIN_TITLE" --no-dialog --visible)" 1
+deadline=$((SECONDS + 10))
+while process_alive "$A_PID" && process_alive "$B_PID" && [ $SECONDS -lt $deadline ]; do sleep 0.05; done
+if ! process_alive "$A_PID"; then PK_PID=$B_PID; elif ! process_alive "$B_PID"; then PK_PID=$A_PID; else
+  fail "neither copy ended after the notice"
+fi
+expect_true "the other heads the viewer chain" probe wait-viewer "$MAIN_TITLE" --timeout 5000
+stop_pixkeeper
