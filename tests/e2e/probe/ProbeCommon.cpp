@@ -195,4 +195,36 @@ HWND FindControl(HWND top, const Args& args) {
   return search.found;
 }
 
+std::wstring Escaped(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c == L'\r') out += L"\\r";
+    else if (c == L'\n') out += L"\\n";
+    else out += c;
+  }
+  return out;
+}
+
+LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok) {
+  DWORD_PTR result = 0;
+  LRESULT sent = SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000,
+                                     &result);
+  if (ok != nullptr) *ok = sent != 0;
+  return static_cast<LRESULT>(result);
+}
+
+HWND RequireTop(const Args& args) {
+  HWND window = FindTopWindow(QueryFromArgs(args));
+  if (window == nullptr) PrintError(L"no window titled \"" + args.Positional(0) + L"\"");
+  return window;
+}
+
+HWND RequireControl(const Args& args) {
+  HWND top = RequireTop(args);
+  if (top == nullptr) return nullptr;
+  HWND control = FindControl(top, args);
+  if (control == nullptr) PrintError(L"no such control");
+  return control;
+}
+
 }  // namespace pixkeeper::probe

@@ -64,4 +64,17 @@ std::wstring WindowText(HWND window);
 // together; "--nth K" picks among several matches.
 HWND FindControl(HWND top, const Args& args);
 
+// A window's text, with line breaks written as \r and \n so it fits a line.
+std::wstring Escaped(const std::wstring& text);
+
+// SendMessageTimeout that gives up on a hung window; *ok tells whether the
+// message was handled.
+LRESULT SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                    bool* ok = nullptr);
+
+// The top-level window named by the first word, or the control of it named
+// by the options; both report what they could not find.
+HWND RequireTop(const Args& args);
+HWND RequireControl(const Args& args);
+
 }  // namespace pixkeeper::probe
