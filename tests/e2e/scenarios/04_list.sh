@@ -34,7 +34,11 @@ expect_eq "list unchanged after the click" "$(list_count)" 2
 expect_eq "no file written for the text" "$(files_in "$OUT")" "L0001.BMP L0002.BMP "
 expect_bells "no beep for the path copied" "$bells"
 
-log "a selection change by message, as the arrow keys make it"
+log "the arrow keys change the selection, and so the clipboard"
+press_keys "$MAIN_TITLE" Down
+expect_true "the path selected by Down is on the clipboard" wait_clip_text "${BASEDIR}L0002.BMP"
+press_keys "$MAIN_TITLE" Up
+expect_true "the path selected by Up is on the clipboard" wait_clip_text "${BASEDIR}L0001.BMP"
 probe list-select "$MAIN_TITLE" 1 --no-dialog
 expect_true "the selected path is on the clipboard" wait_clip_text "${BASEDIR}L0002.BMP"
 expect_true "only text on the clipboard" bash -c "! wine '$PKPROBE' clip-formats | grep -q CF_DIB"

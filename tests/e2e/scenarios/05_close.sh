@@ -45,3 +45,17 @@ expect_true "the program ends with the session" wait_exit "$PK_PID" 10
 PK_PID=
 expect_nine_keys
 expect_eq "running number after the session end" "$(reg PresendValue)" 8
+
+log "the end of the session while the file-name dialog is open"
+start_pixkeeper || exit 1
+probe restore "$MAIN_TITLE" --no-dialog
+press_keys "$MAIN_TITLE" ctrl+f
+probe wait-window "$FNAME_TITLE" --visible --timeout 5000 >/dev/null ||
+  fail "Ctrl+F did not open the file-name dialog"
+put_picture rgb24 "$WORK/4.rgb" --width 4
+expect_capture "behind the dialog" 0 Q0008.BMP "$WORK/4.rgb"
+expect_true "the session may end with the dialog open" probe endsession "$MAIN_TITLE" --no-dialog
+expect_true "the program ends with the session, dialog and all" wait_exit "$PK_PID" 10
+PK_PID=
+expect_nine_keys
+expect_eq "running number after the session end with the dialog open" "$(reg PresendValue)" 9
