@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/RuntimeError.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
 #include "ui/FormCenter.h"
@@ -13,7 +14,8 @@ namespace pixkeeper {
 
 namespace {
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// Not WS_CLIPCHILDREN: the frames paint no background of their own.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr double kClientWidth = 6015;
 constexpr double kClientHeight = 4335;

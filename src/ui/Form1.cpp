@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/RuntimeError.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
 #include "ui/FormCenter.h"
