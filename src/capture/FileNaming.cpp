@@ -1,1 +1,91 @@
-// placeholder
+#include "capture/FileNaming.h"
+
+#include <optional>
+
+#include "platform/FormatText.h"
+#include "platform/Integer.h"
+#include "platform/RuntimeError.h"
+
+namespace pixkeeper {
+
+namespace {
+
+constexpr Integer kLastRunningNumber = 9999;
+const wchar_t kExtension[] = L".BMP";
+const wchar_t kCancelledName[] = L"USERINPUT.BMP";
+
+// Pictures of the same second get "-2", "-3", ... so they do not replace one
+// another. Only the previous stamp counts: other schemes in between leave the
+// count alone.
+std::wstring DateTimeName(Program& program) {
+  AppState& state = program.state;
+  const std::wstring stamp = CurrentStamp(program.platform);
+  std::wstring name;
+  if (stamp != state.LastStamp) {
+    state.StampRepeat = 1;
+    name = state.FilePrefix + stamp + kExtension;
+  } else {
+    state.StampRepeat = AddInteger(state.StampRepeat, 1);
+    name = state.FilePrefix + stamp + L"-" + IntegerText(state.StampRepeat) + kExtension;
+  }
+  state.LastStamp = stamp;
+  return name;
+}
+
+// The name takes the number before the increment, so PresentValue always
+// names the next file. Past 9999 the numbers start again at 0000.
+std::wstring RunningNumberName(AppState& state) {
+  const std::wstring name = state.FilePrefix + FormatRunningNumber(state.PresentValue);
+  state.PresentValue = AddInteger(state.PresentValue, 1);
+  if (state.PresentValue > kLastRunningNumber) state.PresentValue = 0;
+  return name;
+}
+
+}  // namespace
+
+std::wstring CurrentStamp(Platform& platform) {
+  // Date first, then time: a capture right at midnight may pair the old date
+  // with the new time, never the other way round.
+  const LocalDate date = platform.CurrentDate();
+  const LocalTime time = platform.CurrentTime();
+  return FormatMonthDay(date) + FormatHourMinuteSecond(time);
+}
+
+std::wstring NextFileName(Program& program) {
+  switch (program.state.NamingScheme) {
+    case naming_scheme::kDateTime:
+      return DateTimeName(program);
+    case naming_scheme::kRunningNumber:
+      return RunningNumberName(program.state);
+    case naming_scheme::kUserInput:
+      return AskUserFileName(program);
+    default:
+      // The load step refuses any other scheme; should one slip through, the
+      // capture is abandoned rather than writing a file without a name.
+      throw RuntimeError(5);
+  }
+}
+
+std::wstring AskUserFileName(Program& program) {
+  Platform& platform = program.platform;
+  int failure = 0;
+  try {
+    SaveDialogRequest request;
+    request.owner = program.state.MainWindow;
+    request.initialDirectory = program.state.BaseDir;
+    request.title = L"画像ファイル選択";
+    request.filter = L"画像ﾌｧｲﾙ (*.BMP)|*.BMP|";
+    request.flags = 4;  // hide the read-only box; no overwrite prompt, no default extension
+    const SaveDialogChoice choice = platform.ShowSaveDialog(request);
+    // Only the name is used: the file always goes into BaseDir.
+    return choice.fullPath.empty() ? std::wstring() : choice.fileName;
+  } catch (const RuntimeError& e) {
+    if (e.number() == error::kDialogCancelled) return kCancelledName;
+    failure = e.number();
+  }
+  platform.ShowMessage(ErrorText(failure), message_style::kPlain, std::nullopt);
+  platform.EndProgram();
+  return std::wstring();  // not reached: EndProgram does not come back
+}
+
+}  // namespace pixkeeper
