@@ -31,7 +31,7 @@ class BaseWindow {
     }
   }
 
-  static void RegisterClass(const wchar_t* className, HICON icon) {
+  static void RegisterWindowClass(const wchar_t* className, HICON icon) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &BaseWindow::WindowProc;

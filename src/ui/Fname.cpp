@@ -38,7 +38,9 @@ LRESULT CALLBACK StartValueKeyFilter(HWND box, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 Fname::Fname(Program& program, HWND owner) : BaseWindow(program.platform), program_(program) {
-  RegisterClass(kFnameWindowClass, nullptr);
+  // The program's icon, as the main window's class carries it.
+  RegisterWindowClass(kFnameWindowClass,
+                      reinterpret_cast<HICON>(GetClassLongPtrW(owner, GCLP_HICON)));
   if (CreateTopLevel(kFnameWindowClass, kFnameTitle, kStyle, kExStyle, owner, nullptr) ==
       nullptr) {
     throw RuntimeError(error::kOutOfMemory);

@@ -71,7 +71,7 @@ AcceleratorTable BuildAccelerators() {
 Form1::Form1(Platform& platform) : BaseWindow(platform), program_(platform, *this) {}
 
 void Form1::Create(HICON icon) {
-  RegisterClass(kMainWindowClass, icon);
+  RegisterWindowClass(kMainWindowClass, icon);
   menu_ = BuildMenuBar();
   accelerators_ = BuildAccelerators();
   // No title until the load step: a copy that is starting must not be found
