@@ -1,0 +1,151 @@
+#include "platform/win32/BitmapFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cwchar>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "platform/Dib.h"
+#include "platform/RuntimeError.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32Error.h"
+
+namespace pixkeeper::win32 {
+
+namespace {
+
+// One WriteFile takes at most a DWORD of bytes; a picture is written in as few
+// calls as that allows.
+constexpr std::size_t kLargestWrite = 0x40000000;
+
+std::size_t NameStart(const std::wstring& path) {
+  const std::size_t separator = path.find_last_of(L"\\/");
+  return separator == std::wstring::npos ? 0 : separator + 1;
+}
+
+std::wstring TemporaryName(unsigned attempt) {
+  static std::atomic<std::uint32_t> counter{0};
+  const std::uint64_t mix = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^
+                            ::GetTickCount64() ^ (static_cast<std::uint64_t>(++counter) << 16) ^
+                            attempt;
+  wchar_t name[32];
+  std::swprintf(name, 32, L"~pk%012llx.tmp", static_cast<unsigned long long>(mix & 0xFFFFFFFFFFFFull));
+  return name;
+}
+
+// A file that is deleted again unless it is moved to its final name.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::wstring& besidePath) {
+    const std::wstring directory = besidePath.substr(0, NameStart(besidePath));
+    for (unsigned attempt = 0;; ++attempt) {
+      path_ = directory + TemporaryName(attempt);
+      handle_.Reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (handle_) return;
+      const DWORD code = ::GetLastError();
+      if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt >= 100) {
+        path_.clear();
+        RaiseWin32Error(code, error::kPathFileAccess);
+      }
+    }
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile() {
+    handle_.Reset();
+    if (!path_.empty()) ::DeleteFileW(path_.c_str());
+  }
+
+  void Write(const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+      const DWORD chunk = static_cast<DWORD>(std::min(size, kLargestWrite));
+      DWORD written = 0;
+      if (!::WriteFile(handle_.get(), data, chunk, &written, nullptr)) {
+        RaiseLastError(error::kPathFileAccess);
+      }
+      if (written != chunk) throw RuntimeError(error::kDiskFull);
+      data += chunk;
+      size -= chunk;
+    }
+  }
+
+  void MoveTo(const std::wstring& finalPath) {
+    // Closing can still report a failed write of cached data.
+    if (!::CloseHandle(handle_.Release())) RaiseLastError(error::kPathFileAccess);
+    if (!::MoveFileExW(path_.c_str(), finalPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      RaiseLastError(error::kPathFileAccess);
+    }
+    path_.clear();
+  }
+
+ private:
+  std::wstring path_;
+  FileHandle handle_;
+};
+
+std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
+  FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) RaiseLastError(error::kPathFileAccess);
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size)) RaiseLastError(error::kPathFileAccess);
+  if (size.QuadPart > 0x7FFFFFFF) throw RuntimeError(error::kOutOfMemory);
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  } catch (const std::bad_alloc&) {
+    throw RuntimeError(error::kOutOfMemory);
+  }
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD read = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - done, kLargestWrite));
+    if (!::ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr)) {
+      RaiseLastError(error::kPathFileAccess);
+    }
+    if (read == 0) break;  // shorter than it was a moment ago
+    done += read;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+}  // namespace
+
+void SaveBitmapFile(const Picture& picture, const std::wstring& path) {
+  if (picture.empty()) throw RuntimeError(error::kInvalidPicture);
+  // A path that ends in its directory names no file.
+  if (NameStart(path) == path.size()) throw RuntimeError(error::kPathFileAccess);
+  // Windows refuses to move a file over a read-only one or a directory; find
+  // that out before the picture is written (Wine would replace the file).
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    throw RuntimeError(error::kPathFileAccess);
+  }
+  const auto header = BmpFileHeader(picture.layout());
+  TemporaryFile file(path);
+  file.Write(header.data(), header.size());
+  file.Write(picture.data(), picture.layout().totalSize);
+  file.MoveTo(path);
+}
+
+Picture LoadPictureFile(const std::wstring& path) {
+  if (path.empty()) return Picture();
+  const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+  return Picture::Own(DibFromBmpFile(bytes.data(), bytes.size()));
+}
+
+bool FileExists(const std::wstring& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace pixkeeper::win32

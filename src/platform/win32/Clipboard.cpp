@@ -1,0 +1,171 @@
+#include "platform/win32/Clipboard.h"
+
+#include <chrono>
+#include <cstring>
+#include <utility>
+
+#include "platform/Platform.h"
+#include "platform/RuntimeError.h"
+#include "platform/win32/BitmapToDib.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32Error.h"
+
+namespace pixkeeper::win32 {
+
+namespace {
+
+// The program that has just put a picture on the clipboard often still holds
+// it open while the change notice arrives here, so opening retries briefly.
+constexpr auto kOpenPatience = std::chrono::milliseconds(50);
+constexpr DWORD kOpenRetryMilliseconds = 3;
+
+HWND CreateMessageOnlyWindow() {
+  HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+  if (window == nullptr) RaiseLastError(error::kOutOfMemory);
+  return window;
+}
+
+}  // namespace
+
+struct ClipboardState {
+  HWND window = nullptr;  // the clipboard's open window; destroyed with the state
+  int openDepth = 0;
+  int borrowedPictures = 0;
+
+  ClipboardState() : window(CreateMessageOnlyWindow()) {}
+  ClipboardState(const ClipboardState&) = delete;
+  ClipboardState& operator=(const ClipboardState&) = delete;
+  ~ClipboardState() { ::DestroyWindow(window); }
+};
+
+ClipboardSession::ClipboardSession(std::shared_ptr<ClipboardState> state) : state_(std::move(state)) {
+  if (state_->openDepth == 0) {
+    const auto deadline = std::chrono::steady_clock::now() + kOpenPatience;
+    while (!::OpenClipboard(state_->window)) {
+      if (std::chrono::steady_clock::now() >= deadline) {
+        throw RuntimeError(error::kCannotOpenClipboard);
+      }
+      ::Sleep(kOpenRetryMilliseconds);
+    }
+  }
+  ++state_->openDepth;
+}
+
+ClipboardSession::~ClipboardSession() {
+  if (state_ == nullptr) return;  // moved from
+  if (--state_->openDepth == 0) ::CloseClipboard();
+}
+
+namespace {
+
+// Keeps the clipboard open and its DIB locked while a picture borrows it.
+class ClipboardLease final : public PictureLease {
+ public:
+  ClipboardLease(std::shared_ptr<ClipboardState> state, ClipboardSession session,
+                 GlobalLockGuard lock)
+      : state_(std::move(state)), session_(std::move(session)), lock_(std::move(lock)) {
+    ++state_->borrowedPictures;
+  }
+  ~ClipboardLease() override { --state_->borrowedPictures; }
+
+  const std::uint8_t* bytes() const noexcept { return static_cast<const std::uint8_t*>(lock_.data()); }
+
+ private:
+  // Declared so that the memory is unlocked before the clipboard closes.
+  std::shared_ptr<ClipboardState> state_;
+  ClipboardSession session_;
+  GlobalLockGuard lock_;
+};
+
+}  // namespace
+
+Clipboard::Clipboard() : state_(std::make_shared<ClipboardState>()) {}
+
+Clipboard::~Clipboard() = default;
+
+bool Clipboard::HasFormat(int format) const {
+  return format > 0 && ::IsClipboardFormatAvailable(static_cast<UINT>(format)) != FALSE;
+}
+
+ClipboardPicture Clipboard::GetPicture(int format) {
+  switch (format) {
+    case clipboard_format::kDib:
+      return BorrowDib();
+    case clipboard_format::kBitmap:
+      // The system offers a DIB of nearly every bitmap (and a bitmap of every
+      // DIB). That DIB is the same picture without a trip through the
+      // screen's format, and it can be borrowed instead of converted.
+      if (::IsClipboardFormatAvailable(CF_DIB)) return BorrowDib();
+      return ConvertBitmap();
+    default:
+      throw RuntimeError(error::kInvalidPicture);
+  }
+}
+
+ClipboardPicture Clipboard::BorrowDib() {
+  ClipboardSession session(state_);
+  ClipboardPicture result;
+  result.sequence = ::GetClipboardSequenceNumber();
+  HANDLE data = ::GetClipboardData(CF_DIB);
+  if (data == nullptr) return result;  // gone since it was tested: nothing to take
+  const SIZE_T size = ::GlobalSize(data);
+  GlobalLockGuard lock(data);
+  if (!lock) throw RuntimeError(error::kOutOfMemory);
+  auto lease = std::make_unique<ClipboardLease>(state_, std::move(session), std::move(lock));
+  const std::uint8_t* bytes = lease->bytes();
+  result.picture = Picture::Borrow(bytes, size, std::move(lease));
+  return result;
+}
+
+ClipboardPicture Clipboard::ConvertBitmap() {
+  ClipboardSession session(state_);
+  ClipboardPicture result;
+  result.sequence = ::GetClipboardSequenceNumber();
+  // The clipboard keeps ownership of this bitmap.
+  auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
+  if (bitmap == nullptr) return result;
+  result.picture = Picture::Own(DibFromBitmap(bitmap));
+  return result;
+}
+
+void Clipboard::RefuseWhileBorrowed() const {
+  if (state_->borrowedPictures > 0) throw RuntimeError(error::kCannotOpenClipboard);
+}
+
+void Clipboard::SetText(const std::wstring& text) {
+  RefuseWhileBorrowed();
+  const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+  GlobalMemory memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+  if (!memory) throw RuntimeError(error::kOutOfMemory);
+  {
+    GlobalLockGuard lock(memory.get());
+    if (!lock) throw RuntimeError(error::kOutOfMemory);
+    std::memcpy(lock.data(), text.c_str(), bytes);
+  }
+  ClipboardSession session(state_);
+  if (!::EmptyClipboard()) RaiseLastError(error::kCannotOpenClipboard);
+  // Only the Unicode text: the system makes the other text formats from it.
+  if (::SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) {
+    RaiseLastError(error::kCannotOpenClipboard);
+  }
+  memory.Release();  // the clipboard owns it now
+}
+
+void Clipboard::Clear() {
+  RefuseWhileBorrowed();
+  ClipboardSession session(state_);
+  if (!::EmptyClipboard()) RaiseLastError(error::kCannotOpenClipboard);
+}
+
+bool Clipboard::ClearIfUnchanged(std::uint32_t sequence) {
+  RefuseWhileBorrowed();
+  ClipboardSession session(state_);
+  // While it is open here nobody else can change it between the test and the
+  // emptying.
+  if (::GetClipboardSequenceNumber() != sequence) return false;
+  if (!::EmptyClipboard()) RaiseLastError(error::kCannotOpenClipboard);
+  return true;
+}
+
+}  // namespace pixkeeper::win32

@@ -1,0 +1,31 @@
+#pragma once
+// The process and its surroundings: clock, command line, program folder,
+// screen, and ending the program.
+
+#include <string>
+#include <string_view>
+
+#include "platform/FormatText.h"
+#include "platform/Platform.h"
+
+namespace pixkeeper::win32 {
+
+LocalDate CurrentDate();
+LocalTime CurrentTime();
+
+// The arguments of a command line: what follows the program's own name
+// (quoted or not) and the blanks after it.
+std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine);
+std::wstring CommandLineText();
+
+// The folder part of a file path: no trailing "\" except at a drive root.
+std::wstring FolderOfPath(const std::wstring& filePath);
+std::wstring ProgramDirectory();
+
+ScreenTwips ScreenSize();
+
+// Destroys every window of the calling thread without asking it, then ends
+// the process.
+[[noreturn]] void EndProgram();
+
+}  // namespace pixkeeper::win32

@@ -1,0 +1,79 @@
+#pragma once
+// The platform operations on Windows. Create one, on the user-interface
+// thread, and keep it for the life of the program: pictures borrowed from the
+// clipboard refer to it.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace pixkeeper {
+
+namespace win32 {
+class Clipboard;
+}
+
+class Win32Platform final : public Platform {
+ public:
+  using HookHandler = std::intptr_t (*)(void* context, WindowHandle window, unsigned message,
+                                        std::uintptr_t wParam, std::intptr_t lParam);
+
+  Win32Platform();
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+  ~Win32Platform() override;
+
+  // The procedure that HookProcedure() names hands every message to this
+  // handler (the user interface registers one that calls HookProc).
+  void SetHookHandler(HookHandler handler, void* context);
+
+  bool ClipboardHasFormat(int format) override;
+  ClipboardPicture ClipboardGetPicture(int format) override;
+  void ClipboardSetText(const std::wstring& text) override;
+  void ClipboardClear() override;
+  bool ClipboardClearIfUnchanged(std::uint32_t sequence) override;
+
+  void SaveBitmapFile(const Picture& picture, const std::wstring& path) override;
+  Picture LoadPictureFile(const std::wstring& path) override;
+  bool FileExists(const std::wstring& path) override;
+
+  std::wstring ReadSetting(const std::wstring& application, const std::wstring& section,
+                           const std::wstring& key, const std::wstring& defaultText) override;
+  void WriteSetting(const std::wstring& application, const std::wstring& section,
+                    const std::wstring& key, const std::wstring& text) override;
+  void DeleteSettingSection(const std::wstring& application, const std::wstring& section) override;
+
+  void ShowMessage(const std::wstring& text, int style,
+                   const std::optional<std::wstring>& title) override;
+  void SoundBeep() override;
+  SaveDialogChoice ShowSaveDialog(const SaveDialogRequest& request) override;
+
+  LocalDate CurrentDate() override;
+  LocalTime CurrentTime() override;
+  std::wstring CommandLineText() override;
+  std::wstring ProgramDirectory() override;
+  ScreenTwips ScreenSize() override;
+  [[noreturn]] void EndProgram() override;
+
+  WindowHandle SetClipboardViewer(WindowHandle window) override;
+  void ChangeClipboardChain(WindowHandle window, WindowHandle next) override;
+  WindowProcedure SetWindowProcedure(WindowHandle window, WindowProcedure procedure) override;
+  WindowProcedure HookProcedure() override;
+  std::intptr_t CallWindowProcedure(WindowProcedure procedure, WindowHandle window,
+                                    unsigned message, std::uintptr_t wParam,
+                                    std::intptr_t lParam) override;
+  std::intptr_t SendWindowMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
+                                  std::intptr_t lParam) override;
+  bool WindowWithTitleExists(const std::wstring& title) override;
+  void OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,
+                                     const std::wstring& workingDirectory) override;
+  void Sleep(int milliseconds) override;
+
+ private:
+  std::unique_ptr<win32::Clipboard> clipboard_;
+};
+
+}  // namespace pixkeeper
