@@ -6,6 +6,7 @@
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
 #include "ui/FormCenter.h"
+#include "ui/MainWindowLayout.h"
 #include "ui/ScreenGeometry.h"
 #include "ui/WindowClasses.h"
 
@@ -126,7 +127,8 @@ void Form1::CenterOnScreen() {
 
 void Form1::PlaceFileList() {
   const TwipsRect outer = WindowRectTwips(hwnd());
-  PlaceControl(fileList_, {50, 50, outer.width - 180, outer.height - 600});
+  const TwipsRect client = ClientRectTwips(hwnd());
+  PlaceControl(fileList_, FileListPlacement(outer.width, outer.height, client.width, client.height));
 }
 
 void Form1::SetMinimised(bool minimised) { minimised_ = minimised; }

@@ -58,6 +58,13 @@ TwipsRect WindowRectTwips(HWND window) {
           PixelsToTwips(rect.bottom - rect.top, dpi.y)};
 }
 
+TwipsRect ClientRectTwips(HWND window) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  const ScreenDpi& dpi = CurrentDpi();
+  return {0, 0, PixelsToTwips(rect.right, dpi.x), PixelsToTwips(rect.bottom, dpi.y)};
+}
+
 double WindowPlacement::Width() const { return WindowRectTwips(window_).width; }
 double WindowPlacement::Height() const { return WindowRectTwips(window_).height; }
 

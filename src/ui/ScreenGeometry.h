@@ -29,6 +29,8 @@ void SetClientSizeTwips(HWND window, double width, double height);
 
 // The outer rectangle of a window in twips.
 TwipsRect WindowRectTwips(HWND window);
+// The size of a window's client area in twips (left and top are 0).
+TwipsRect ClientRectTwips(HWND window);
 
 // The outer rectangle of a top-level window as the centring moves it.
 class WindowPlacement final : public PlacedWindow {

@@ -7,6 +7,7 @@
 
 #include "fakes/FakePlatform.h"
 #include "ui/FormCenter.h"
+#include "ui/MainWindowLayout.h"
 #include "ui/Twips.h"
 
 namespace pixkeeper {
@@ -24,6 +25,23 @@ TEST(UiTwips, ConvertsTheLayoutAtTheScreensResolution) {
   EXPECT_EQ(411, TwipsToPixels(4935, 120));  // 411.25
   EXPECT_DOUBLE_EQ(4935.0, PixelsToTwips(329, 96));
   EXPECT_DOUBLE_EQ(12.0, PixelsToTwips(1, 120));
+}
+
+TEST(UiFileListPlacement, LeavesTheMarginsOfTheLayout) {
+  // Thin frames: the list fits as the margins give it.
+  const TwipsRect fits = FileListPlacement(4935 + 90, 3495 + 540, 4935, 3495);
+  EXPECT_DOUBLE_EQ(50, fits.left);
+  EXPECT_DOUBLE_EQ(50, fits.top);
+  EXPECT_DOUBLE_EQ(4845, fits.width);
+  EXPECT_DOUBLE_EQ(3435, fits.height);
+}
+
+TEST(UiFileListPlacement, StaysInsideTheClientAreaOfWiderFrames) {
+  // 7-pixel frames and a 23-pixel caption would push the list past the
+  // right and bottom edges.
+  const TwipsRect cut = FileListPlacement(4935 + 210, 3495 + 855, 4935, 3495);
+  EXPECT_DOUBLE_EQ(4885, cut.width);
+  EXPECT_DOUBLE_EQ(3445, cut.height);
 }
 
 // Records the order of reads and writes as the centring makes them.
