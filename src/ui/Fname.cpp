@@ -165,8 +165,24 @@ void Fname::OnCloseBox() {
   DestroyWindow(hwnd());
 }
 
+// As a dialog does: the control that had the focus gets it back.
+void Fname::OnActivate(bool active) {
+  if (!active) {
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(hwnd(), focus)) lastFocus_ = focus;
+    return;
+  }
+  HWND target = lastFocus_ != nullptr && IsWindowEnabled(lastFocus_)
+                    ? lastFocus_
+                    : GetNextDlgTabItem(hwnd(), nullptr, FALSE);
+  if (target != nullptr) SetFocus(target);
+}
+
 LRESULT Fname::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;

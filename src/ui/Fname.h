@@ -40,6 +40,7 @@ class Fname final : public BaseWindow<Fname>, public FnameFields {
   void OnCommand(int id, int code);
   void OnReturn();
   void OnCloseBox();
+  void OnActivate(bool active);
 
   Program& program_;
   WindowFont font_{12};
@@ -49,7 +50,8 @@ class Fname final : public BaseWindow<Fname>, public FnameFields {
   HWND presentValueText_ = nullptr;
   HWND presentValueCheck_ = nullptr;
   HWND fnameText_ = nullptr;
-  bool open_ = false;  // shown modally right now
+  HWND lastFocus_ = nullptr;  // given back when the dialog is activated again
+  bool open_ = false;         // shown modally right now
 };
 
 }  // namespace pixkeeper

@@ -262,6 +262,10 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // and the running number are written.
       if (wParam != FALSE) RunQueryUnload(program_);
       return 0;
+    case WM_SETFOCUS:
+      // Back from another window: the keys go to the list again.
+      SetFocus(fileList_);
+      return 0;
     case WM_SETCURSOR:
       if (busyCursor_ && LOWORD(lParam) == HTCLIENT) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
