@@ -1,0 +1,283 @@
+#include "ui/Form1.h"
+
+#include <optional>
+
+#include "platform/RuntimeError.h"
+#include "ui/ControlIds.h"
+#include "ui/ControlText.h"
+#include "ui/FormCenter.h"
+#include "ui/MainWindowLayout.h"
+#include "ui/ScreenGeometry.h"
+#include "ui/WindowClasses.h"
+
+namespace pixkeeper {
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr double kClientWidth = 4935;
+constexpr double kClientHeight = 3495;
+constexpr double kClientLeft = 3900;
+constexpr double kClientTop = 3345;
+constexpr TwipsRect kFileListDesign{120, 120, 4695, 3180};
+
+int MenuId(OptionItem item) {
+  switch (item) {
+    case OptionItem::StartPosition: return ids::kSMenuStartPosition;
+    case OptionItem::StartMode: return ids::kSMenuStartMode;
+    case OptionItem::ViewMode: return ids::kSMenuViewMode;
+  }
+  return 0;
+}
+
+HMENU BuildMenuBar() {
+  HMENU bar = CreateMenu();
+  HMENU file = CreatePopupMenu();
+  AppendMenuW(file, MF_STRING, ids::kProcEnd, L"Pixkeeper終了(&Q)\tCtrl+Q");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"ファイル(&F)");
+
+  HMENU config = CreatePopupMenu();
+  AppendMenuW(config, MF_STRING, ids::kSMenuDir, L"保存ディレクトリ...(&D)\tCtrl+D");
+  AppendMenuW(config, MF_STRING, ids::kSMenuFname, L"保存ファイル名...(&F)\tCtrl+F");
+  AppendMenuW(config, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(config, MF_STRING, ids::kSMenuStartPosition,
+              L"起動時は画面中央に表示する(&P)\tCtrl+P");
+  AppendMenuW(config, MF_STRING, ids::kSMenuStartMode, L"最小化状態で起動する(&I)\tCtrl+I");
+  AppendMenuW(config, MF_STRING, ids::kSMenuViewMode,
+              L"関連付けられたアプリで表示する(&V)\tCtrl+V");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(config), L"環境設定(&C)");
+
+  HMENU help = CreatePopupMenu();
+  AppendMenuW(help, MF_STRING, ids::kSMenuHelpVersion, L"バージョン情報(&A)\tCtrl+A");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"ヘルプ(&H)");
+  return bar;
+}
+
+// Ctrl with each item's access letter.
+AcceleratorTable BuildAccelerators() {
+  ACCEL entries[] = {
+      {FVIRTKEY | FCONTROL, 'Q', ids::kProcEnd},
+      {FVIRTKEY | FCONTROL, 'D', ids::kSMenuDir},
+      {FVIRTKEY | FCONTROL, 'F', ids::kSMenuFname},
+      {FVIRTKEY | FCONTROL, 'P', ids::kSMenuStartPosition},
+      {FVIRTKEY | FCONTROL, 'I', ids::kSMenuStartMode},
+      {FVIRTKEY | FCONTROL, 'V', ids::kSMenuViewMode},
+      {FVIRTKEY | FCONTROL, 'A', ids::kSMenuHelpVersion},
+  };
+  return AcceleratorTable(entries, static_cast<int>(sizeof entries / sizeof entries[0]));
+}
+
+}  // namespace
+
+Form1::Form1(Platform& platform) : BaseWindow(platform), program_(platform, *this) {}
+
+void Form1::Create(HICON icon) {
+  RegisterWindowClass(kMainWindowClass, icon);
+  menu_ = BuildMenuBar();
+  accelerators_ = BuildAccelerators();
+  // No title until the load step: a copy that is starting must not be found
+  // by its own single-instance check.
+  if (CreateTopLevel(kMainWindowClass, L"", kStyle, 0, nullptr, menu_) == nullptr) {
+    throw RuntimeError(error::kOutOfMemory);
+  }
+  font_.ApplyTo(hwnd());
+  SetClientSizeTwips(hwnd(), kClientWidth, kClientHeight);
+
+  // The client area's top-left corner goes to its place on the screen.
+  RECT outer{};
+  GetWindowRect(hwnd(), &outer);
+  POINT clientOrigin{0, 0};
+  ClientToScreen(hwnd(), &clientOrigin);
+  SetWindowPos(hwnd(), nullptr, TwipsToPixelsX(kClientLeft) - (clientOrigin.x - outer.left),
+               TwipsToPixelsY(kClientTop) - (clientOrigin.y - outer.top), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  fileList_ = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY,
+      0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kFileList)),
+      GetModuleHandleW(nullptr), nullptr);
+  if (fileList_ == nullptr) throw RuntimeError(error::kOutOfMemory);
+  font_.ApplyTo(fileList_);
+  PlaceControl(fileList_, kFileListDesign);
+}
+
+void Form1::Load() { RunLoadStep(program_, *this); }
+
+void Form1::Show() {
+  ShowWindow(hwnd(), minimised_ ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+  UpdateWindow(hwnd());
+  if (!minimised_) SetFocus(fileList_);
+}
+
+void Form1::SetTitle(const std::wstring& title) {
+  SetWindowTextTo(hwnd(), title);
+  if (titleSet_) titleSet_();
+}
+
+void Form1::PrepareFnameDialog() {
+  if (!fname_) fname_ = std::make_unique<Fname>(program_, hwnd());
+  FillFnameFields(program_.state, *fname_);
+}
+
+void Form1::CenterOnScreen() {
+  WindowPlacement placement(hwnd());
+  CenterForm(platform(), placement);
+}
+
+void Form1::PlaceFileList() {
+  const TwipsRect outer = WindowRectTwips(hwnd());
+  const TwipsRect client = ClientRectTwips(hwnd());
+  PlaceControl(fileList_, FileListPlacement(outer.width, outer.height, client.width, client.height));
+}
+
+void Form1::SetMinimised(bool minimised) { minimised_ = minimised; }
+
+WindowHandle Form1::Handle() const { return reinterpret_cast<WindowHandle>(hwnd()); }
+
+void Form1::AppendToFileList(const std::wstring& path) {
+  SendMessageW(fileList_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  WidenFileListFor(path);
+}
+
+// Long paths can be scrolled into view sideways.
+void Form1::WidenFileListFor(const std::wstring& entry) {
+  WindowDc dc(fileList_);
+  SelectedObject font(dc.get(), font_.get());
+  SIZE size{};
+  GetTextExtentPoint32W(dc.get(), entry.c_str(), static_cast<int>(entry.size()), &size);
+  const int extent = size.cx + 4;
+  if (extent > fileListExtent_) {
+    fileListExtent_ = extent;
+    SendMessageW(fileList_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
+  }
+}
+
+bool Form1::IsChecked(OptionItem item) const {
+  return (GetMenuState(menu_, static_cast<UINT>(MenuId(item)), MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void Form1::SetChecked(OptionItem item, bool checked) {
+  CheckMenuItem(menu_, static_cast<UINT>(MenuId(item)),
+                MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void Form1::ToggleCheck(int menuId) {
+  const bool checked =
+      (GetMenuState(menu_, static_cast<UINT>(menuId), MF_BYCOMMAND) & MF_CHECKED) != 0;
+  CheckMenuItem(menu_, static_cast<UINT>(menuId),
+                MF_BYCOMMAND | (checked ? MF_UNCHECKED : MF_CHECKED));
+}
+
+std::wstring Form1::SelectedEntry() const {
+  const LRESULT index = SendMessageW(fileList_, LB_GETCURSEL, 0, 0);
+  if (index == LB_ERR) return {};
+  const LRESULT length = SendMessageW(fileList_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == LB_ERR || length == 0) return {};
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied = SendMessageW(fileList_, LB_GETTEXT, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
+  return text;
+}
+
+void Form1::OnFileListSelectionChange() {
+  const std::wstring path = SelectedEntry();
+  // The change reaches the capture through the hook, which leaves text alone.
+  if (!path.empty()) platform().ClipboardSetText(path);
+}
+
+void Form1::OnFileListDoubleClick() {
+  const std::wstring path = SelectedEntry();
+  if (path.empty()) return;  // nothing selected: nothing to show
+  if (!platform().FileExists(path)) {
+    platform().ShowMessage(MissingFileMessage(path), message_style::kError, std::nullopt);
+    return;
+  }
+  SetBusyCursor(true);
+  if (IsChecked(OptionItem::ViewMode)) {
+    platform().OpenWithAssociatedApplication(Handle(), path, platform().ProgramDirectory());
+  } else {
+    ShowNotReady();  // the built-in viewer
+  }
+  SetBusyCursor(false);
+}
+
+void Form1::ShowFnameDialog() {
+  // The close box unloads the dialog; it is then created anew, with the
+  // contents of its layout.
+  if (!fname_) fname_ = std::make_unique<Fname>(program_, hwnd());
+  fname_->ShowModal();
+  if (!fname_->IsLoaded()) fname_.reset();
+}
+
+void Form1::ShowNotReady() {
+  platform().ShowMessage(kNotReadyMessage, message_style::kInformation, std::nullopt);
+}
+
+void Form1::SetBusyCursor(bool busy) {
+  busyCursor_ = busy;
+  SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void Form1::OnCommand(int id, int code) {
+  switch (id) {
+    case ids::kFileList:
+      if (code == LBN_SELCHANGE) OnFileListSelectionChange();
+      if (code == LBN_DBLCLK) OnFileListDoubleClick();
+      return;
+    case ids::kProcEnd:
+      RunQueryUnload(program_);
+      return;
+    case ids::kSMenuFname:
+      ShowFnameDialog();
+      return;
+    case ids::kSMenuDir:
+    case ids::kSMenuHelpVersion:
+      ShowNotReady();
+      return;
+    case ids::kSMenuStartPosition:
+    case ids::kSMenuStartMode:
+    case ids::kSMenuViewMode:
+      ToggleCheck(id);
+      return;
+    default:
+      return;
+  }
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_CLOSE:
+      // The close box, the system menu and Alt+F4; the request is never refused.
+      RunQueryUnload(program_);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends: close as on any other request, so that the settings
+      // and the running number are written.
+      if (wParam != FALSE) RunQueryUnload(program_);
+      return 0;
+    case WM_SETFOCUS:
+      // Back from another window: the keys go to the list again.
+      SetFocus(fileList_);
+      return 0;
+    case WM_SETCURSOR:
+      if (busyCursor_ && LOWORD(lParam) == HTCLIENT) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      return Default(message, wParam, lParam);
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return Default(message, wParam, lParam);
+  }
+}
+
+}  // namespace pixkeeper

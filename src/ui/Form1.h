@@ -1,0 +1,74 @@
+#pragma once
+// The main window: the list of the files saved in this run and the menus. It
+// starts the program in its load step and ends it in its query-unload step.
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "capture/Program.h"
+#include "ui/BaseWindow.h"
+#include "ui/Fname.h"
+#include "ui/GdiHandles.h"
+#include "ui/StartUp.h"
+#include "ui/WindowFont.h"
+
+namespace pixkeeper {
+
+class Form1 final : public BaseWindow<Form1>, public MainWindowParts, private MainWindowSteps {
+ public:
+  explicit Form1(Platform& platform);
+
+  Program& program() { return program_; }
+  HACCEL accelerators() const { return accelerators_.get(); }
+
+  // Creates the window, hidden and untitled, with its menus and list.
+  void Create(HICON icon);
+  // Called once the window bears its title, from then on findable by name.
+  void OnTitleSet(std::function<void()> callback) { titleSet_ = std::move(callback); }
+  // The load step; a RuntimeError leaves before the window is hooked.
+  void Load();
+  // Shows the window, normal or minimised as the load step decided.
+  void Show();
+
+  // The parts the capture and the settings work on.
+  void AppendToFileList(const std::wstring& path) override;
+  bool IsChecked(OptionItem item) const override;
+  void SetChecked(OptionItem item, bool checked) override;
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  // The steps of the load step that act on this window.
+  void SetTitle(const std::wstring& title) override;
+  void PrepareFnameDialog() override;
+  void CenterOnScreen() override;
+  void PlaceFileList() override;
+  void SetMinimised(bool minimised) override;
+  WindowHandle Handle() const override;
+
+  void OnCommand(int id, int code);
+  void OnFileListSelectionChange();
+  void OnFileListDoubleClick();
+  void ShowFnameDialog();
+  void ShowNotReady();
+  void ToggleCheck(int menuId);
+  void SetBusyCursor(bool busy);
+  std::wstring SelectedEntry() const;
+  void WidenFileListFor(const std::wstring& entry);
+
+  Program program_;
+  WindowFont font_{12};
+  AcceleratorTable accelerators_;
+  HMENU menu_ = nullptr;
+  HWND fileList_ = nullptr;
+  std::unique_ptr<Fname> fname_;
+  std::function<void()> titleSet_;
+  bool minimised_ = false;
+  bool busyCursor_ = false;
+  int fileListExtent_ = 0;  // widest entry in pixels, for the horizontal scroll bar
+};
+
+}  // namespace pixkeeper

@@ -1,0 +1,49 @@
+#include "ui/StartUp.h"
+
+#include "capture/ClipboardWatch.h"
+#include "platform/Integer.h"
+#include "settings/Settings.h"
+
+namespace pixkeeper {
+
+Integer InitialPresentValue(const AppState& state) {
+  if (state.PresendFlag != 0) return state.PresendValue;
+  if (state.StartValue.empty()) return 0;
+  return TextToInteger(state.StartValue);
+}
+
+void RunLoadStep(Program& program, MainWindowSteps& window) {
+  AppState& state = program.state;
+  window.SetTitle(kProgramTitle);
+  // Pic needs no preparing: it is a holder that is never shown.
+  state.CaptureBusy = 0;
+  LoadSettings(program);
+  window.PrepareFnameDialog();
+  // Whatever the clipboard holds at start is not saved.
+  program.platform.ClipboardClear();
+  state.PresentValue = InitialPresentValue(state);
+  if (program.window.IsChecked(OptionItem::StartPosition)) window.CenterOnScreen();
+  window.PlaceFileList();
+  window.SetMinimised(program.window.IsChecked(OptionItem::StartMode));
+  state.MainWindow = window.Handle();
+  // Hooked first, so that the first notice of the chain passes the hook too.
+  HookWindow(program);
+  JoinViewerChain(program);
+}
+
+void RunQueryUnload(Program& program) {
+  SaveSettings(program);
+  LeaveViewerChain(program);
+  UnhookWindow(program);
+  program.platform.EndProgram();
+}
+
+std::wstring StartUpErrorMessage(const RuntimeError& error) {
+  return L"実行時エラー '" + std::to_wstring(error.number()) + L"':\r\n\r\n" + error.text();
+}
+
+std::wstring MissingFileMessage(const std::wstring& path) {
+  return L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [" + path + L"]";
+}
+
+}  // namespace pixkeeper
