@@ -40,9 +40,18 @@ put_picture rgb24 "$WORK/2.rgb" --width 5
 expect_capture "picture after b left" 1 V0002.BMP "$WORK/2.rgb"
 expect_true "viewer a notified after b left" wait_notices "$A_STATE" "$a"
 
-log "after Pixkeeper ends, viewer a heads the chain again"
+log "a viewer that joins after Pixkeeper passes the notices on to it"
+start_viewer c
+C_STATE=$VIEWER_STATE
+a=$(viewer_value "$A_STATE" notices)
+put_picture rgb24 "$WORK/3.rgb" --width 7
+expect_capture "picture with a viewer ahead of Pixkeeper" 2 V0003.BMP "$WORK/3.rgb"
+expect_true "viewer a notified through c and Pixkeeper" wait_notices "$A_STATE" "$a"
+
+log "Pixkeeper leaves the chain at exit and names its successor"
 stop_pixkeeper
-expect_eq "chain head after exit" "$(probe clipboard-viewer | cut -d' ' -f2-)" "pkprobe viewer a"
+a_window=$(probe wait-window "pkprobe viewer a")
+expect_eq "viewer c follows on with a" "$(viewer_value "$C_STATE" next)" "$((a_window))"
 a=$(viewer_value "$A_STATE" notices)
 probe clip-put text --text 'after exit'
 expect_true "viewer a notified after Pixkeeper ended" wait_notices "$A_STATE" "$a"
