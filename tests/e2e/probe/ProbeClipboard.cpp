@@ -143,6 +143,17 @@ bool PutOnce(const Args& args, bool wantsText, bool wantsPicture, const ProbePic
   return ok;
 }
 
+// Only the registered format "PNG", as many programs offer a picture: no
+// bitmap format comes with it.
+bool PutPngOnly() {
+  static const std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  OwnerWindow owner;
+  OpenClipboardScope clipboard(owner.get());
+  if (!clipboard.open()) return false;
+  EmptyClipboard();
+  return PutData(RegisterClipboardFormatW(L"PNG"), kSignature, sizeof kSignature);
+}
+
 // Waits for the start of the next second and returns its "mmddhhmmss".
 std::wstring AlignToSecond() {
   SYSTEMTIME start{};
@@ -168,8 +179,9 @@ int CmdClipPut(const Args& args) {
   const std::wstring& what = args.Positional(0);
   bool wantsPicture = what == L"picture" || what == L"text-picture";
   bool wantsText = what == L"text" || what == L"text-picture";
+  if (what == L"png") return PutPngOnly() ? 0 : 1;
   if (!wantsPicture && !wantsText) {
-    PrintError(L"clip-put picture|text|text-picture");
+    PrintError(L"clip-put picture|text|text-picture|png");
     return 2;
   }
   ProbePicture picture;

@@ -31,6 +31,31 @@ std::size_t PixelOffset(const std::vector<std::uint8_t>& dib) {
   return offset + colours * 4;
 }
 
+void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// DIBs that a broken or hostile program might put on the clipboard: a header
+// that promises far more pixels than follow, and a header of no known size.
+ProbePicture MakeMalformed(const std::wstring& name) {
+  ProbePicture picture;
+  if (name == L"malformed-truncated") {
+    picture.dib.assign(40 + 16, 0x5A);
+    Put32(picture.dib, 0, 40);
+    Put32(picture.dib, 4, 1000);
+    Put32(picture.dib, 8, 1000);
+    Put32(picture.dib, 12, 1 | 24 << 16);  // planes, bit count
+    Put32(picture.dib, 16, 0);
+    Put32(picture.dib, 20, 3000000);
+    Put32(picture.dib, 32, 0);
+  } else if (name == L"malformed-header") {
+    picture.dib.assign(64, 0xA5);
+    Put32(picture.dib, 0, 7);
+  }
+  picture.pixelOffset = 40;
+  return picture;
+}
+
 std::string Narrow(const std::wstring& text) {
   std::string out;
   for (wchar_t c : text) out += static_cast<char>(c < 128 ? c : '?');
@@ -40,6 +65,7 @@ std::string Narrow(const std::wstring& text) {
 }  // namespace
 
 ProbePicture MakeProbePicture(const std::wstring& name, int width, int height) {
+  if (name.compare(0, 10, L"malformed-") == 0) return MakeMalformed(name);
   ProbePicture picture;
   testing::TestPicture made;
   try {

@@ -15,7 +15,9 @@ struct ProbePicture {
   std::vector<std::uint8_t> rgb;  // top row first, R, G, B per pixel
 };
 
-// 0 for width or height: the picture's own size.
+// The pictures of tests/support/TestPictures.h, and "malformed-truncated" and
+// "malformed-header" (no pixels expected). 0 for width or height: the
+// picture's own size.
 ProbePicture MakeProbePicture(const std::wstring& name, int width, int height);
 
 }  // namespace pixkeeper::probe

@@ -44,7 +44,7 @@ const Command kCommands[] = {
     {L"msgbox", CmdMessageBox, L"TITLE [--timeout MS]: icon, texts and buttons"},
     {L"msgbox-ok", CmdMessageBoxOk, L"TITLE [--timeout MS]: press OK"},
     {L"clip-put", CmdClipPut,
-     L"picture|text|text-picture [--text T] [--picture NAME] [--width W] [--height H] "
+     L"picture|text|text-picture|png [--text T] [--picture NAME] [--width W] [--height H] "
      L"[--form dib|bitmap] [--expect FILE] [--repeat N] [--align-second]"},
     {L"clip-formats", CmdClipFormats, L": count, then the formats"},
     {L"clip-text", CmdClipText, L": the Unicode text"},

@@ -49,6 +49,18 @@ expect_true "picture kept with the text" clipboard_has CF_DIB
 expect_eq "files after text + picture" "$(files_in "$OUT")" "$expected_files"
 expect_bells "no beep for text + picture" $((bells + n))
 
+log "what is no bitmap, or no valid one, is left alone and does no harm"
+for kind in png malformed-truncated malformed-header; do
+  mark=$(viewer_mark)
+  if [ "$kind" == png ]; then probe clip-put png; else probe clip-put picture --picture "$kind"; fi
+  settle_after "$mark" || log "(no notice reached the viewer; waited out the bound)"
+  expect_eq "$kind: no entry" "$(list_count)" "$n"
+  expect_true "$kind: left on the clipboard" test "$(clipboard_count)" -gt 0
+done
+expect_eq "files after what is no picture" "$(files_in "$OUT")" "$expected_files"
+expect_bells "no beep for what is no picture" $((bells + n))
+expect_true "still running" process_alive "$PK_PID"
+
 log "a save directory that has gone: no file, no entry, the picture stays"
 mv "$OUT" "$OUT.away"
 mark=$(viewer_mark)
