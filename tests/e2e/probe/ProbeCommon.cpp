@@ -47,7 +47,7 @@ Args::Args(int argc, wchar_t** argv, int first) {
       std::wstring name = word.substr(2);
       bool takesValue = i + 1 < argc && std::wstring(argv[i + 1]).compare(0, 2, L"--") != 0 &&
                         name != L"visible" && name != L"no-dialog" &&
-                        name != L"align-second";
+                        name != L"align-second" && name != L"cancelled";
       options_[name] = takesValue ? argv[++i] : L"";
     } else {
       positional_.push_back(word);

@@ -221,8 +221,9 @@ int CmdEndSession(const Args& args) {
   LRESULT answer = SendBounded(top, WM_QUERYENDSESSION, 0, 0, &ok);
   Print(L"queryendsession " + std::wstring(ok ? std::to_wstring(answer) : L"no-answer"));
   if (!ok || answer == FALSE) return 1;
-  // The program may end while it handles this one; that is the point.
-  SendBounded(top, WM_ENDSESSION, TRUE, 0);
+  // With --cancelled another program refused, and the session goes on.
+  // Otherwise the program may end while it handles this one; that is the point.
+  SendBounded(top, WM_ENDSESSION, args.Has(L"cancelled") ? FALSE : TRUE, 0);
   return 0;
 }
 

@@ -40,7 +40,7 @@ const Command kCommands[] = {
     {L"list-point", CmdListPoint, L"TITLE INDEX: screen point of an entry"},
     {L"restore", CmdRestore, L"TITLE: restore a minimised window"},
     {L"close", CmdClose, L"TITLE: WM_CLOSE, as the close box"},
-    {L"endsession", CmdEndSession, L"TITLE: WM_QUERYENDSESSION, then WM_ENDSESSION"},
+    {L"endsession", CmdEndSession, L"TITLE [--cancelled]: WM_QUERYENDSESSION, then WM_ENDSESSION"},
     {L"msgbox", CmdMessageBox, L"TITLE [--timeout MS]: icon, texts and buttons"},
     {L"msgbox-ok", CmdMessageBoxOk, L"TITLE [--timeout MS]: press OK"},
     {L"clip-put", CmdClipPut,

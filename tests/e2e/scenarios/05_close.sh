@@ -36,8 +36,10 @@ expect_eq "running number after the close box" "$(reg PresendValue)" 7
 expect_eq "start mode kept" "$(reg StartMode)" 1
 expect_eq "long save directory stored whole" "$(reg BaseDir)" "$BASEDIR"
 
-log "the end of the session"
+log "the end of the session: cancelled by another program, then for real"
 start_pixkeeper || exit 1
+expect_true "asked whether the session may end" probe endsession "$MAIN_TITLE" --no-dialog --cancelled
+expect_true "still running after a cancelled session end" probe wait-viewer "$MAIN_TITLE" --timeout 1000
 put_picture rgb24 "$WORK/3.rgb" --width 4
 expect_capture "third run, into the long directory read back" 0 Q0007.BMP "$WORK/3.rgb"
 expect_true "the session may end" probe endsession "$MAIN_TITLE" --no-dialog
