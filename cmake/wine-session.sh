@@ -36,11 +36,16 @@ else
   export DISPLAY=":$display_number"
 fi
 
-setup_marker="$WINEPREFIX/.pixkeeper-setup-2"
+setup_marker="$WINEPREFIX/.pixkeeper-setup-3"
 if [ ! -f "$setup_marker" ]; then
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1
+  fi
+  # Wine's own fonts (Tahoma for the frames, Marlett for the caption buttons)
+  # are not found by this Wine build unless they are in the prefix.
+  if [ -d /usr/share/wine/fonts ]; then
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
   # Japanese text: draw the program's font with IPAGothic.
   for name in 'ＭＳ ゴシック' 'MS Gothic' 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
