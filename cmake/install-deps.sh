@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest g++-mingw-w64-x86-64
-          wine64 xvfb xauth imagemagick fonts-ipafont-gothic xdotool x11-utils)
+          wine64 fonts-wine xvfb xauth imagemagick fonts-ipafont-gothic xdotool x11-utils)
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-14-dev)
 fi

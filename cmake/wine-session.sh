@@ -36,15 +36,27 @@ else
   export DISPLAY=":$display_number"
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Creating the Wine prefix $WINEPREFIX"
-  wineboot -i </dev/null >/dev/null 2>&1
+setup_marker="$WINEPREFIX/.pixkeeper-setup-3"
+if [ ! -f "$setup_marker" ]; then
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the Wine prefix $WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1
+  fi
+  # Wine's own fonts (Tahoma for the frames, Marlett for the caption buttons)
+  # are not found by this Wine build unless they are in the prefix.
+  if [ -d /usr/share/wine/fonts ]; then
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
   # Japanese text: draw the program's font with IPAGothic.
   for name in 'ＭＳ ゴシック' 'MS Gothic' 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /t REG_SZ /d IPAGothic /f \
       </dev/null >/dev/null 2>&1
   done
+  # Xvfb has no window manager: let Wine draw title bars and frames itself, as
+  # Windows does, so that screenshots and window sizes are those of the program.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
   wineserver -w
+  touch "$setup_marker"
 fi
 
 # Keep one server alive for the whole run and start Wine's background services

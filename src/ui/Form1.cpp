@@ -54,7 +54,7 @@ HMENU BuildMenuBar() {
 }
 
 // Ctrl with each item's access letter.
-AcceleratorTable BuildAccelerators() {
+win32::AcceleratorTable BuildAccelerators() {
   ACCEL entries[] = {
       {FVIRTKEY | FCONTROL, 'Q', ids::kProcEnd},
       {FVIRTKEY | FCONTROL, 'D', ids::kSMenuDir},
@@ -64,7 +64,8 @@ AcceleratorTable BuildAccelerators() {
       {FVIRTKEY | FCONTROL, 'V', ids::kSMenuViewMode},
       {FVIRTKEY | FCONTROL, 'A', ids::kSMenuHelpVersion},
   };
-  return AcceleratorTable(entries, static_cast<int>(sizeof entries / sizeof entries[0]));
+  return win32::AcceleratorTable(
+      CreateAcceleratorTableW(entries, static_cast<int>(sizeof entries / sizeof entries[0])));
 }
 
 }  // namespace
@@ -142,8 +143,8 @@ void Form1::AppendToFileList(const std::wstring& path) {
 
 // Long paths can be scrolled into view sideways.
 void Form1::WidenFileListFor(const std::wstring& entry) {
-  WindowDc dc(fileList_);
-  SelectedObject font(dc.get(), font_.get());
+  win32::WindowDc dc(fileList_);
+  win32::SelectedObject font(dc.get(), font_.get());
   SIZE size{};
   GetTextExtentPoint32W(dc.get(), entry.c_str(), static_cast<int>(entry.size()), &size);
   const int extent = size.cx + 4;

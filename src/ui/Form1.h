@@ -11,7 +11,7 @@
 #include "capture/Program.h"
 #include "ui/BaseWindow.h"
 #include "ui/Fname.h"
-#include "ui/GdiHandles.h"
+#include "platform/win32/Handles.h"
 #include "ui/StartUp.h"
 #include "ui/WindowFont.h"
 
@@ -61,7 +61,7 @@ class Form1 final : public BaseWindow<Form1>, public MainWindowParts, private Ma
 
   Program program_;
   WindowFont font_{12};
-  AcceleratorTable accelerators_;
+  win32::AcceleratorTable accelerators_;
   HMENU menu_ = nullptr;
   HWND fileList_ = nullptr;
   std::unique_ptr<Fname> fname_;

@@ -1,14 +1,14 @@
 #include "ui/ScreenGeometry.h"
 
-#include "ui/GdiHandles.h"
+#include "platform/win32/Handles.h"
 
 namespace pixkeeper {
 
 const ScreenDpi& CurrentDpi() {
   static const ScreenDpi dpi = [] {
     ScreenDpi result;
-    ScreenDc screen;
-    if (screen.get() != nullptr) {
+    win32::WindowDc screen(nullptr);
+    if (screen) {
       result.x = GetDeviceCaps(screen.get(), LOGPIXELSX);
       result.y = GetDeviceCaps(screen.get(), LOGPIXELSY);
     }

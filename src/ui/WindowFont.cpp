@@ -14,15 +14,11 @@ WindowFont::WindowFont(int points) {
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
   lstrcpynW(font.lfFaceName, L"ＭＳ ゴシック", LF_FACESIZE);
-  font_ = CreateFontIndirectW(&font);
-}
-
-WindowFont::~WindowFont() {
-  if (font_ != nullptr) DeleteObject(font_);
+  font_.Reset(CreateFontIndirectW(&font));
 }
 
 void WindowFont::ApplyTo(HWND window) const {
-  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(get()), TRUE);
 }
 
 }  // namespace pixkeeper

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "platform/win32/Handles.h"
 
 namespace pixkeeper {
 
@@ -11,21 +11,13 @@ class WindowFont {
  public:
   // `points` at the screen's resolution.
   explicit WindowFont(int points);
-  WindowFont(WindowFont&& other) noexcept : font_(std::exchange(other.font_, nullptr)) {}
-  WindowFont& operator=(WindowFont&& other) noexcept {
-    std::swap(font_, other.font_);
-    return *this;
-  }
-  WindowFont(const WindowFont&) = delete;
-  WindowFont& operator=(const WindowFont&) = delete;
-  ~WindowFont();
 
-  HFONT get() const { return font_; }
+  HFONT get() const { return static_cast<HFONT>(font_.get()); }
   // Sets the font on a window or control.
   void ApplyTo(HWND window) const;
 
  private:
-  HFONT font_ = nullptr;
+  win32::GdiObject font_;
 };
 
 }  // namespace pixkeeper

@@ -68,6 +68,13 @@ struct GlobalMemoryTraits {
 };
 using GlobalMemory = UniqueResource<GlobalMemoryTraits>;
 
+struct AcceleratorTableTraits {
+  using Value = HACCEL;
+  static Value Invalid() noexcept { return nullptr; }
+  static void Close(Value value) noexcept { ::DestroyAcceleratorTable(value); }
+};
+using AcceleratorTable = UniqueResource<AcceleratorTableTraits>;
+
 // A device context made with CreateCompatibleDC.
 struct MemoryDcTraits {
   using Value = HDC;
