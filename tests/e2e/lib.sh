@@ -108,6 +108,11 @@ start_pixkeeper() {
   launch_pixkeeper "$@"
   if ! probe wait-viewer "$MAIN_TITLE" --timeout 15000 >/dev/null; then
     fail "Pixkeeper did not start and join the clipboard viewer chain"
+    # What stands in its way, for the log.
+    echo "  head of the viewer chain: $(probe clipboard-viewer 2>&1)" >&2
+    echo "  windows titled $MAIN_TITLE: $(probe count-windows "$MAIN_TITLE" 2>&1)," \
+      "main windows: $(probe count-windows "$MAIN_TITLE" --top-class PixkeeperForm1 2>&1)" >&2
+    probe msgbox "${MAIN_TITLE}からのお知らせ" --timeout 100 >&2 2>&1 || true
     return 1
   fi
 }
