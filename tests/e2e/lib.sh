@@ -103,16 +103,19 @@ launch_pixkeeper() {
 }
 
 # Starts Pixkeeper and waits until its main window is in the clipboard viewer
-# chain, the last step of its start-up.
+# chain, the last step of its start-up. The bound is generous: on a loaded
+# machine starting a Wine process alone takes seconds.
 start_pixkeeper() {
   launch_pixkeeper "$@"
-  if ! probe wait-viewer "$MAIN_TITLE" --timeout 15000 >/dev/null; then
+  if ! probe wait-viewer "$MAIN_TITLE" --timeout 30000 >/dev/null; then
     fail "Pixkeeper did not start and join the clipboard viewer chain"
     # What stands in its way, for the log.
     echo "  head of the viewer chain: $(probe clipboard-viewer 2>&1)" >&2
     echo "  windows titled $MAIN_TITLE: $(probe count-windows "$MAIN_TITLE" 2>&1)," \
       "main windows: $(probe count-windows "$MAIN_TITLE" --top-class PixkeeperForm1 2>&1)" >&2
     probe msgbox "${MAIN_TITLE}からのお知らせ" --timeout 100 >&2 2>&1 || true
+    # A start-up error is shown in a box that bears the program's title.
+    probe msgbox "$MAIN_TITLE" --timeout 100 >&2 2>&1 || true
     return 1
   fi
 }
@@ -121,7 +124,7 @@ start_pixkeeper() {
 stop_pixkeeper() {
   [ -n "$PK_PID" ] || return 0
   probe close "$MAIN_TITLE" --no-dialog >/dev/null
-  if ! wait_exit "$PK_PID" 10; then
+  if ! wait_exit "$PK_PID" 20; then
     fail "Pixkeeper did not end after WM_CLOSE"
     kill -9 "$PK_PID" 2>/dev/null
   fi
@@ -296,7 +299,13 @@ press_keys() {
   xdotool windowfocus --sync "$xid" 2>/dev/null || xdotool windowfocus "$xid"
   xdotool key --clearmodifiers --delay 30 "$@"
 }
-# click_at X Y [REPEAT]: a real left click on the screen.
+# click_at X Y [REPEAT]: a real left click on the screen. "mousemove --sync"
+# waits for the pointer to leave where it is, and gives up only after about
+# 15 seconds when it is already at the target (a scenario run again on the
+# same display clicks the same spot): move only when it has to.
 click_at() {
-  xdotool mousemove --sync "$1" "$2" click --repeat "${3:-1}" --delay 80 1
+  local X= Y= SCREEN= WINDOW=
+  eval "$(xdotool getmouselocation --shell 2>/dev/null)"
+  if [ "$X" != "$1" ] || [ "$Y" != "$2" ]; then xdotool mousemove --sync "$1" "$2"; fi
+  xdotool click --repeat "${3:-1}" --delay 80 1
 }

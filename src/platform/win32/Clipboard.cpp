@@ -15,8 +15,12 @@ namespace pixkeeper::win32 {
 namespace {
 
 // The program that has just put a picture on the clipboard often still holds
-// it open while the change notice arrives here, so opening retries briefly.
-constexpr auto kOpenPatience = std::chrono::milliseconds(50);
+// it open while the change notice arrives here, and any other program may
+// have it open for a moment, so opening retries for a while. On a busy
+// machine a holder that is not scheduled keeps it well past 50 ms; giving up
+// that early dropped pictures, failed the start and ended the program on a
+// click in the list.
+constexpr auto kOpenPatience = std::chrono::milliseconds(1000);
 constexpr DWORD kOpenRetryMilliseconds = 3;
 
 HWND CreateMessageOnlyWindow() {

@@ -124,6 +124,9 @@ BOOL CALLBACK CollectTopWindow(HWND window, LPARAM param) {
   GetWindowTextW(window, title, 512);
   if (query.title != title) return TRUE;
   std::wstring className = WindowClass(window);
+  // A window destroyed since its title was read (a message box that is
+  // closing) has no class any more: it is no main window.
+  if (className.empty()) return TRUE;
   if (!query.className.empty()) {
     if (className == query.className) context->preferred.push_back(window);
   } else if (className == L"#32770") {

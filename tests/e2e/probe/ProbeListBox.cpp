@@ -11,6 +11,8 @@ namespace pixkeeper::probe {
 
 namespace {
 
+constexpr int kListSearchMs = 2000;
+
 BOOL CALLBACK TakeFirstListBox(HWND child, LPARAM param) {
   if (_wcsicmp(WindowClass(child).c_str(), L"ListBox") != 0) return TRUE;
   *reinterpret_cast<HWND*>(param) = child;
@@ -34,11 +36,20 @@ std::wstring ListItem(HWND list, int index) {
 
 int ListCount(HWND list) { return static_cast<int>(SendBounded(list, LB_GETCOUNT, 0, 0)); }
 
+// While a modal box of the program closes, the window found by title can
+// for a moment be one that is going away; the search is read-only, so it is
+// repeated for a short, bounded time before it counts as failed.
 HWND RequireList(const Args& args) {
-  HWND top = RequireTop(args);
-  if (top == nullptr) return nullptr;
-  HWND list = FindListBox(top);
-  if (list == nullptr) PrintError(L"the window has no list box");
+  const WindowQuery query = QueryFromArgs(args);
+  HWND list = nullptr;
+  WaitFor(kListSearchMs, [&] {
+    for (HWND top : FindTopWindows(query)) {
+      list = FindListBox(top);
+      if (list != nullptr) return true;
+    }
+    return false;
+  });
+  if (list == nullptr) PrintError(L"no window titled \"" + query.title + L"\" with a list box");
   return list;
 }
 
