@@ -212,11 +212,15 @@ make_save_dir() {
   BASEDIR="$(winpath "$WORK")\\${name//\//\\}\\"
 }
 
+# reg_set KEY TEXT: stores one value; a store that did not take it would
+# make every later check about it misleading.
+reg_set() { probe reg-set "$1" "$2" || fail "could not store $1=$2"; }
+
 # settings KEY=VALUE...: a clean store with just these values.
 settings() {
-  probe reg-clear
+  probe reg-clear || fail "could not clear the settings"
   local pair
-  for pair in "$@"; do probe reg-set "${pair%%=*}" "${pair#*=}"; done
+  for pair in "$@"; do reg_set "${pair%%=*}" "${pair#*=}"; done
 }
 
 reg() { probe reg-get "$1"; }

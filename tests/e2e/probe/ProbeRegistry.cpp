@@ -83,6 +83,7 @@ int CmdRegSet(const Args& args) {
   LONG result = RegSetValueExW(key.get(), args.Positional(0).c_str(), 0, REG_SZ,
                                reinterpret_cast<const BYTE*>(text.c_str()),
                                static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  if (result != ERROR_SUCCESS) PrintError(L"cannot store the value: error " + std::to_wstring(result));
   return result == ERROR_SUCCESS ? 0 : 1;
 }
 

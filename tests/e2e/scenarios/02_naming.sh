@@ -14,16 +14,16 @@ stop_pixkeeper
 expect_eq "number reached, stored over 37" "$(reg PresendValue)" 13
 
 log "the running number carries over with PresendFlag 1; a Japanese prefix"
-probe reg-set PresendFlag 1
-probe reg-set FNAME '画像'
+reg_set PresendFlag 1
+reg_set FNAME '画像'
 start_pixkeeper || exit 1
 put_picture rgb24 "$WORK/b.rgb"
 expect_capture "carried over" 0 画像0013.BMP "$WORK/b.rgb"
 stop_pixkeeper
 
 log "an empty prefix, and past 9999 back to 0000"
-probe reg-set FNAME ''
-probe reg-set PresendValue 9998
+reg_set FNAME ''
+reg_set PresendValue 9998
 start_pixkeeper || exit 1
 put_picture rgb24 "$WORK/c1.rgb"
 expect_capture "9998" 0 9998.BMP "$WORK/c1.rgb"

@@ -24,8 +24,8 @@ log "the close box; the running number carries over; a long save directory is ke
 segment='スクリーンショット保存先_long_directory_name'
 make_save_dir "$segment/$segment/$segment/$segment"
 expect_true "save directory path over 128 characters" test "${#BASEDIR}" -gt 128
-probe reg-set BaseDir "$BASEDIR"
-probe reg-set PresendFlag 1
+reg_set BaseDir "$BASEDIR"
+reg_set PresendFlag 1
 start_pixkeeper || exit 1
 expect_eq "started minimised" "$(probe window-info "$MAIN_TITLE" --no-dialog | awk '$1 == "iconic" {print $2}')" 1
 put_picture rgb24 "$WORK/2.rgb" --width 6

@@ -127,8 +127,8 @@ fi
 stop_pixkeeper
 
 log "centred at start, and minimised: restored, the list is placed as usual"
-probe reg-set StartPos 1
-probe reg-set StartMode 1
+reg_set StartPos 1
+reg_set StartMode 1
 start_pixkeeper || exit 1
 expect_true "restored" probe restore "$MAIN_TITLE" --no-dialog
 info=$(probe window-info "$MAIN_TITLE" --no-dialog)
