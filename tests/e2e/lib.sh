@@ -118,6 +118,12 @@ start_pixkeeper() {
     probe msgbox "$MAIN_TITLE" --timeout 100 >&2 2>&1 || true
     return 1
   fi
+  # Joining the chain ends the load step; the window is shown (normal or
+  # minimised) just after it, and checks of its state must not run before.
+  if ! probe wait-window "$MAIN_TITLE" --no-dialog --visible --timeout 30000 >/dev/null; then
+    fail "Pixkeeper joined the viewer chain but its window was never shown"
+    return 1
+  fi
 }
 
 # Ends the running copy through its close box and waits for the process.

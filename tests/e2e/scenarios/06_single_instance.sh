@@ -66,7 +66,7 @@ expect_true "notice because of the other window" probe msgbox-ok "$NOTICE_TITLE"
 expect_true "refused by the other window" wait_exit "$PK_PID" 10
 PK_PID=
 probe close "$MAIN_TITLE" >/dev/null
-wait_exit "$OTHER_PID" 5
+expect_true "the other program's window is gone" wait_exit "$OTHER_PID" 10
 
 log "two copies started at the same moment: one runs, the other is refused"
 launch_pixkeeper
@@ -74,6 +74,8 @@ A_PID=$PK_PID
 launch_pixkeeper
 B_PID=$PK_PID
 expect_true "one of the two shows the notice" probe msgbox-ok "$NOTICE_TITLE"
+# The copy that runs may still be loading, not yet shown, when the notice is up.
+probe wait-window "$MAIN_TITLE" --no-dialog --visible --timeout 20000 >/dev/null
 expect_eq "one main window" "$(probe count-windows "$MAIN_TITLE" --no-dialog --visible)" 1
 deadline=$((SECONDS + 10))
 while process_alive "$A_PID" && process_alive "$B_PID" && [ $SECONDS -lt $deadline ]; do sleep 0.05; done
