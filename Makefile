@@ -5,7 +5,7 @@ NATIVE_BUILD := build/native
 FUZZ_BUILD   := build/fuzz
 FUZZ_SECONDS ?= 120
 
-.PHONY: all deps build build-win build-native test test-native test-win run bench fuzz clean
+.PHONY: all deps build build-win build-native test test-native test-win test-ratio run bench dist fuzz clean
 
 all: build
 
@@ -23,7 +23,10 @@ build-native:
 	@cmake --build $(NATIVE_BUILD)
 
 test: build
-	@$(MAKE) --no-print-directory test-native test-win
+	@$(MAKE) --no-print-directory test-native test-win test-ratio
+
+test-ratio:
+	@cmake/test-ratio.sh
 
 test-native:
 	ctest --test-dir $(NATIVE_BUILD) --output-on-failure
@@ -34,6 +37,9 @@ test-win:
 run: deps build-win
 	USE_DISPLAY=1 WINEPREFIX_OVERRIDE=$(CURDIR)/build/run-prefix \
 	  cmake/wine-session.sh $(WIN_BUILD) wine $(WIN_BUILD)/Pixkeeper.exe
+
+dist: deps build-win
+	@cmake --build $(WIN_BUILD) --target dist
 
 bench: deps build-win
 	cmake/wine-session.sh $(WIN_BUILD) bench/run-bench.sh $(WIN_BUILD)

@@ -1,13 +1,33 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running need, when
-# any of them is missing. Usage: install-deps.sh [fuzz]
+# any of them is missing, then checks that every command the build and the
+# test scripts call is there. Usage: install-deps.sh [fuzz|dist]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev googletest g++-mingw-w64-x86-64
-          wine64 fonts-wine xvfb xauth imagemagick fonts-ipafont-gothic xdotool x11-utils)
-if [ "${1:-}" = fuzz ]; then
-  packages+=(clang libclang-rt-14-dev)
-fi
+# Each command the Makefile, cmake/, tests/, bench/ and .ci/ call, and the
+# package that brings it. Debian's wine64 holds only the loader: the commands
+# wine, wineboot and winepath come from the package wine.
+commands=(
+  cmake:cmake ninja:ninja-build g++:g++
+  x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64
+  x86_64-w64-mingw32-gcc-posix:gcc-mingw-w64-x86-64
+  x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
+  x86_64-w64-mingw32-objcopy:binutils-mingw-w64-x86-64
+  x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64
+  wine:wine wineboot:wine winepath:wine /usr/lib/wine/wine64:wine64
+  /usr/lib/wine/wineserver:libwine
+  Xvfb:xvfb xauth:xauth xdotool:xdotool xwininfo:x11-utils
+  convert:imagemagick cloc:cloc timeout:coreutils
+)
+# Packages that bring no command but files the build and the tests read.
+packages=(libgtest-dev libgmock-dev googletest fonts-wine fonts-ipafont-gothic)
+case "${1:-}" in
+  fuzz) commands+=(clang++:clang); packages+=(libclang-rt-14-dev) ;;
+  dist) commands+=(zip:zip) ;;
+esac
+
+for entry in "${commands[@]}"; do packages+=("${entry##*:}"); done
+mapfile -t packages < <(printf '%s\n' "${packages[@]}" | sort -u)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -15,11 +35,22 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
-sudo=()
-[ "$(id -u)" -ne 0 ] && sudo=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -q
+  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# A package can be installed and still not give the command (a split package,
+# a PATH without /usr/lib/wine): say which, instead of failing later.
+for entry in "${commands[@]}"; do
+  cmd=${entry%:*}
+  if ! command -v "$cmd" >/dev/null 2>&1; then
+    echo "install-deps: the command '$cmd' is missing after installing; it comes from the Debian package '${entry##*:}'" >&2
+    exit 1
+  fi
+done
