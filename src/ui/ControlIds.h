@@ -31,4 +31,15 @@ constexpr int kFnameFrame = 2017;
 constexpr int kFnameText = 2018;
 constexpr int kFnameReturn = 2019;
 
+// The save-directory dialog.
+constexpr int kDrive = 3001;
+constexpr int kDir = 3002;
+constexpr int kDirReturn = 3003;
+
+// The About box.
+constexpr int kVersionLabel = 4001;
+constexpr int kCorrespondFrame = 4002;
+constexpr int kCorrespondList = 4003;
+constexpr int kAboutOk = 4004;
+
 }  // namespace pixkeeper::ids

@@ -5,6 +5,7 @@
 #include "platform/RuntimeError.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
+#include "ui/DialogWindow.h"
 #include "ui/FormCenter.h"
 #include "ui/ModalLoop.h"
 #include "ui/ScreenGeometry.h"
@@ -14,9 +15,6 @@ namespace pixkeeper {
 
 namespace {
 
-// Not WS_CLIPCHILDREN: the frames paint no background of their own.
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr double kClientWidth = 6015;
 constexpr double kClientHeight = 4335;
 
@@ -39,10 +37,10 @@ LRESULT CALLBACK StartValueKeyFilter(HWND box, UINT message, WPARAM wParam, LPAR
 
 Fname::Fname(Program& program, HWND owner) : BaseWindow(program.platform), program_(program) {
   // The program's icon, as the main window's class carries it.
-  RegisterWindowClass(kFnameWindowClass,
-                      reinterpret_cast<HICON>(GetClassLongPtrW(owner, GCLP_HICON)));
-  if (CreateTopLevel(kFnameWindowClass, kFnameTitle, kStyle, kExStyle, owner, nullptr) ==
-      nullptr) {
+  RegisterWindowClass(kFnameWindowClass, ProgramIcon(owner));
+  // Not WS_CLIPCHILDREN: the frames paint no background of their own.
+  if (CreateTopLevel(kFnameWindowClass, kFnameTitle, kDialogStyle, kDialogExStyle, owner,
+                     nullptr) == nullptr) {
     throw RuntimeError(error::kOutOfMemory);
   }
   font_.ApplyTo(hwnd());
@@ -58,13 +56,8 @@ Fname::Fname(Program& program, HWND owner) : BaseWindow(program.platform), progr
 HWND Fname::AddControl(const wchar_t* className, const wchar_t* text, DWORD style,
                        DWORD exStyle, int id, double left, double top, double width,
                        double height, const WindowFont& font) {
-  HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
-                                 0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleW(nullptr), nullptr);
-  if (control == nullptr) throw RuntimeError(error::kOutOfMemory);
-  font.ApplyTo(control);
-  PlaceControl(control, {left, top, width, height});
-  return control;
+  return pixkeeper::AddControl(hwnd(), className, text, style, exStyle, id,
+                               {left, top, width, height}, font);
 }
 
 void Fname::CreateControls() {
@@ -165,23 +158,10 @@ void Fname::OnCloseBox() {
   DestroyWindow(hwnd());
 }
 
-// As a dialog does: the control that had the focus gets it back.
-void Fname::OnActivate(bool active) {
-  if (!active) {
-    HWND focus = GetFocus();
-    if (focus != nullptr && IsChild(hwnd(), focus)) lastFocus_ = focus;
-    return;
-  }
-  HWND target = lastFocus_ != nullptr && IsWindowEnabled(lastFocus_)
-                    ? lastFocus_
-                    : GetNextDlgTabItem(hwnd(), nullptr, FALSE);
-  if (target != nullptr) SetFocus(target);
-}
-
 LRESULT Fname::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ACTIVATE:
-      OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      focus_.OnActivate(hwnd(), LOWORD(wParam) != WA_INACTIVE);
       return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));

@@ -6,6 +6,7 @@
 
 #include "capture/Program.h"
 #include "ui/BaseWindow.h"
+#include "ui/DialogWindow.h"
 #include "ui/FnameFields.h"
 #include "ui/WindowFont.h"
 
@@ -40,7 +41,6 @@ class Fname final : public BaseWindow<Fname>, public FnameFields {
   void OnCommand(int id, int code);
   void OnReturn();
   void OnCloseBox();
-  void OnActivate(bool active);
 
   Program& program_;
   WindowFont font_{12};
@@ -50,7 +50,7 @@ class Fname final : public BaseWindow<Fname>, public FnameFields {
   HWND presentValueText_ = nullptr;
   HWND presentValueCheck_ = nullptr;
   HWND fnameText_ = nullptr;
-  HWND lastFocus_ = nullptr;  // given back when the dialog is activated again
+  DialogFocus focus_;
   bool open_ = false;         // shown modally right now
 };
 

@@ -3,9 +3,12 @@
 #include <optional>
 
 #include "platform/RuntimeError.h"
+#include "ui/About.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
+#include "ui/DirConfig.h"
 #include "ui/FormCenter.h"
+#include "ui/ImageView.h"
 #include "ui/MainWindowLayout.h"
 #include "ui/ScreenGeometry.h"
 #include "ui/WindowClasses.h"
@@ -143,11 +146,7 @@ void Form1::AppendToFileList(const std::wstring& path) {
 
 // Long paths can be scrolled into view sideways.
 void Form1::WidenFileListFor(const std::wstring& entry) {
-  win32::WindowDc dc(fileList_);
-  win32::SelectedObject font(dc.get(), font_.get());
-  SIZE size{};
-  GetTextExtentPoint32W(dc.get(), entry.c_str(), static_cast<int>(entry.size()), &size);
-  const int extent = size.cx + 4;
+  const int extent = TextWidth(fileList_, font_.get(), entry);
   if (extent > fileListExtent_) {
     fileListExtent_ = extent;
     SendMessageW(fileList_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
@@ -199,9 +198,22 @@ void Form1::OnFileListDoubleClick() {
   if (IsChecked(OptionItem::ViewMode)) {
     platform().OpenWithAssociatedApplication(Handle(), path, platform().ProgramDirectory());
   } else {
-    ShowNotReady();  // the built-in viewer
+    ShowImageView(path);
   }
   SetBusyCursor(false);
+}
+
+void Form1::ShowImageView(const std::wstring& path) {
+  Picture picture;
+  try {
+    picture = platform().LoadPictureFile(path);
+  } catch (const RuntimeError&) {
+    // Another kind of file, a truncated or a locked one: said, and nothing more.
+    platform().ShowMessage(UnreadablePictureMessage(path), message_style::kError, std::nullopt);
+    return;
+  }
+  ImageView viewer(platform(), hwnd(), std::move(picture));
+  viewer.ShowModal();
 }
 
 void Form1::ShowFnameDialog() {
@@ -212,8 +224,14 @@ void Form1::ShowFnameDialog() {
   if (!fname_->IsLoaded()) fname_.reset();
 }
 
-void Form1::ShowNotReady() {
-  platform().ShowMessage(kNotReadyMessage, message_style::kInformation, std::nullopt);
+void Form1::ShowAbout() {
+  About about(platform(), hwnd());
+  about.ShowModal();
+}
+
+void Form1::ShowDirConfig() {
+  DirConfig dialog(program_, hwnd());
+  dialog.ShowModal();
 }
 
 void Form1::SetBusyCursor(bool busy) {
@@ -234,8 +252,10 @@ void Form1::OnCommand(int id, int code) {
       ShowFnameDialog();
       return;
     case ids::kSMenuDir:
+      ShowDirConfig();
+      return;
     case ids::kSMenuHelpVersion:
-      ShowNotReady();
+      ShowAbout();
       return;
     case ids::kSMenuStartPosition:
     case ids::kSMenuStartMode:

@@ -53,7 +53,9 @@ class Form1 final : public BaseWindow<Form1>, public MainWindowParts, private Ma
   void OnFileListSelectionChange();
   void OnFileListDoubleClick();
   void ShowFnameDialog();
-  void ShowNotReady();
+  void ShowImageView(const std::wstring& path);
+  void ShowAbout();
+  void ShowDirConfig();
   void ToggleCheck(int menuId);
   void SetBusyCursor(bool busy);
   std::wstring SelectedEntry() const;

@@ -42,8 +42,18 @@ std::wstring StartUpErrorMessage(const RuntimeError& error) {
   return L"実行時エラー '" + std::to_wstring(error.number()) + L"':\r\n\r\n" + error.text();
 }
 
+namespace {
+std::wstring NamedPictureMessage(const wchar_t* firstLine, const std::wstring& path) {
+  return firstLine + (L"\r\n対象画像名 [" + path + L"]");
+}
+}  // namespace
+
 std::wstring MissingFileMessage(const std::wstring& path) {
-  return L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [" + path + L"]";
+  return NamedPictureMessage(L"対象画像が存在しません。削除された可能性があります。", path);
+}
+
+std::wstring UnreadablePictureMessage(const std::wstring& path) {
+  return NamedPictureMessage(L"画像を表示できません。", path);
 }
 
 }  // namespace pixkeeper

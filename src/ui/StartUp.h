@@ -45,7 +45,7 @@ std::wstring StartUpErrorMessage(const RuntimeError& error);
 // The double-click's report of a listed file that no longer exists.
 std::wstring MissingFileMessage(const std::wstring& path);
 
-// Shown for windows that are not there yet.
-constexpr wchar_t kNotReadyMessage[] = L"この機能は準備中です。";
+// The double-click's report of a listed file that is no picture it can show.
+std::wstring UnreadablePictureMessage(const std::wstring& path);
 
 }  // namespace pixkeeper
