@@ -87,7 +87,20 @@ void DirConfig::OpenDirectory(const std::wstring& path) {
   }
   SetListEntries(dir_, font_.get(), texts);
   SendMessageW(dir_, LB_SETCURSEL, openLine, 0);
+  ScrollToLine(texts[openLine], lines_[openLine].level);
   SelectDrive(openPath_[0]);
+}
+
+// Deep down, the open folder's line starts past the list's right edge: the
+// list is scrolled sideways to its parent's indent.
+void DirConfig::ScrollToLine(const std::wstring& text, int level) {
+  RECT client{};
+  GetClientRect(dir_, &client);
+  int position = 0;
+  if (level > 1 && TextWidth(dir_, font_.get(), text) > client.right) {
+    position = TextWidth(dir_, font_.get(), text.substr(0, static_cast<size_t>((level - 1) * kIndentPerLevel)));
+  }
+  SendMessageW(dir_, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, position), 0);
 }
 
 void DirConfig::SelectDrive(wchar_t letter) {

@@ -29,6 +29,7 @@ class DirConfig final : public BaseWindow<DirConfig> {
  private:
   void Activate();
   void OpenDirectory(const std::wstring& path);
+  void ScrollToLine(const std::wstring& text, int level);
   void SelectDrive(wchar_t letter);
   void OnDriveChange();
   void OnDirDoubleClick();

@@ -7,9 +7,8 @@ namespace pixkeeper {
 namespace {
 
 constexpr wchar_t kSeparator = L'\\';
-// Two blanks per level; the open folder and those above it are marked apart
-// from the subdirectories, which can be opened.
-constexpr int kIndentPerLevel = 2;
+// The open folder and those above it are marked apart from the
+// subdirectories, which can be opened.
 constexpr wchar_t kAboveMark[] = L"▽";
 constexpr wchar_t kOpenMark[] = L"▼";
 constexpr wchar_t kBelowMark[] = L"□";

@@ -25,7 +25,9 @@ std::wstring ListPathOf(std::wstring path);
 std::vector<DirectoryLine> DirectoryLines(const std::wstring& openPath,
                                           std::vector<std::wstring> subdirectories);
 
-// The text of a line: its indent, a folder mark and its name.
+// The text of a line: its indent (blanks, this many per level), a folder mark
+// and its name.
+constexpr int kIndentPerLevel = 2;
 std::wstring LineText(const DirectoryLine& line);
 
 // The letter without case, for sorting names and upper-casing paths: ASCII,

@@ -288,7 +288,10 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetFocus(fileList_);
       return 0;
     case WM_SETCURSOR:
-      if (busyCursor_ && LOWORD(lParam) == HTCLIENT) {
+      // Behind the viewer the window is disabled and hit as HTERROR: the
+      // default handling (a beep on a click) stays, the pointer stays busy.
+      if (busyCursor_ && (LOWORD(lParam) == HTCLIENT || LOWORD(lParam) == HTERROR)) {
+        if (LOWORD(lParam) == HTERROR) Default(message, wParam, lParam);
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         return TRUE;
       }
