@@ -50,32 +50,40 @@ else
 fi
 
 # The marker is written only once every step below has succeeded: a prefix
-# without it was left half made by an earlier run and is made again.
-setup_marker="$WINEPREFIX/.pixkeeper-setup-3"
+# without it (and without the marker of an earlier, complete set-up, which
+# only needs the newer steps) was left half made by an earlier run and is
+# made again. Every step can run again on a complete prefix.
+setup_marker="$WINEPREFIX/.pixkeeper-setup-4"
+earlier_marker="$WINEPREFIX/.pixkeeper-setup-3"
 if [ ! -f "$setup_marker" ]; then
-  if [ -e "$WINEPREFIX" ]; then
+  if [ -e "$WINEPREFIX" ] && [ ! -f "$earlier_marker" ]; then
     echo "The Wine prefix $WINEPREFIX was not completely set up; making it again"
     wineserver -k >/dev/null 2>&1
     rm -rf "$WINEPREFIX" || fail "removing the half-made prefix $WINEPREFIX"
   fi
-  echo "Creating the Wine prefix $WINEPREFIX"
-  wineboot -i </dev/null >"$log" 2>&1 || fail "creating the prefix: wineboot -i failed (exit $?)" "$log"
-  wineserver -w
+  if [ ! -e "$WINEPREFIX" ]; then
+    echo "Creating the Wine prefix $WINEPREFIX"
+    wineboot -i </dev/null >"$log" 2>&1 || fail "creating the prefix: wineboot -i failed (exit $?)" "$log"
+    wineserver -w
+  fi
   [ -f "$WINEPREFIX/system.reg" ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ] \
     || fail "creating the prefix: wineboot left no system.reg or drive_c/windows in $WINEPREFIX" "$log"
 
-  # Wine's own fonts (Tahoma for the frames, Marlett for the caption buttons)
-  # are not found by this Wine build unless they are in the prefix.
+  # Wine's own fonts (Marlett for the caption buttons and the rest) are not
+  # found by this Wine build unless they are in the prefix. Tahoma, which Wine
+  # draws title bars with, has no Japanese: IPAGothic stands in for it, so the
+  # windows' Japanese titles are readable.
   if [ -d /usr/share/wine/fonts ]; then
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>"$log" \
       || fail "copying Wine's fonts into the prefix" "$log"
+    rm -f "$WINEPREFIX"/drive_c/windows/Fonts/tahoma*.ttf
   fi
   reg_add() {
     wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f </dev/null >"$log" 2>&1 \
       || fail "setting up the registry: wine reg add '$1' /v '$2' failed" "$log"
   }
   # Japanese text: draw the program's font with IPAGothic.
-  for name in 'ＭＳ ゴシック' 'MS Gothic' 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
+  for name in 'ＭＳ ゴシック' 'MS Gothic' 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic' Tahoma; do
     reg_add 'HKCU\Software\Wine\Fonts\Replacements' "$name" IPAGothic
   done
   # Xvfb has no window manager: let Wine draw title bars and frames itself, as
@@ -83,6 +91,7 @@ if [ ! -f "$setup_marker" ]; then
   reg_add 'HKCU\Software\Wine\X11 Driver' Managed N
   wineserver -w
   touch "$setup_marker" || fail "marking the prefix as set up"
+  rm -f "$earlier_marker"
 fi
 
 # Keep one server alive for the whole run and start Wine's background services
