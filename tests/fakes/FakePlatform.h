@@ -58,8 +58,8 @@ class FakePlatform final : public Platform, public MainWindowParts {
   LocalDate date{2026, 6, 13};
   LocalTime time{14, 25, 30};
   std::wstring commandLine;
-  WindowHandle nextViewerOnJoin = 0;
   std::set<std::wstring> windowTitles;
+  WindowHandle nextViewerOnJoin = 0;
   std::map<OptionItem, bool> checks;
   bool HeldOpen() const { return bytes_.use_count() > 1; }
 

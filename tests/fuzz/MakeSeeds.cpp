@@ -1,6 +1,5 @@
-// Writes the DIB fuzzer's seeds: every test picture, small and at its usual
-// size, as a packed DIB and as a BMP file, and the V5 quirks.
-// Usage: MakeSeeds <directory>
+// Writes the DIB fuzzer's seeds into the directory given: every test picture,
+// small and at its usual size, and the V5 quirks, as DIBs and as BMP files.
 
 #include <fstream>
 
@@ -12,14 +11,14 @@ using namespace pixkeeper::testing;
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
   bool ok = true;
-  auto write = [&](const std::string& name, std::vector<std::uint8_t> dib) {
+  const auto write = [&](const std::string& name, const std::vector<std::uint8_t>& dib) {
     const auto header = pixkeeper::BmpFileHeader(pixkeeper::ParseDib(dib.data(), dib.size()));
-    for (const char* kind : {".dib", ".bmp"}) {
-      std::ofstream out(std::string(argv[1]) + "/" + name + kind, std::ios::binary);
-      if (kind[1] == 'b') out.write(reinterpret_cast<const char*>(header.data()), header.size());
-      out.write(reinterpret_cast<const char*>(dib.data()), static_cast<std::streamsize>(dib.size()));
-      ok = ok && out.good();
-    }
+    const std::string path = std::string(argv[1]) + "/" + name;
+    std::ofstream out(path + ".dib", std::ios::binary), file(path + ".bmp", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(dib.data()), static_cast<std::streamsize>(dib.size()));
+    file.write(reinterpret_cast<const char*>(header.data()), header.size());
+    file.write(reinterpret_cast<const char*>(dib.data()), static_cast<std::streamsize>(dib.size()));
+    ok = ok && out && file;
   };
   for (const std::string& name : TestPictureNames()) {
     write(name, MakeTestPicture(name).dib);

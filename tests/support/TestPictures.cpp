@@ -33,7 +33,9 @@ void Put(Bytes& out, std::uint32_t value, int bytes = 4) {
 std::uint32_t Direct(unsigned x, unsigned y) {
   return ((x * 37 + y * 11) & 0xFF) << 16 | ((x * 13 + y * 59 + 40) & 0xFF) << 8 | ((x * 5 + y * 83 + 200) & 0xFF);
 }
-std::uint32_t Palette(unsigned i) { return ((i * 37 + 16) & 0xFF) << 16 | ((i * 101 + 50) & 0xFF) << 8 | (255 - i % 128 * 2); }
+std::uint32_t Palette(unsigned i) {
+  return ((i * 37 + 16) & 0xFF) << 16 | ((i * 101 + 50) & 0xFF) << 8 | (255 - i % 128 * 2);
+}
 unsigned Index(const Variant& v, unsigned x, unsigned y) { return (x * 7 + y * 13) % (v.tableSize ? v.tableSize : 1); }
 
 // A 16-bit pixel (5 or 6 bits of green), and the colour a decoder shows for

@@ -13,17 +13,10 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 const Bytes kRed = testing::MakeTestPicture("rgb24", 2, 1).dib, kBlue = testing::MakeTestPicture("pal1", 3, 2).dib;
-const char kSaved[] = "save:C:\\Shots\\BMP0012.BMP load list:C:\\Shots\\BMP0012.BMP clear beep";
 
 class Capture : public FakeProgram, public ::testing::Test {
  protected:
-  Capture() {
-    state.BaseDir = L"C:\\Shots\\";
-    state.FilePrefix = L"BMP";
-    state.NamingScheme = naming_scheme::kRunningNumber;
-    state.PresentValue = 12;
-  }
-  void Watch() { platform.onClipboardChange = [this] { CaptureClipboard(program); }; }
+  Capture() { state.BaseDir = L"C:\\Shots\\", state.FilePrefix = L"BMP", state.NamingScheme = 1; }
   std::wstring Name(int expectedError = 0) {
     std::wstring name;
     EXPECT_EQ(ErrorOf([&] { name = NextFileName(program); }), expectedError);
@@ -33,26 +26,24 @@ class Capture : public FakeProgram, public ::testing::Test {
 
 TEST_F(Capture, RunningNumbersAndStamps) {
   for (auto [present, prefix, name, next] : {std::tuple<Integer, const wchar_t*, const wchar_t*, Integer>{
-           12, L"BMP", L"BMP0012.BMP", 13}, {0, L"", L"0000.BMP", 1}, {9999, L"B", L"B9999.BMP", 0},
-           {12345, L"P", L"P12345.BMP", 0}, {-5, L"P", L"P-0005.BMP", -4}, {32767, L"P", L"", 32767}}) {
-    state.PresentValue = present;
-    state.FilePrefix = prefix;
+           12, L"BMP", L"BMP0012.BMP", 13}, {0, L"", L"0000.BMP", 1}, {9998, L"B", L"B9998.BMP", 9999},
+           {9999, L"B", L"B9999.BMP", 0}, {12345, L"P", L"P12345.BMP", 0}, {-5, L"P", L"P-0005.BMP", -4},
+           {32767, L"P", L"", 32767}}) {
+    state.PresentValue = present, state.FilePrefix = prefix;
     EXPECT_EQ(Name(*name ? 0 : 6), name);
     EXPECT_EQ(state.PresentValue, next) << present;
   }
   // A stamp repeated right after itself gets -2, -3, ...; other schemes in
   // between leave the count alone.
-  state.FilePrefix = L"BMP";
+  state.FilePrefix = L"BMP", state.PresentValue = 7;
   for (auto [stamp, scheme, name] : {std::tuple<const char*, Integer, const wchar_t*>{
            "0613142530", 0, L"BMP0613142530.BMP"}, {"0613142530", 0, L"BMP0613142530-2.BMP"},
            {"0613142530", 1, L"BMP0007.BMP"}, {"0613142530", 0, L"BMP0613142530-3.BMP"},
            {"0613142531", 0, L"BMP0613142531.BMP"}, {"0613142530", 0, L"BMP0613142530.BMP"},
            {"1231235959", 0, L"BMP1231235959.BMP"}, {"0101000000", 0, L"BMP0101000000.BMP"}}) {
     const auto two = [s = stamp](int at) { return (s[at] - '0') * 10 + s[at + 1] - '0'; };
-    platform.date = {2026, two(0), two(2)};
-    platform.time = {two(4), two(6), two(8)};
+    platform.date = {2026, two(0), two(2)}, platform.time = {two(4), two(6), two(8)};
     state.NamingScheme = scheme;
-    state.PresentValue = 7;
     EXPECT_EQ(Name(), name);
   }
   EXPECT_EQ(platform.log.substr(0, 9), "date time");
@@ -74,48 +65,58 @@ TEST_F(Capture, TheSaveDialogGivesTheNamePartOrUserinputOrEndsTheProgram) {
   EXPECT_EQ(std::tie(request.owner, request.flags), std::make_tuple(kMainWindow, 4u));
   EXPECT_EQ(std::tie(request.initialDirectory, request.title, request.filter),
             std::make_tuple(L"C:\\Shots\\", L"画像ファイル選択", L"画像ﾌｧｲﾙ (*.BMP)|*.BMP|"));
+  // Any other failure of the dialog is shown and ends the program, from a capture too.
   platform.onSaveDialog = []() -> SaveDialogChoice { throw RuntimeError(error::kOutOfMemory); };
+  platform.Put({2, 8}, kRed);
   platform.log.clear();
-  EXPECT_THROW(NextFileName(program), ProgramEnded);
+  EXPECT_THROW(CaptureClipboard(program), ProgramEnded);
   EXPECT_EQ(platform.messages, std::vector<std::wstring>{ErrorText(7) + L"|untitled"});
-  EXPECT_EQ(platform.log, "dialog message0 end");
+  EXPECT_EQ(platform.log, "has1 has2 get2 dialog message0 end");
+  EXPECT_EQ(state.CaptureBusy, 0);
 }
 
 // One notice with the clipboard in each state: the picture is saved, listed,
 // cleared from the clipboard with a beep, or nothing of that happens and the
 // clipboard keeps its contents.
 TEST_F(Capture, OneNotice) {
+  const char* const saved = " load list:C:\\Shots\\BMP0012.BMP clear beep";
   const struct {
-    const char* log;
+    std::string log;
     std::set<int> formats;
     Bytes dib;
-    bool locked = false;
-    int writeError = 0;
     Integer present = 12, next = 12;
-    bool picKept = false;  // in its own memory
-  } cases[] = {{"has1 has2 get2", {2, 8}, kRed, false, 0, 12, 13},
-               {"has1 has2 has8 get8", {8}, kRed, false, 0, 12, 13},
+    int writeError = 0;
+    bool locked = false, picKept = false;  // in its own memory
+    Integer scheme = 1;
+  } cases[] = {{"has1 has2 get2 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {2, 8}, kRed, 12, 13},
+               {"has1 has2 has8 get8 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {8}, kRed, 12, 13},
                {"has1", {1, 2, 8}, kRed},  // copied cells bring text and a picture
                {"has1 has2 has8", {3}, kRed},
-               {"has1", {2, 8}, kRed, true},  // another program holds the clipboard
+               {"has1", {2, 8}, kRed, 12, 12, 0, true},  // another program holds the clipboard
                {"has1 has2 get2", {2, 8}, Bytes(10, 0)},
                {"has1 has2 get2", {2, 8}, {}},  // gone when read
-               {"has1 has2 get2", {2, 8}, kRed, false, 0, 32767, 32767, true},
-               {"has1 has2 get2 save:C:\\Shots\\BMP0012.BMP", {2, 8}, kRed, false, 76, 12, 13, true}};
+               {"has1 has2 get2", {2, 8}, kRed, 32767, 32767, 0, false, true},
+               {"has1 has2 get2 save:C:\\Shots\\BMP0012.BMP", {2, 8}, kRed, 12, 13, 76, false, true},
+               {"has1 has2 get2 dialog save:C:\\Shots\\USERINPUT.BMP load list:C:\\Shots\\USERINPUT.BMP clear beep",
+                {2, 8}, kRed, 12, 12, 0, false, false, 2},  // the save dialog cancelled
+               // an empty name leaves only the directory to write to
+               {"has1 has2 get2 dialog save:C:\\Shots\\", {2, 8}, kRed, 12, 12, 0, false, true, 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.log);
     FakeProgram fake;
     fake.state = state;
-    fake.state.PresentValue = c.present;
+    fake.state.PresentValue = c.present, fake.state.NamingScheme = c.scheme;
     fake.platform.Put(c.formats, c.dib);
-    fake.platform.clipboardLocked = c.locked;
-    fake.platform.writeError = c.writeError;
+    fake.platform.clipboardLocked = c.locked, fake.platform.writeError = c.writeError;
+    if (c.picKept && c.scheme == 2) fake.platform.onSaveDialog = [] { return SaveDialogChoice{L"", L""}; };
     CaptureClipboard(fake.program);
-    const bool saved = c.next == 13 && !c.writeError;
-    EXPECT_EQ(fake.platform.log, c.log + (saved ? std::string(" ") + kSaved : ""));
-    EXPECT_EQ(fake.platform.files.size(), saved ? 1u : 0u);
-    if (saved) EXPECT_EQ(fake.platform.files[L"C:\\Shots\\BMP0012.BMP"], c.dib);
-    EXPECT_EQ(fake.platform.clipboardFormats.empty(), saved);
+    const bool wasSaved = c.log.find("beep") != std::string::npos;
+    EXPECT_EQ(fake.platform.log, c.log);
+    EXPECT_EQ(fake.platform.files.size(), wasSaved ? 1u : 0u);
+    if (wasSaved) {
+      EXPECT_EQ(fake.platform.files.begin()->second, c.dib);
+    }
+    EXPECT_EQ(fake.platform.clipboardFormats.empty(), wasSaved);
     EXPECT_EQ(std::make_pair(fake.state.PresentValue, fake.program.Pic.empty()), std::make_pair(c.next, !c.picKept));
     EXPECT_TRUE(!fake.platform.HeldOpen() && fake.state.CaptureBusy == 0 && fake.platform.messages.empty());
   }
@@ -126,10 +127,12 @@ TEST_F(Capture, NoticesDuringACaptureAskForAnotherRound) {
   platform.Put({2, 8}, kRed);
   CaptureClipboard(program);
   EXPECT_TRUE(platform.log.empty() && state.CaptureRequested && state.CaptureBusy == kTrue);
+  // The clear's own notice, then a picture copied while the save dialog is open.
   state.CaptureBusy = 0;
-  Watch();  // the clear's own notice, then a picture copied while the save dialog is open
+  platform.onClipboardChange = [this] { CaptureClipboard(program); };
   CaptureClipboard(program);
-  EXPECT_EQ(platform.log, std::string("has1 has2 get2 ") + kSaved + " has1 has2 has8");
+  EXPECT_EQ(platform.log, "has1 has2 get2 save:C:\\Shots\\BMP0000.BMP load list:C:\\Shots\\BMP0000.BMP clear beep "
+                          "has1 has2 has8");
   state.NamingScheme = naming_scheme::kUserInput;
   int shown = 0;
   platform.onSaveDialog = [&] {
@@ -141,27 +144,9 @@ TEST_F(Capture, NoticesDuringACaptureAskForAnotherRound) {
   EXPECT_EQ(platform.log,
             "has1 has2 get2 dialog save:C:\\Shots\\1.BMP load list:C:\\Shots\\1.BMP keep beep "
             "has1 has2 get2 dialog save:C:\\Shots\\2.BMP load list:C:\\Shots\\2.BMP clear beep has1 has2 has8");
-  EXPECT_EQ(platform.files[L"C:\\Shots\\1.BMP"], kRed);
-  EXPECT_EQ(platform.files[L"C:\\Shots\\2.BMP"], kBlue);
+  EXPECT_EQ(platform.files, (decltype(platform.files){{L"C:\\Shots\\BMP0000.BMP", kRed}, {L"C:\\Shots\\1.BMP", kRed},
+                                                      {L"C:\\Shots\\2.BMP", kBlue}}));
   EXPECT_TRUE(state.CaptureBusy == 0 && !state.CaptureRequested);
-}
-
-TEST_F(Capture, TheSaveDialogCancelledEmptyOrFailing) {
-  state.NamingScheme = naming_scheme::kUserInput;
-  Watch();
-  platform.Put({2, 8}, kRed);
-  EXPECT_EQ(platform.log, "has1 has2 get2 dialog save:C:\\Shots\\USERINPUT.BMP load list:C:\\Shots\\USERINPUT.BMP clear beep "
-                          "has1 has2 has8");
-  // An empty name leaves only the directory to write to, which fails.
-  platform.onSaveDialog = [] { return SaveDialogChoice{L"", L""}; };
-  platform.log.clear();
-  platform.Put({2, 8}, kBlue);
-  EXPECT_EQ(platform.log, "has1 has2 get2 dialog save:C:\\Shots\\");
-  EXPECT_EQ(platform.clipboardDib, kBlue);
-  // Ending the program from the dialog is not swallowed.
-  platform.onSaveDialog = []() -> SaveDialogChoice { throw RuntimeError(error::kOutOfMemory); };
-  EXPECT_THROW(CaptureClipboard(program), ProgramEnded);
-  EXPECT_EQ(state.CaptureBusy, 0);
 }
 
 }  // namespace

@@ -12,28 +12,24 @@ namespace pixkeeper {
 namespace {
 
 constexpr unsigned kDestroy = 0x2, kDraw = 0x308, kChainChanged = 0x30D;
+constexpr WindowProcedure kOwn = 0x1000;  // the main window's own procedure
+constexpr WindowHandle kNext = 0x200;
+const char kWrites[] = "write:BaseDir write:FTYPE write:FNAME write:StartValue write:PresendFlag write:PresendValue "
+                       "write:StartPos write:StartMode write:ViewMode ";
 const char kClosing[] = "leave,100,200 sleep5 proc,100,1000 sleep5 call,1000,100,2,0,0";
 
 class ClipboardWatch : public FakeProgram, public ::testing::Test {
  protected:
   ClipboardWatch() {
-    state.BaseDir = L"C:\\Shots\\";
-    state.FilePrefix = L"BMP";
-    state.NamingScheme = naming_scheme::kRunningNumber;
+    state.BaseDir = L"C:\\Shots\\", state.FilePrefix = L"BMP", state.NamingScheme = 1;
     platform.nextViewerOnJoin = 0x200;
     HookWindow(program);
     JoinViewerChain(program);
   }
   std::string Deliver(unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
     platform.log.clear();
-    EXPECT_EQ(HookProc(program, kMainWindow, message, wParam, lParam), static_cast<std::intptr_t>(message * 3) + lParam);
+    EXPECT_EQ(HookProc(program, kMainWindow, message, wParam, lParam), std::intptr_t{message * 3} + lParam);
     return platform.log;
-  }
-  std::string Writes() {
-    std::string writes;
-    for (const char* key : {"BaseDir", "FTYPE", "FNAME", "StartValue", "PresendFlag", "PresendValue", "StartPos",
-                            "StartMode", "ViewMode"}) writes += std::string("write:") + key + " ";
-    return writes;
   }
 };
 
@@ -41,7 +37,7 @@ TEST_F(ClipboardWatch, HooksThenJoinsEachOnceWithAPauseAfterEach) {
   HookWindow(program);  // a second hook would make PrevWndProc name the hook itself
   JoinViewerChain(program);
   EXPECT_EQ(platform.log, "proc,100,2000 sleep5 join,100 sleep5");
-  EXPECT_EQ(std::make_pair(state.PrevWndProc, state.NextViewer), std::make_pair(WindowProcedure{0x1000}, WindowHandle{0x200}));
+  EXPECT_EQ(std::make_pair(state.PrevWndProc, state.NextViewer), std::make_pair(kOwn, kNext));
 }
 
 // Every message reaches the replaced procedure unchanged, with its result
@@ -60,23 +56,21 @@ TEST_F(ClipboardWatch, MessagesAndTheChain) {
     EXPECT_EQ(Deliver(message, wParam, lParam), log);
     EXPECT_EQ(state.NextViewer, nextAfter);
   }
-  state.NextViewer = 0x200;
-  platform.Put({2, 8}, testing::MakeTestPicture("rgb24", 2, 2).dib);
-  EXPECT_EQ(Deliver(kDraw), "has1 has2 get2 save:C:\\Shots\\BMP0000.BMP load list:C:\\Shots\\BMP0000.BMP clear beep "
-                            "send,200,308,0,0 call,1000,100,308,0,0");
   // The notices that arrive during a capture are passed on too.
+  state.NextViewer = 0x200;
   platform.onClipboardChange = [this] { HookProc(program, kMainWindow, kDraw, 0, 0); };
   platform.log.clear();
   platform.Put({2, 8}, testing::MakeTestPicture("rgb24", 2, 2).dib);
-  EXPECT_EQ(platform.log, "has1 has2 get2 save:C:\\Shots\\BMP0001.BMP load list:C:\\Shots\\BMP0001.BMP clear "
-                          "send,200,308,0,0 call,1000,100,308,0,0 beep has1 has2 has8 send,200,308,0,0 call,1000,100,308,0,0");
+  EXPECT_EQ(platform.log, "has1 has2 get2 save:C:\\Shots\\BMP0000.BMP load list:C:\\Shots\\BMP0000.BMP clear "
+                          "send,200,308,0,0 call,1000,100,308,0,0 beep has1 has2 has8 "
+                          "send,200,308,0,0 call,1000,100,308,0,0");
 }
 
 TEST_F(ClipboardWatch, TheClosingStepsRunOnceWhicheverExitComesFirst) {
   state.PresentValue = 12;
-  EXPECT_EQ(Deliver(kDestroy), Writes() + kClosing);  // saves, leaves, unhooks, then passes it on
+  EXPECT_EQ(Deliver(kDestroy), kWrites + std::string(kClosing));  // saves, leaves, unhooks, then passes it on
   EXPECT_EQ(platform.Setting(L"PresendValue"), L"12");
-  EXPECT_EQ(std::make_pair(state.PrevWndProc, state.NextViewer), std::make_pair(WindowProcedure{0x1000}, WindowHandle{0x200}));
+  EXPECT_EQ(std::make_pair(state.PrevWndProc, state.NextViewer), std::make_pair(kOwn, kNext));
   LeaveViewerChain(program);  // the close request's own steps come too late
   UnhookWindow(program);
   EXPECT_EQ(Deliver(kDestroy), "call,1000,100,2,0,0");
@@ -90,7 +84,7 @@ TEST_F(ClipboardWatch, TheClosingStepsRunOnceWhicheverExitComesFirst) {
     if (run == 0) SaveSettings(fake.program), LeaveViewerChain(fake.program), UnhookWindow(fake.program);
     fake.platform.settingWriteError = run == 1 ? error::kPermissionDenied : 0;
     HookProc(fake.program, kMainWindow, kDestroy, 0, 0);
-    EXPECT_EQ(fake.platform.log, run == 0 ? Writes() + kClosing : std::string("write:BaseDir ") + kClosing);
+    EXPECT_EQ(fake.platform.log, (run == 0 ? std::string(kWrites) : std::string("write:BaseDir ")) + kClosing);
   }
 }
 

@@ -57,7 +57,9 @@ TEST(Dib, LayoutOfEveryPictureInALargerBlockAndEveryCutShortOfIt) {
     const std::size_t size = block.size();
     block.resize(size + 61, 0xCD);  // the clipboard's block may be larger than the picture
     EXPECT_EQ(Layout(block), layout + (name.find("topdown") ? " 37x23" : " 37x-23")) << name;
-    for (std::size_t cut = 0; cut < size; ++cut) ASSERT_EQ(Layout(Bytes(block.begin(), block.begin() + cut)), "refused");
+    for (std::size_t cut = 0; cut < size; ++cut) {
+      ASSERT_EQ(Layout(Bytes(block.begin(), block.begin() + cut)), "refused") << name;
+    }
   }
   EXPECT_EQ(ErrorOf([] { ParseDib(nullptr, 1000); }), 481);
 }
@@ -79,16 +81,18 @@ const struct Edit {
     {"v5plain", 0, {124}, 124, 0, 0, 40}, {"v5profile", 0, {124}, 124, 0, 0, 17}, {"v5both", 0, {124}, 136},
     // Header sizes, widths, heights, one row more than the data holds, sizes
     // past 32 bits (65536 x 16384 x 4 is 0 in 32 bits).
-    {"rgb24", 0, {0, 4, 11, 13, 39, 41, 64, 100, 125, 0xFFFFFFFF}},
+    {"rgb24", 0, {0, 4, 11, 13, 39, 41, 64, 100, 125, 0xFFFFFFFF}, 0, 0, 0, 99},
     {"rgb24", 4, {0, 0xFFFFFFFF, 0xFFFFFFDB, (1 << 24) + 1, 0x7FFFFFFF, 0x80000000}},
     {"rgb24", 8, {0, 24, (1 << 24) + 1, 0xFEFFFFFF, 0x7FFFFFFF, 0x80000000}}, {"core24", 4, {23 << 16, 37}},
     {"pal1", 8, {24}}, {"rgb555", 8, {24}}, {"topdown32", 8, {0xFFFFFFE8}}, {"core8", 4, {37 | 24 << 16}},
-    {"rle8", 20, {1751}}, {"rle4", 20, {1751}}, {"rgb32", 4, {65536}, 0, 8, 16384}, {"rle8", 4, {1 << 24}, 0, 8, 1 << 24},
+    {"rle8", 20, {1751}}, {"rle4", 20, {1751}}, {"rgb32", 4, {65536}, 0, 8, 16384},
+    {"rle8", 4, {1 << 24}, 0, 8, 1 << 24},
     // Bit counts, compressions, colour counts; run-length pictures are
     // bottom-up only and must give their size.
     {"rgb24", 14, {0, 2, 3, 15, 31, 48, 64}}, {"core24", 8, {1 | 16 << 16, 1 | 32 << 16}},
     {"rgb32", 16, {4, 5, 6, 11, 12, 13, 0xFFFFFFFF}}, {"rgb24", 16, {1, 3}}, {"pal8", 16, {2, 3}}, {"pal4", 16, {1}},
-    {"rle8", 16, {2}}, {"rle4", 16, {1}}, {"pal1", 32, {3}}, {"pal4", 32, {17}}, {"pal8", 32, {257, 0xFFFFFFFF}},
+    {"rle8", 16, {2}}, {"rle4", 16, {1}}, {"pal1", 32, {3}, 0, 0, 0, 12}, {"pal4", 32, {17}, 0, 0, 0, 4},
+    {"pal8", 32, {257, 0xFFFFFFFF}},
     {"rle8", 32, {0x10000}}, {"rgb24", 32, {3, 0x40000000}}, {"bitfields32", 32, {2}}, {"rle8", 8, {0xFFFFFFE9}},
     {"rle8", 20, {0, 0xFFFFFFFF}}, {"rle4", 8, {0xFFFFFFE9}}, {"rle4", 20, {0}},
     // Profiles (offset, size) past the data, over the header or the pixels;
@@ -105,7 +109,8 @@ TEST(Dib, EditedHeaders) {
       if (e.at2 != 0) Set32(b, e.at2, e.value2);
       Set32(b, e.at, value);
       b.resize(size + e.padding, 0);
-      const std::string expected = e.pixelOffset ? std::to_string(e.pixelOffset) + " " + std::to_string(size) + " " : "refused";
+      const std::string expected =
+          e.pixelOffset ? std::to_string(e.pixelOffset) + " " + std::to_string(size) + " " : "refused";
       EXPECT_EQ(Layout(b).substr(0, expected.size()), expected) << e.name << " at " << e.at << " = " << value;
     }
   }

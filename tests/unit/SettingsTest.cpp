@@ -11,8 +11,10 @@
 namespace pixkeeper {
 namespace {
 
-const char* const kKeys[] = {"BaseDir", "FTYPE", "FNAME", "StartValue", "PresendFlag", "PresendValue",
-                             "StartPos", "StartMode", "ViewMode"};
+const char* const kKeys[] = {"BaseDir",  "FTYPE",    "FNAME",     "StartValue", "PresendFlag",
+                             "PresendValue", "StartPos", "StartMode", "ViewMode"};
+using Checks = std::map<OptionItem, bool>;
+const Checks kMarks = {{OptionItem::StartPosition, false}, {OptionItem::StartMode, true}, {OptionItem::ViewMode, true}};
 
 std::string Log(const char* word, int count = 9) {
   std::string log;
@@ -20,19 +22,16 @@ std::string Log(const char* word, int count = 9) {
   return log;
 }
 
-using Settings = FakeProgram;
-using Checks = std::map<OptionItem, bool>;
-
-TEST(SettingsTest, LoadingReadsEveryKeyInOrderAndGivesTheDefaults) {
-  Settings fake;
-  fake.platform.checks = {{OptionItem::StartPosition, false}, {OptionItem::StartMode, true}, {OptionItem::ViewMode, true}};
-  LoadSettings(fake.program);
-  EXPECT_EQ(fake.platform.log, Log("read:"));
+TEST(Settings, LoadingReadsEveryKeyInOrder) {
+  FakeProgram fake;
   const AppState& s = fake.state;
+  fake.platform.checks = kMarks;
+  LoadSettings(fake.program);  // the defaults
+  EXPECT_EQ(fake.platform.log, Log("read:"));
   EXPECT_EQ(std::tie(s.BaseDir, s.FilePrefix, s.StartValue), std::make_tuple(L"C:\\", L"BMP", L"0"));
   EXPECT_EQ(std::tie(s.NamingScheme, s.PresendFlag, s.PresendValue), std::make_tuple(0, 0, 0));
-  EXPECT_EQ(fake.platform.checks, (Checks{{OptionItem::StartPosition, true}, {OptionItem::StartMode, false},
-                                          {OptionItem::ViewMode, false}}));
+  EXPECT_EQ(fake.platform.checks,
+            (Checks{{OptionItem::StartPosition, true}, {OptionItem::StartMode, false}, {OptionItem::ViewMode, false}}));
   // Texts lose the ordinary spaces around them only; a blank directory is the default one.
   for (auto [stored, baseDir, text] : {std::tuple{L"  D:\\画像\\  ", L"D:\\画像\\", L"D:\\画像\\"},
                                        {L"", L"C:\\", L""}, {L"     ", L"C:\\", L""}, {L"\tX　", L"\tX　", L"\tX　"}}) {
@@ -49,34 +48,33 @@ TEST(SettingsTest, LoadingReadsEveryKeyInOrderAndGivesTheDefaults) {
   }
 }
 
-TEST(SettingsTest, SavingWritesTheNineKeysInOrderAndTheyLoadBack) {
-  Settings fake, next;
+TEST(Settings, SavingWritesTheNineKeysInOrderAndTheyLoadBack) {
+  FakeProgram fake, next;
+  AppState& s = fake.state;
   fake.platform.Setting(L"PresendValue") = L"37";
   LoadSettings(fake.program);
-  AppState& s = fake.state;
   EXPECT_EQ(s.PresendValue, 37);
   const std::wstring longDir = L" E:\\" + std::wstring(196, L'長') + L"\\";
   s.BaseDir = longDir, s.NamingScheme = 2, s.FilePrefix = L"ｶﾞｿﾞｳ", s.StartValue = L"0005", s.PresendFlag = 1;
   s.PresentValue = -7;  // the number this run reached
-  fake.platform.checks = {{OptionItem::StartPosition, false}, {OptionItem::StartMode, true}, {OptionItem::ViewMode, true}};
+  fake.platform.checks = kMarks;
   fake.platform.log.clear();
   SaveSettings(fake.program);
   EXPECT_EQ(fake.platform.log, Log("write:"));
-  const std::wstring written[] = {longDir, L"2", L"ｶﾞｿﾞｳ", L"0005", L"1", L"-7", L"0", L"1", L"1"};
-  for (int i = 0; i < 9; ++i) EXPECT_EQ(fake.platform.Setting(std::wstring(kKeys[i], kKeys[i] + strlen(kKeys[i]))), written[i]);
   next.platform.settings = fake.platform.settings;
   LoadSettings(next.program);
   const AppState& n = next.state;
   EXPECT_EQ(std::tie(n.BaseDir, n.FilePrefix, n.StartValue), std::make_tuple(longDir.substr(1), L"ｶﾞｿﾞｳ", L"0005"));
   EXPECT_EQ(std::tie(n.NamingScheme, n.PresendFlag, n.PresendValue), std::make_tuple(2, 1, -7));
   EXPECT_EQ(next.platform.checks, fake.platform.checks);
+  EXPECT_EQ(fake.platform.Setting(L"BaseDir"), longDir);
 }
 
-TEST(SettingsTest, ANumericKeyThatIsNoIntegerStopsLoadingThere) {
+TEST(Settings, ANumericKeyThatIsNoIntegerStopsLoadingThere) {
   for (int key : {1, 4, 5, 6, 7, 8}) {
     for (auto [text, number] : {std::pair{L"abc", 13}, {L"", 13}, {L"40000", 6}, {L"-40000", 6}}) {
-      Settings fake;
-      fake.platform.Setting(std::wstring(kKeys[key], kKeys[key] + strlen(kKeys[key]))) = text;
+      FakeProgram fake;
+      fake.platform.Setting(std::wstring(kKeys[key], kKeys[key] + std::strlen(kKeys[key]))) = text;
       EXPECT_EQ(ErrorOf([&] { LoadSettings(fake.program); }), number);
       EXPECT_EQ(fake.platform.log, Log("read:", key + 1));
       EXPECT_EQ(fake.platform.checks.size(), key > 6 ? key - 6u : 0u);
@@ -84,23 +82,22 @@ TEST(SettingsTest, ANumericKeyThatIsNoIntegerStopsLoadingThere) {
   }
 }
 
-TEST(SettingsTest, TheClearSwitchIsTheWholeCommandLineInAnyCase) {
+TEST(Settings, TheClearSwitchIsTheWholeCommandLineInAnyCase) {
   for (auto [commandLine, clears] : {std::pair{L"/CLEAR", true}, {L"/clear", true}, {L"/cLeAr", true}, {L"", false},
                                      {L"/CLEAR x", false}, {L"/CLEAR /CLEAR", false}, {L"/CLEARX", false},
-                                     {L"CLEAR", false}, {L"-clear", false}, {L"/ＣＬＥＡＲ", false}, {L"/CLEAR\t", false}}) {
+                                     {L"CLEAR", false}, {L"-clear", false}, {L"/ＣＬＥＡＲ", false},
+                                     {L"/CLEAR\t", false}}) {
     FakePlatform platform;
     platform.Setting(L"FTYPE") = L"x";
     platform.settings[L"OTHER\\CONFIG\\FTYPE"] = L"1";
     platform.commandLine = commandLine;
-    EXPECT_EQ(IsClearSwitch(commandLine), clears);
     try {
       HandleClearSwitch(platform);
     } catch (const ProgramEnded&) {
-      platform.Log("ended");
     }
-    EXPECT_EQ(platform.settings.size(), clears ? 1u : 2u);
+    EXPECT_EQ(std::make_tuple(IsClearSwitch(commandLine), platform.settings.size(), platform.log),
+              std::make_tuple(clears, clears ? 1u : 2u, clears ? "end" : ""));
     EXPECT_EQ(platform.settings.count(L"OTHER\\CONFIG\\FTYPE"), 1u);
-    EXPECT_EQ(platform.log, clears ? "end ended" : "");
   }
 }
 
