@@ -7,7 +7,8 @@
 // Every clipboard change, whoever makes it, advances the sequence number and
 // then runs `onClipboardChange`, so a notice arrives nested inside the call
 // that changed the clipboard, as on Windows. Pictures taken off the clipboard
-// borrow its bytes; while one is alive the clipboard is held open.
+// borrow its bytes; while one is alive the clipboard is held open, and a clear
+// or a save dialog then is logged with "(held)".
 // EndProgram throws ProgramEnded, which no handler of the logic catches.
 
 #include <cstdio>
@@ -28,13 +29,10 @@ struct ProgramEnded {};
 
 // The run-time error number that a call raises, or 0 when it returns.
 template <typename Call>
-int ErrorOf(Call call) {
-  try {
-    call();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
+int ErrorOf(Call call) try {
+  return call(), 0;
+} catch (const RuntimeError& e) {
+  return e.number();
 }
 
 class FakePlatform final : public Platform, public MainWindowParts {

@@ -117,15 +117,13 @@ TEST(Dib, EditedHeaders) {
 }
 
 TEST(Dib, BmpFileHeader) {
-  const Bytes dib = Dib("pal8");
-  const std::array<std::uint8_t, 14> expected = {'B', 'M', (14 + 1360) & 0xFF, (14 + 1360) >> 8, 0, 0, 0, 0, 0, 0,
-                                                 (14 + 440) & 0xFF, 1, 0, 0};
-  EXPECT_EQ(BmpFileHeader(ParseDib(dib.data(), dib.size())), expected);
+  const Bytes dib = Dib("pal8");  // 1360 bytes, the pixels at 440
+  auto h = BmpFileHeader(ParseDib(dib.data(), dib.size()));
+  EXPECT_EQ(Bytes(h.begin(), h.end()), (Bytes{'B', 'M', 0x5E, 0x05, 0, 0, 0, 0, 0, 0, 0xC6, 0x01, 0, 0}));
   DibLayout l;
-  l.totalSize = 0xFFFFFFFFu - 14;  // the largest file a BMP can describe
-  l.pixelOffset = 0x00ABCDEF;
-  const auto h = BmpFileHeader(l);
-  EXPECT_EQ(std::make_pair(Get32(h.data() + 2), Get32(h.data() + 10)), std::make_pair(0xFFFFFFFFu, 0x00ABCDEFu + 14));
+  l.totalSize = 0xFFFFFFFFu - 14, l.pixelOffset = 0x00ABCDEF;  // the largest file a BMP can describe
+  h = BmpFileHeader(l);
+  EXPECT_EQ(std::make_pair(Get32(&h[2]), Get32(&h[10])), std::make_pair(0xFFFFFFFFu, 0x00ABCDEFu + 14));
   l.totalSize += 1;
   EXPECT_EQ(ErrorOf([&] { BmpFileHeader(l); }), 481);
 }

@@ -69,9 +69,8 @@ TEST_F(Ui, TheLoadStepRunsInOrderAndTheCloseRequestUndoesIt) {
   // The picture on the clipboard at start is dropped, not saved; the window
   // is hooked before it joins the viewer chain.
   EXPECT_EQ(platform.log, "title read:BaseDir read:FTYPE read:FNAME read:StartValue read:PresendFlag "
-                          "read:PresendValue "
-                          "read:StartPos read:StartMode read:ViewMode fname clear centre place normal "
-                          "proc,4711,2000 sleep5 join,4711 sleep5");
+                          "read:PresendValue read:StartPos read:StartMode read:ViewMode "
+                          "fname clear centre place normal proc,4711,2000 sleep5 join,4711 sleep5");
   EXPECT_EQ(std::tie(window.title, window.prefix), std::make_tuple(L"Pixkeeper", L"IMG"));
   EXPECT_EQ(std::tie(state.CaptureBusy, state.MainWindow), std::make_tuple(0, 0x4711u));
   platform.log.clear();
