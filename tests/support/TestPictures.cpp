@@ -1,8 +1,5 @@
 #include "support/TestPictures.h"
 
-#include <algorithm>
-#include <array>
-#include <cstddef>
 #include <stdexcept>
 
 namespace pixkeeper::testing {
@@ -10,263 +7,92 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct Rgb {
-  std::uint8_t r, g, b;
-};
-
-constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3;
-constexpr std::uint32_t kSrgb = 0x73524742;   // 'sRGB'
-constexpr std::uint32_t kGmImages = 4;
-
-void Put16(Bytes& out, unsigned value) {
-  out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-  out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
-void Put32(Bytes& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    out.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFF));
-  }
-}
-
-void PutZeros(Bytes& out, std::size_t count) { out.insert(out.end(), count, 0); }
-
-// Direct-colour pixels: every channel steps by a different odd amount, so no
-// pixel equals its neighbour even after the 16-bit formats drop low bits.
-Rgb Pattern(int x, int y) {
-  return {static_cast<std::uint8_t>((x * 37 + y * 11) & 0xFF),
-          static_cast<std::uint8_t>((x * 13 + y * 59 + 40) & 0xFF),
-          static_cast<std::uint8_t>((x * 5 + y * 83 + 200) & 0xFF)};
-}
-
-// A colourful palette entry (never grey for the indices used).
-Rgb PaletteColour(unsigned i) {
-  return {static_cast<std::uint8_t>((i * 37 + 16) & 0xFF),
-          static_cast<std::uint8_t>((i * 101 + 50) & 0xFF),
-          static_cast<std::uint8_t>(255 - (i * 2 & 0xFF))};
-}
-
-// Widening 5 and 6 bit channels by repeating the high bits: exact at 0 and at
-// the top, and what decoders do.
-std::uint8_t Widen5(unsigned v) { return static_cast<std::uint8_t>((v << 3) | (v >> 2)); }
-std::uint8_t Widen6(unsigned v) { return static_cast<std::uint8_t>((v << 2) | (v >> 4)); }
-
-enum class Header { kCore, kInfo, kV4, kV5 };
-
 struct Variant {
   const char* name;
-  Header header;
-  unsigned bitCount;
-  std::uint32_t compression;
-  unsigned tableSize;       // palette entries stored (0: none)
-  std::uint32_t clrUsed;    // as written in the header
-  bool topDown;
-  bool sizeImageZero;       // biSizeImage left 0, as some programs do
-  int defaultWidth, defaultHeight;
+  std::uint32_t headerSize;  // 12, 40, 108 or 124
+  unsigned bitCount, compression, tableSize;
+  std::uint32_t clrUsed;  // as written in the header
+  bool topDown = false, sizeImageZero = false;
 };
 
-const std::array<Variant, 16> kVariants = {{
-    {"pal1", Header::kInfo, 1, kRgb, 2, 2, false, false, 37, 23},
-    {"pal4", Header::kInfo, 4, kRgb, 16, 0, false, false, 37, 23},
-    {"pal8", Header::kInfo, 8, kRgb, 100, 100, false, false, 37, 23},
-    {"rgb555", Header::kInfo, 16, kRgb, 0, 0, false, false, 37, 23},
-    {"bitfields565", Header::kInfo, 16, kBitfields, 0, 0, false, false, 37, 23},
-    {"rgb24", Header::kInfo, 24, kRgb, 0, 0, false, false, 37, 23},
-    {"rgb32", Header::kInfo, 32, kRgb, 0, 0, false, true, 37, 23},
-    {"bitfields32", Header::kInfo, 32, kBitfields, 0, 0, false, false, 37, 23},
-    {"topdown24", Header::kInfo, 24, kRgb, 0, 0, true, false, 37, 23},
-    {"topdown32", Header::kInfo, 32, kRgb, 0, 0, true, false, 37, 23},
-    {"v4bitfields32", Header::kV4, 32, kBitfields, 0, 0, false, false, 37, 23},
-    {"v5rgb24", Header::kV5, 24, kRgb, 0, 0, false, false, 37, 23},
-    {"rle8", Header::kInfo, 8, kRle8, 64, 64, false, false, 37, 23},
-    {"rle4", Header::kInfo, 4, kRle4, 16, 16, false, false, 37, 23},
-    {"core8", Header::kCore, 8, kRgb, 256, 0, false, false, 37, 23},
-    {"core24", Header::kCore, 24, kRgb, 0, 0, false, false, 37, 23},
-}};
+const Variant kVariants[] = {
+    {"pal1", 40, 1, 0, 2, 2},        {"pal4", 40, 4, 0, 16, 0},          {"pal8", 40, 8, 0, 100, 100},
+    {"rgb555", 40, 16, 0, 0, 0},     {"bitfields565", 40, 16, 3, 0, 0},  {"rgb24", 40, 24, 0, 0, 0},
+    {"rgb32", 40, 32, 0, 0, 0, false, true},                             {"bitfields32", 40, 32, 3, 0, 0},
+    {"topdown24", 40, 24, 0, 0, 0, true}, {"topdown32", 40, 32, 0, 0, 0, true},
+    {"v4bitfields32", 108, 32, 3, 0, 0}, {"v5rgb24", 124, 24, 0, 0, 0}, {"rle8", 40, 8, 1, 64, 64},
+    {"rle4", 40, 4, 2, 16, 16},      {"core8", 12, 8, 0, 256, 0},        {"core24", 12, 24, 0, 0, 0},
+};
 
-const Variant& FindVariant(const std::string& name) {
-  for (const Variant& v : kVariants) {
-    if (name == v.name) return v;
-  }
-  throw std::invalid_argument("unknown test picture: " + name);
+void Put(Bytes& out, std::uint32_t value, int bytes = 4) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-// Colour-table index of a pixel; neighbours always differ.
-unsigned PaletteIndex(const Variant& v, int x, int y) {
-  const unsigned ux = static_cast<unsigned>(x), uy = static_cast<unsigned>(y);
-  if (v.compression == kRle4) {
-    // Alternating pairs, the shape that RLE4's encoded runs describe.
-    return (ux & 1) ? (uy * 3 + 7) % 16 : (uy * 5) % 16;
-  }
-  switch (v.bitCount) {
-    case 1: return (ux + uy) & 1;
-    case 4: return (ux + 2 * uy) % 16;
-    default: break;
-  }
-  if (v.compression == kRle8) return (ux * 5 + uy * 3) % 64;
-  if (v.header == Header::kCore) return (ux * 11 + uy * 17) & 0xFF;
-  return (ux * 7 + uy * 13) % 100;
+// 0xRRGGBB. Direct colours step each channel by a different odd amount, so no
+// pixel equals its neighbour even in 16 bits; palette entries are never grey.
+std::uint32_t Direct(unsigned x, unsigned y) {
+  return ((x * 37 + y * 11) & 0xFF) << 16 | ((x * 13 + y * 59 + 40) & 0xFF) << 8 | ((x * 5 + y * 83 + 200) & 0xFF);
+}
+std::uint32_t Palette(unsigned i) {
+  return ((i * 37 + 16) & 0xFF) << 16 | ((i * 101 + 50) & 0xFF) << 8 | (255 - i % 128 * 2);
+}
+unsigned Index(const Variant& v, unsigned x, unsigned y) { return (x * 7 + y * 13) % (v.tableSize ? v.tableSize : 1); }
+
+// A 16-bit pixel (5 or 6 bits of green), and the colour a decoder shows for
+// it: each channel widened again by repeating its high bits.
+std::uint32_t Pixel16(std::uint32_t c, int green) {
+  return (c >> 19) << (5 + green) | (c >> (16 - green) & ((1u << green) - 1)) << 5 | (c & 0xFF) >> 3;
+}
+std::uint32_t Shown16(std::uint32_t p, int green) {
+  const auto widen = [](std::uint32_t v, int bits) { return (v << (8 - bits) | v >> (2 * bits - 8)) & 0xFF; };
+  return widen(p >> (5 + green), 5) << 16 | widen(p >> 5 & ((1u << green) - 1), green) << 8 | widen(p & 31, 5);
 }
 
-std::uint16_t Pixel555(Rgb c) {
-  return static_cast<std::uint16_t>(((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
-}
-std::uint16_t Pixel565(Rgb c) {
-  return static_cast<std::uint16_t>(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
-}
-
-// What a viewer shows for the pixel at (x, y).
-Rgb Expected(const Variant& v, int x, int y) {
-  if (v.bitCount <= 8) return PaletteColour(PaletteIndex(v, x, y));
-  const Rgb c = Pattern(x, y);
-  if (v.bitCount == 16 && v.compression == kRgb) {
-    return {Widen5(c.r >> 3), Widen5(c.g >> 3), Widen5(c.b >> 3)};
-  }
-  if (v.bitCount == 16) return {Widen5(c.r >> 3), Widen6(c.g >> 2), Widen5(c.b >> 3)};
-  return c;
-}
-
-// One uncompressed row, padded to a multiple of four bytes.
-Bytes PackedRow(const Variant& v, int y, int width) {
-  Bytes row;
-  if (v.bitCount <= 8) {
+Bytes MakeDib(const Variant& v, int width, int height) {
+  const bool rle = v.compression == 1 || v.compression == 2;
+  const int green = v.compression == 3 ? 6 : 5;
+  Bytes pixels;
+  for (int row = 0; row < height; ++row) {
+    const unsigned y = static_cast<unsigned>(v.topDown ? row : height - 1 - row);
+    const std::size_t start = pixels.size();
     unsigned acc = 0, bits = 0;
-    for (int x = 0; x < width; ++x) {
-      acc = (acc << v.bitCount) | PaletteIndex(v, x, y);
-      bits += v.bitCount;
-      if (bits == 8) {
-        row.push_back(static_cast<std::uint8_t>(acc));
-        acc = bits = 0;
+    for (unsigned x = 0; x < static_cast<unsigned>(width); ++x) {
+      if (rle) {  // each pixel a run of one
+        Put(pixels, 1 | Index(v, x, y) << (v.compression == 2 ? 12 : 8), 2);
+      } else if (v.bitCount <= 8) {
+        acc = acc << v.bitCount | Index(v, x, y);
+        if ((bits += v.bitCount) == 8) pixels.push_back(static_cast<std::uint8_t>(acc)), acc = bits = 0;
+      } else {
+        Put(pixels, v.bitCount == 16 ? Pixel16(Direct(x, y), green) : Direct(x, y), static_cast<int>(v.bitCount / 8));
       }
     }
-    if (bits > 0) row.push_back(static_cast<std::uint8_t>(acc << (8 - bits)));
+    if (bits > 0) pixels.push_back(static_cast<std::uint8_t>(acc << (8 - bits)));
+    while (!rle && (pixels.size() - start) % 4 != 0) pixels.push_back(0);
+    if (rle) Put(pixels, 0, 2);  // end of line
+  }
+  if (rle) Put(pixels, 0x100, 2);  // end of picture
+
+  Bytes dib;
+  Put(dib, v.headerSize);
+  const auto w = static_cast<std::uint32_t>(width), h = static_cast<std::uint32_t>(v.topDown ? -height : height);
+  if (v.headerSize == 12) {
+    Put(dib, w | h << 16), Put(dib, 1 | v.bitCount << 16);
   } else {
-    for (int x = 0; x < width; ++x) {
-      const Rgb c = Pattern(x, y);
-      if (v.bitCount == 16) {
-        Put16(row, v.compression == kRgb ? Pixel555(c) : Pixel565(c));
-      } else {
-        row.push_back(c.b);
-        row.push_back(c.g);
-        row.push_back(c.r);
-        if (v.bitCount == 32) row.push_back(0);
-      }
-    }
+    Put(dib, w), Put(dib, h), Put(dib, 1 | v.bitCount << 16), Put(dib, v.compression);
+    Put(dib, v.sizeImageZero ? 0 : static_cast<std::uint32_t>(pixels.size())), Put(dib, 2835), Put(dib, 2835);
+    Put(dib, v.clrUsed), Put(dib, 0);
   }
-  while (row.size() % 4 != 0) row.push_back(0);
-  return row;
-}
-
-// RLE8 row: the first pixel as an encoded run, the rest in absolute runs
-// (which need at least three pixels), short tails as encoded runs.
-void Rle8Row(const Variant& v, int y, int width, Bytes& out) {
-  int x = 0;
-  out.push_back(1);
-  out.push_back(static_cast<std::uint8_t>(PaletteIndex(v, x++, y)));
-  while (x < width) {
-    const int left = width - x;
-    if (left < 3) {
-      out.push_back(1);
-      out.push_back(static_cast<std::uint8_t>(PaletteIndex(v, x++, y)));
-      continue;
-    }
-    const int count = std::min(left, 255);
-    out.push_back(0);
-    out.push_back(static_cast<std::uint8_t>(count));
-    for (int i = 0; i < count; ++i) {
-      out.push_back(static_cast<std::uint8_t>(PaletteIndex(v, x++, y)));
-    }
-    if (count % 2 != 0) out.push_back(0);  // absolute runs end on a word
+  if (v.compression == 3) {  // the masks: inside the header from V4 on, else after it
+    const bool wide = v.bitCount == 32;
+    Put(dib, wide ? 0xFF0000 : 0xF800), Put(dib, wide ? 0xFF00 : 0x07E0), Put(dib, wide ? 0xFF : 0x1F);
   }
-}
-
-// RLE4 row: four pixels in an absolute run, then encoded runs of the
-// alternating pair (even lengths keep the pair in step).
-void Rle4Row(const Variant& v, int y, int width, Bytes& out) {
-  int x = 0;
-  if (width >= 4) {
-    out.push_back(0);
-    out.push_back(4);
-    for (int i = 0; i < 2; ++i, x += 2) {
-      out.push_back(static_cast<std::uint8_t>((PaletteIndex(v, x, y) << 4) |
-                                              PaletteIndex(v, x + 1, y)));
-    }
+  if (v.headerSize > 40) {
+    dib.resize(52, 0), Put(dib, 0), Put(dib, 0x73524742);  // no alpha; sRGB
+    dib.resize(v.headerSize, 0);                             // no profile
   }
-  while (x < width) {
-    const int count = std::min(width - x, 254);
-    out.push_back(static_cast<std::uint8_t>(count));
-    out.push_back(static_cast<std::uint8_t>((PaletteIndex(v, x, y) << 4) |
-                                            PaletteIndex(v, x + 1, y)));
-    x += count;
-  }
-}
-
-Bytes PixelData(const Variant& v, int width, int height) {
-  Bytes out;
-  for (int i = 0; i < height; ++i) {
-    const int y = v.topDown ? i : height - 1 - i;  // rows as stored
-    if (v.compression == kRle8 || v.compression == kRle4) {
-      if (v.compression == kRle8) {
-        Rle8Row(v, y, width, out);
-      } else {
-        Rle4Row(v, y, width, out);
-      }
-      out.push_back(0);  // end of line
-      out.push_back(0);
-    } else {
-      const Bytes row = PackedRow(v, y, width);
-      out.insert(out.end(), row.begin(), row.end());
-    }
-  }
-  if (v.compression == kRle8 || v.compression == kRle4) {
-    out.push_back(0);  // end of bitmap
-    out.push_back(1);
-  }
-  return out;
-}
-
-struct Masks {
-  std::uint32_t red = 0, green = 0, blue = 0;
-};
-
-Masks MasksOf(const Variant& v) {
-  if (v.compression != kBitfields) return {};
-  if (v.bitCount == 16) return {0xF800, 0x07E0, 0x001F};
-  return {0x00FF0000, 0x0000FF00, 0x000000FF};
-}
-
-void PutHeader(const Variant& v, int width, int height, std::uint32_t imageSize, Bytes& out) {
-  if (v.header == Header::kCore) {
-    Put32(out, 12);
-    Put16(out, static_cast<unsigned>(width));
-    Put16(out, static_cast<unsigned>(height));
-    Put16(out, 1);
-    Put16(out, v.bitCount);
-    return;
-  }
-  const std::uint32_t size = v.header == Header::kInfo ? 40 : v.header == Header::kV4 ? 108 : 124;
-  Put32(out, size);
-  Put32(out, static_cast<std::uint32_t>(width));
-  Put32(out, static_cast<std::uint32_t>(v.topDown ? -height : height));
-  Put16(out, 1);
-  Put16(out, v.bitCount);
-  Put32(out, v.compression);
-  Put32(out, v.sizeImageZero ? 0 : imageSize);
-  Put32(out, 2835);  // 72 dots per inch
-  Put32(out, 2835);
-  Put32(out, v.clrUsed);
-  Put32(out, 0);
-  if (v.header == Header::kInfo) return;
-  const Masks m = MasksOf(v);
-  Put32(out, m.red);
-  Put32(out, m.green);
-  Put32(out, m.blue);
-  Put32(out, 0);  // alpha
-  Put32(out, kSrgb);
-  PutZeros(out, 36 + 12);  // endpoints and gamma, unused with sRGB
-  if (v.header == Header::kV4) return;
-  Put32(out, kGmImages);
-  PutZeros(out, 12);  // no profile, reserved
+  for (unsigned i = 0; i < v.tableSize; ++i) Put(dib, Palette(i), v.headerSize == 12 ? 3 : 4);
+  dib.insert(dib.end(), pixels.begin(), pixels.end());
+  return dib;
 }
 
 }  // namespace
@@ -278,45 +104,38 @@ std::vector<std::string> TestPictureNames() {
 }
 
 TestPicture MakeTestPicture(const std::string& name, int width, int height) {
-  const Variant& v = FindVariant(name);
-  if (width == 0) width = v.defaultWidth;
-  if (height == 0) height = v.defaultHeight;
-  if (width < 1 || height < 1 || width > 16384 || height > 16384) {
-    throw std::invalid_argument("test picture size out of range");
-  }
-
-  TestPicture picture;
-  picture.name = name;
-  picture.width = width;
-  picture.height = height;
-
-  const Bytes pixels = PixelData(v, width, height);
-  PutHeader(v, width, height, static_cast<std::uint32_t>(pixels.size()), picture.dib);
-  if (v.compression == kBitfields && v.header == Header::kInfo) {
-    const Masks m = MasksOf(v);
-    Put32(picture.dib, m.red);
-    Put32(picture.dib, m.green);
-    Put32(picture.dib, m.blue);
-  }
-  for (unsigned i = 0; i < v.tableSize; ++i) {
-    const Rgb c = PaletteColour(i);
-    picture.dib.push_back(c.b);
-    picture.dib.push_back(c.g);
-    picture.dib.push_back(c.r);
-    if (v.header != Header::kCore) picture.dib.push_back(0);
-  }
-  picture.dib.insert(picture.dib.end(), pixels.begin(), pixels.end());
-
-  picture.rgb.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const Rgb c = Expected(v, x, y);
-      picture.rgb.push_back(c.r);
-      picture.rgb.push_back(c.g);
-      picture.rgb.push_back(c.b);
+  width = width ? width : 37, height = height ? height : 23;
+  if (width < 1 || height < 1 || width > 16384 || height > 16384) throw std::invalid_argument("size out of range");
+  for (const Variant& v : kVariants) {
+    if (name != v.name) continue;
+    TestPicture picture{name, MakeDib(v, width, height), width, height, {}};
+    for (unsigned y = 0; y < static_cast<unsigned>(height); ++y) {
+      for (unsigned x = 0; x < static_cast<unsigned>(width); ++x) {
+        std::uint32_t c = v.bitCount <= 8 ? Palette(Index(v, x, y)) : Direct(x, y);
+        if (v.bitCount == 16) c = Shown16(Pixel16(c, v.compression == 3 ? 6 : 5), v.compression == 3 ? 6 : 5);
+        for (int shift : {16, 8, 0}) picture.rgb.push_back(static_cast<std::uint8_t>(c >> shift));
+      }
     }
+    return picture;
   }
-  return picture;
+  throw std::invalid_argument("unknown test picture: " + name);
 }
+
+std::vector<std::uint8_t> V5Picture(bool masksAfterHeader, std::uint32_t profileSize, int width, int height) {
+  Bytes dib = MakeDib({"v5bitfields32", 124, 32, 3, 0, 0}, width, height);
+  if (masksAfterHeader) dib.insert(dib.begin() + 124, dib.begin() + 40, dib.begin() + 52);
+  if (profileSize != 0) {
+    Set32(dib, 56, 0x4D424544);  // 'MBED'
+    Set32(dib, 112, static_cast<std::uint32_t>(dib.size())), Set32(dib, 116, profileSize);
+    for (std::uint32_t i = 0; i < profileSize; ++i) dib.push_back(static_cast<std::uint8_t>(i * 7));
+  }
+  return dib;
+}
+
+void Set32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::uint32_t Get32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t{p[3]} << 24; }
 
 }  // namespace pixkeeper::testing

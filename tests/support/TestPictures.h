@@ -1,7 +1,8 @@
 #pragma once
 // Packed DIBs of every variant the program must handle, as other programs put
-// them on the clipboard, each with the pixels it is expected to show. Used by
-// the unit tests and by the Windows tests that feed the clipboard.
+// them on the clipboard, each with the pixels it is expected to show. All are
+// made by one generator from a few parameters (header, depth, compression,
+// colour table, row order).
 
 #include <cstdint>
 #include <string>
@@ -18,8 +19,18 @@ struct TestPicture {
 
 std::vector<std::string> TestPictureNames();
 
-// 0 for width or height: the picture's default size. Throws
-// std::invalid_argument for an unknown name or a size below 1.
+// 0 for width or height: 37 x 23. Throws std::invalid_argument for an unknown
+// name or a size out of 1..16384.
 TestPicture MakeTestPicture(const std::string& name, int width = 0, int height = 0);
+
+// A 32-bit V5 picture with bit fields, as some programs make it: the masks
+// repeated after the header when `masksAfterHeader`, and an embedded colour
+// profile of `profileSize` bytes after the pixels when it is not 0.
+std::vector<std::uint8_t> V5Picture(bool masksAfterHeader, std::uint32_t profileSize,
+                                    int width = 37, int height = 23);
+
+// Little-endian fields of a DIB or BMP file.
+void Set32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value);
+std::uint32_t Get32(const std::uint8_t* p);
 
 }  // namespace pixkeeper::testing

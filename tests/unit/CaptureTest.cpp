@@ -1,222 +1,152 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
+// Capturing a picture from the clipboard, and the names the files get.
 
 #include "capture/Capture.h"
+
+#include <gtest/gtest.h>
+
+#include "capture/FileNaming.h"
 #include "fakes/FakePlatform.h"
-#include "platform/RuntimeError.h"
+#include "support/TestPictures.h"
 
 namespace pixkeeper {
 namespace {
 
-class CaptureTest : public ::testing::Test {
+using Bytes = std::vector<std::uint8_t>;
+const Bytes kRed = testing::MakeTestPicture("rgb24", 2, 1).dib, kBlue = testing::MakeTestPicture("pal1", 3, 2).dib;
+
+class Capture : public FakeProgram, public ::testing::Test {
  protected:
-  CaptureTest() {
-    state.BaseDir = L"C:\\Shots\\";
-    state.FilePrefix = L"BMP";
-    state.NamingScheme = naming_scheme::kRunningNumber;
-    state.PresentValue = 12;
-    // The notice of every clipboard change arrives nested, as on Windows.
-    platform.onClipboardChange = [this] { CaptureClipboard(fake.program); };
+  Capture() { state.BaseDir = L"C:\\Shots\\", state.FilePrefix = L"BMP", state.NamingScheme = 1; }
+  std::wstring Name(int expectedError = 0) {
+    std::wstring name;
+    EXPECT_EQ(ErrorOf([&] { name = NextFileName(program); }), expectedError);
+    return name;
   }
-
-  // Puts a picture on the clipboard without a notice, as it was before the
-  // notice that the test then delivers.
-  void PutQuietly(const std::vector<std::uint8_t>& dib,
-                  std::set<int> formats = {clipboard_format::kBitmap, clipboard_format::kDib}) {
-    auto notice = std::move(platform.onClipboardChange);
-    platform.PutPicture(dib, std::move(formats));
-    platform.onClipboardChange = std::move(notice);
-  }
-
-  void ExpectNothingSaved() {
-    EXPECT_TRUE(platform.files.empty());
-    EXPECT_TRUE(fake.window.fileList.empty());
-    EXPECT_EQ(platform.beeps, 0);
-    EXPECT_EQ(state.CaptureBusy, 0);
-  }
-
-  FakeProgram fake;
-  FakePlatform& platform = fake.platform;
-  AppState& state = fake.program.state;
-  const std::vector<std::uint8_t> red = TinyDib(255, 0, 0);
-  const std::vector<std::uint8_t> blue = TinyDib(0, 0, 255);
 };
 
-TEST_F(CaptureTest, SavesThePictureListsItClearsTheClipboardAndBeeps) {
-  PutQuietly(red);
-  const std::uint32_t before = platform.clipboardSequence;
-  CaptureClipboard(fake.program);
+TEST_F(Capture, RunningNumbersAndStamps) {
+  for (auto [present, prefix, name, next] : {std::tuple<Integer, const wchar_t*, const wchar_t*, Integer>{
+           12, L"BMP", L"BMP0012.BMP", 13}, {0, L"", L"0000.BMP", 1}, {9998, L"B", L"B9998.BMP", 9999},
+           {9999, L"B", L"B9999.BMP", 0}, {12345, L"P", L"P12345.BMP", 0}, {-5, L"P", L"P-0005.BMP", -4},
+           {32767, L"P", L"", 32767}}) {
+    state.PresentValue = present, state.FilePrefix = prefix;
+    EXPECT_EQ(Name(*name ? 0 : 6), name);
+    EXPECT_EQ(state.PresentValue, next) << present;
+  }
+  // A stamp repeated right after itself gets -2, -3, ...; other schemes in
+  // between leave the count alone.
+  state.FilePrefix = L"BMP", state.PresentValue = 7;
+  for (auto [stamp, scheme, name] : {std::tuple<const char*, Integer, const wchar_t*>{
+           "0613142530", 0, L"BMP0613142530.BMP"}, {"0613142530", 0, L"BMP0613142530-2.BMP"},
+           {"0613142530", 1, L"BMP0007.BMP"}, {"0613142530", 0, L"BMP0613142530-3.BMP"},
+           {"0613142531", 0, L"BMP0613142531.BMP"}, {"0613142530", 0, L"BMP0613142530.BMP"},
+           {"1231235959", 0, L"BMP1231235959.BMP"}, {"0101000000", 0, L"BMP0101000000.BMP"}}) {
+    const auto two = [s = stamp](int at) { return (s[at] - '0') * 10 + s[at + 1] - '0'; };
+    platform.date = {2026, two(0), two(2)}, platform.time = {two(4), two(6), two(8)};
+    state.NamingScheme = scheme;
+    EXPECT_EQ(Name(), name);
+  }
+  EXPECT_EQ(platform.log.substr(0, 9), "date time");
+  state.StampRepeat = 32767;  // a repeat past the range
+  Name(6);
+  EXPECT_EQ(state.StampRepeat, 32767);
+}
 
-  const std::wstring path = L"C:\\Shots\\BMP0012.BMP";
-  ASSERT_EQ(platform.files.count(path), 1u);
-  EXPECT_EQ(platform.files[path], red);
-  EXPECT_EQ(fake.window.fileList, std::vector<std::wstring>{path});
-  EXPECT_TRUE(platform.clipboardFormats.empty());
-  EXPECT_EQ(platform.clipboardSequence, before + 1);
-  EXPECT_EQ(platform.beeps, 1);
-  EXPECT_TRUE(fake.program.Pic.empty());
-  EXPECT_EQ(state.PresentValue, 13);
+TEST_F(Capture, TheSaveDialogGivesTheNamePartOrUserinputOrEndsTheProgram) {
+  state.NamingScheme = naming_scheme::kUserInput;
+  for (auto [fullPath, fileName, name] : {std::tuple<const wchar_t*, const wchar_t*, const wchar_t*>{
+           L"C:\\Shots\\abc", L"abc", L"abc"}, {L"D:\\elsewhere\\x.BMP", L"x.BMP", L"x.BMP"},
+           {L"", L"ignored", L""}, {nullptr, nullptr, L"USERINPUT.BMP"}}) {
+    platform.onSaveDialog = [path = fullPath, file = fileName]() -> SaveDialogChoice { return {path, file}; };
+    if (!fullPath) platform.onSaveDialog = nullptr;  // cancelled
+    EXPECT_EQ(Name(), name);
+  }
+  const SaveDialogRequest& request = platform.dialog;
+  EXPECT_EQ(std::tie(request.owner, request.flags), std::make_tuple(kMainWindow, 4u));
+  EXPECT_EQ(std::tie(request.initialDirectory, request.title, request.filter),
+            std::make_tuple(L"C:\\Shots\\", L"画像ファイル選択", L"画像ﾌｧｲﾙ (*.BMP)|*.BMP|"));
+  // Any other failure of the dialog is shown and ends the program, from a capture too.
+  platform.onSaveDialog = []() -> SaveDialogChoice { throw RuntimeError(error::kOutOfMemory); };
+  platform.Put({2, 8}, kRed);
+  platform.log.clear();
+  EXPECT_THROW(CaptureClipboard(program), ProgramEnded);
+  EXPECT_EQ(platform.messages, std::vector<std::wstring>{ErrorText(7) + L"|untitled"});
+  EXPECT_EQ(platform.log, "has1 has2 get2 dialog message0 end");
   EXPECT_EQ(state.CaptureBusy, 0);
-  // The borrowed picture was let go before the clipboard was emptied.
-  EXPECT_EQ(platform.changesWhileHeldOpen, 0);
-  EXPECT_FALSE(platform.ClipboardHeldOpen());
-
-  const std::vector<std::string> steps = {
-      "ClipboardHasFormat(1)", "ClipboardHasFormat(2)", "ClipboardGetPicture(2)",
-      "SaveBitmapFile",        "LoadPictureFile",       "AppendToFileList",
-      "ClipboardClearIfUnchanged", "SoundBeep"};
-  ASSERT_GE(platform.calls.size(), steps.size());
-  EXPECT_EQ(std::vector<std::string>(platform.calls.begin(), platform.calls.begin() + 8), steps);
-  // The nested notice of the clear finds an empty clipboard and does nothing.
-  EXPECT_EQ(platform.CountCalls("ClipboardGetPicture(2)"), 1);
-  EXPECT_EQ(platform.CountCalls("ClipboardGetPicture(8)"), 0);
 }
 
-TEST_F(CaptureTest, TextWithAPictureIsLeftAlone) {
-  platform.onClipboardChange = nullptr;
-  platform.PutTextAndPicture(L"A1\tB1", red);
-  const std::uint32_t before = platform.clipboardSequence;
-  CaptureClipboard(fake.program);
-  ExpectNothingSaved();
-  EXPECT_EQ(platform.clipboardSequence, before);
-  EXPECT_EQ(platform.calls, std::vector<std::string>{"ClipboardHasFormat(1)"});
-  EXPECT_EQ(state.PresentValue, 12);
+// One notice with the clipboard in each state: the picture is saved, listed,
+// cleared from the clipboard with a beep, or nothing of that happens and the
+// clipboard keeps its contents.
+TEST_F(Capture, OneNotice) {
+  const char* const saved = " load list:C:\\Shots\\BMP0012.BMP clear beep";
+  const struct {
+    std::string log;
+    std::set<int> formats;
+    Bytes dib;
+    Integer present = 12, next = 12;
+    int writeError = 0;
+    bool locked = false, picKept = false;  // in its own memory
+    Integer scheme = 1;
+  } cases[] = {{"has1 has2 get2 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {2, 8}, kRed, 12, 13},
+               {"has1 has2 has8 get8 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {8}, kRed, 12, 13},
+               {"has1", {1, 2, 8}, kRed},  // copied cells bring text and a picture
+               {"has1 has2 has8", {3}, kRed},
+               {"has1", {2, 8}, kRed, 12, 12, 0, true},  // another program holds the clipboard
+               {"has1 has2 get2", {2, 8}, Bytes(10, 0)},
+               {"has1 has2 get2", {2, 8}, {}},  // gone when read
+               {"has1 has2 get2", {2, 8}, kRed, 32767, 32767, 0, false, true},
+               {"has1 has2 get2 save:C:\\Shots\\BMP0012.BMP", {2, 8}, kRed, 12, 13, 76, false, true},
+               {"has1 has2 get2 dialog save:C:\\Shots\\USERINPUT.BMP load list:C:\\Shots\\USERINPUT.BMP clear beep",
+                {2, 8}, kRed, 12, 12, 0, false, false, 2},  // the save dialog cancelled
+               // an empty name leaves only the directory to write to
+               {"has1 has2 get2 dialog save:C:\\Shots\\", {2, 8}, kRed, 12, 12, 0, false, true, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.log);
+    FakeProgram fake;
+    fake.state = state;
+    fake.state.PresentValue = c.present, fake.state.NamingScheme = c.scheme;
+    fake.platform.Put(c.formats, c.dib);
+    fake.platform.clipboardLocked = c.locked, fake.platform.writeError = c.writeError;
+    if (c.picKept && c.scheme == 2) fake.platform.onSaveDialog = [] { return SaveDialogChoice{L"", L""}; };
+    CaptureClipboard(fake.program);
+    const bool wasSaved = c.log.find("beep") != std::string::npos;
+    EXPECT_EQ(fake.platform.log, c.log);
+    EXPECT_EQ(fake.platform.files.size(), wasSaved ? 1u : 0u);
+    if (wasSaved) {
+      EXPECT_EQ(fake.platform.files.begin()->second, c.dib);
+    }
+    EXPECT_EQ(fake.platform.clipboardFormats.empty(), wasSaved);
+    EXPECT_EQ(std::make_pair(fake.state.PresentValue, fake.program.Pic.empty()), std::make_pair(c.next, !c.picKept));
+    EXPECT_TRUE(!fake.platform.HeldOpen() && fake.state.CaptureBusy == 0 && fake.platform.messages.empty());
+  }
 }
 
-TEST_F(CaptureTest, TakesTheDeviceIndependentBitmapOnlyWhenNoBitmapIsOffered) {
-  PutQuietly(blue, {clipboard_format::kDib});
-  CaptureClipboard(fake.program);
-  EXPECT_EQ(platform.files[L"C:\\Shots\\BMP0012.BMP"], blue);
-  EXPECT_EQ(platform.CountCalls("ClipboardGetPicture(8)"), 1);
-  EXPECT_EQ(platform.CountCalls("ClipboardGetPicture(2)"), 0);
-}
-
-TEST_F(CaptureTest, NoPictureFormatMeansNothingHappens) {
-  CaptureClipboard(fake.program);  // empty
-  PutQuietly(red, {3});            // a metafile only
-  CaptureClipboard(fake.program);
-  ExpectNothingSaved();
-  EXPECT_EQ(platform.clipboardFormats, std::set<int>{3});
-}
-
-TEST_F(CaptureTest, ANestedNoticeReturnsAtOnceAndOnlyAsksForAnotherRound) {
-  PutQuietly(red);
+TEST_F(Capture, NoticesDuringACaptureAskForAnotherRound) {
   state.CaptureBusy = kTrue;
-  CaptureClipboard(fake.program);
-  EXPECT_TRUE(platform.calls.empty());
-  EXPECT_EQ(state.CaptureBusy, kTrue);
-  EXPECT_TRUE(state.CaptureRequested);
-  EXPECT_EQ(state.PresentValue, 12);
-}
-
-TEST_F(CaptureTest, AMissingDirectoryKeepsTheClipboardAndUsesUpTheNumber) {
-  platform.missingDirectories.insert(L"C:\\Shots\\");
-  PutQuietly(red);
-  const std::uint32_t before = platform.clipboardSequence;
-  CaptureClipboard(fake.program);
-
-  ExpectNothingSaved();
-  EXPECT_EQ(platform.clipboardSequence, before);
-  EXPECT_EQ(platform.clipboardDib, red);
-  EXPECT_EQ(state.PresentValue, 13);
-  // Pic keeps the picture, in its own memory: the clipboard is not held.
-  ASSERT_FALSE(fake.program.Pic.empty());
-  EXPECT_FALSE(fake.program.Pic.borrowed());
-  EXPECT_FALSE(platform.ClipboardHeldOpen());
-
-  platform.missingDirectories.clear();
-  platform.PutPicture(blue);  // the next change
-  EXPECT_EQ(platform.writtenPaths, std::vector<std::wstring>{L"C:\\Shots\\BMP0013.BMP"});
-  EXPECT_EQ(platform.files[L"C:\\Shots\\BMP0013.BMP"], blue);
-}
-
-TEST_F(CaptureTest, FailuresBeforeTheWriteAreAbandonedSilently) {
-  // The clipboard held by another program.
-  PutQuietly(red);
-  platform.clipboardLocked = true;
-  CaptureClipboard(fake.program);
-  ExpectNothingSaved();
-  EXPECT_TRUE(fake.program.Pic.empty());
-  platform.clipboardLocked = false;
-
-  // A picture that is no valid bitmap, and one that is gone when read.
-  PutQuietly(std::vector<std::uint8_t>(10, 0));
-  CaptureClipboard(fake.program);
-  PutQuietly({});
-  CaptureClipboard(fake.program);
-  ExpectNothingSaved();
-  EXPECT_EQ(state.PresentValue, 12);
-
-  // The running number overflows: Pic keeps the picture, detached.
-  PutQuietly(red);
-  state.PresentValue = 32767;
-  CaptureClipboard(fake.program);
-  ExpectNothingSaved();
-  EXPECT_EQ(state.PresentValue, 32767);
-  EXPECT_FALSE(fake.program.Pic.empty());
-  EXPECT_FALSE(platform.ClipboardHeldOpen());
-  EXPECT_EQ(platform.clipboardDib, red);
-  EXPECT_TRUE(platform.messages.empty());
-}
-
-TEST_F(CaptureTest, TwoPicturesInARowGiveTwoFilesInOrder) {
-  platform.PutPicture(red);
-  platform.PutPicture(blue);
-  EXPECT_EQ(fake.window.fileList,
-            (std::vector<std::wstring>{L"C:\\Shots\\BMP0012.BMP", L"C:\\Shots\\BMP0013.BMP"}));
-  EXPECT_EQ(platform.files[L"C:\\Shots\\BMP0012.BMP"], red);
-  EXPECT_EQ(platform.files[L"C:\\Shots\\BMP0013.BMP"], blue);
-  EXPECT_EQ(platform.beeps, 2);
-}
-
-TEST_F(CaptureTest, APictureCopiedWhileTheSaveDialogIsOpenIsSavedToo) {
+  platform.Put({2, 8}, kRed);
+  CaptureClipboard(program);
+  EXPECT_TRUE(platform.log.empty() && state.CaptureRequested && state.CaptureBusy == kTrue);
+  // The clear's own notice, then a picture copied while the save dialog is open.
+  state.CaptureBusy = 0;
+  platform.onClipboardChange = [this] { CaptureClipboard(program); };
+  CaptureClipboard(program);
+  EXPECT_EQ(platform.log, "has1 has2 get2 save:C:\\Shots\\BMP0000.BMP load list:C:\\Shots\\BMP0000.BMP clear beep "
+                          "has1 has2 has8");
   state.NamingScheme = naming_scheme::kUserInput;
-  SaveDialogScript first = SaveDialogScript::Choose(L"C:\\Shots\\first.BMP", L"first.BMP");
-  first.whileOpen = [this] { platform.PutPicture(blue); };  // notice arrives while busy
-  platform.saveDialogScripts.push_back(std::move(first));
-  platform.saveDialogScripts.push_back(
-      SaveDialogScript::Choose(L"C:\\Shots\\second.BMP", L"second.BMP"));
-
-  platform.PutPicture(red);
-
-  EXPECT_EQ(platform.files[L"C:\\Shots\\first.BMP"], red);
-  EXPECT_EQ(platform.files[L"C:\\Shots\\second.BMP"], blue);
-  EXPECT_EQ(fake.window.fileList,
-            (std::vector<std::wstring>{L"C:\\Shots\\first.BMP", L"C:\\Shots\\second.BMP"}));
-  EXPECT_EQ(platform.beeps, 2);
-  EXPECT_TRUE(platform.clipboardFormats.empty());
-  EXPECT_EQ(state.CaptureBusy, 0);
-  EXPECT_FALSE(state.CaptureRequested);
-  // The clipboard was free for the other program while each dialog was open.
-  ASSERT_EQ(platform.saveDialogs.size(), 2u);
-  EXPECT_FALSE(platform.saveDialogs[0].clipboardHeldOpen);
-  EXPECT_FALSE(platform.saveDialogs[1].clipboardHeldOpen);
-  EXPECT_EQ(platform.changesWhileHeldOpen, 0);
-}
-
-TEST_F(CaptureTest, TheUserInputSchemeCancelledOrEmptyName) {
-  state.NamingScheme = naming_scheme::kUserInput;
-  platform.saveDialogScripts.push_back(SaveDialogScript::Cancel());
-  platform.saveDialogScripts.push_back(SaveDialogScript::Choose(L"", L""));
-  platform.PutPicture(red);
-  EXPECT_EQ(platform.writtenPaths, std::vector<std::wstring>{L"C:\\Shots\\USERINPUT.BMP"});
-  // An empty name leaves only the directory to write to, which fails.
-  platform.PutPicture(blue);
-  EXPECT_EQ(platform.writtenPaths.size(), 1u);
-  EXPECT_EQ(fake.window.fileList.size(), 1u);
-  EXPECT_EQ(platform.clipboardDib, blue);
-}
-
-TEST_F(CaptureTest, EndingTheProgramFromTheDialogIsNotSwallowed) {
-  state.NamingScheme = naming_scheme::kUserInput;
-  platform.saveDialogScripts.push_back(SaveDialogScript::Fail(error::kOutOfMemory));
-  PutQuietly(red);
-  EXPECT_THROW(CaptureClipboard(fake.program), ProgramEnded);
-  EXPECT_TRUE(platform.programEnded);
-  EXPECT_TRUE(platform.files.empty());
-  EXPECT_EQ(state.CaptureBusy, 0);
+  int shown = 0;
+  platform.onSaveDialog = [&] {
+    if (++shown == 1) platform.Put({2, 8}, kBlue);
+    return SaveDialogChoice{L"x", shown == 1 ? L"1.BMP" : L"2.BMP"};
+  };
+  platform.log.clear();
+  platform.Put({2, 8}, kRed);
+  EXPECT_EQ(platform.log,
+            "has1 has2 get2 dialog save:C:\\Shots\\1.BMP load list:C:\\Shots\\1.BMP keep beep "
+            "has1 has2 get2 dialog save:C:\\Shots\\2.BMP load list:C:\\Shots\\2.BMP clear beep has1 has2 has8");
+  EXPECT_EQ(platform.files, (decltype(platform.files){{L"C:\\Shots\\BMP0000.BMP", kRed}, {L"C:\\Shots\\1.BMP", kRed},
+                                                      {L"C:\\Shots\\2.BMP", kBlue}}));
+  EXPECT_TRUE(state.CaptureBusy == 0 && !state.CaptureRequested);
 }
 
 }  // namespace

@@ -1,31 +1,24 @@
+// Pictures that own their bytes or borrow them under a lease, and integers.
+
 #include "platform/Picture.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <memory>
-#include <new>
-#include <utility>
-#include <vector>
 
-#include "platform/RuntimeError.h"
+#include "fakes/FakePlatform.h"
+#include "platform/Integer.h"
 #include "support/TestPictures.h"
 
-// Allocations of at least this many bytes fail while it is non-zero, so that
-// running out of memory can be tried.
+// Allocations of at least this many bytes fail while it is not 0.
 static std::size_t g_failAllocationsFrom = 0;
 
-// GCC takes the replaced operators for the built-in ones and sees malloc and
-// free paired with new and delete.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
-
 void* operator new(std::size_t size) {
-  if (g_failAllocationsFrom != 0 && size >= g_failAllocationsFrom) throw std::bad_alloc();
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
+  void* p = g_failAllocationsFrom != 0 && size >= g_failAllocationsFrom ? nullptr : std::malloc(size ? size : 1);
+  return p ? p : throw std::bad_alloc();
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
@@ -35,156 +28,73 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Counts how often the bytes were given back.
-class CountingLease : public PictureLease {
- public:
-  explicit CountingLease(int* releases) : releases_(releases) {}
-  ~CountingLease() override { ++*releases_; }
-
- private:
-  int* releases_;
+struct CountingLease : PictureLease {
+  explicit CountingLease(int& releases) : releases_(releases) {}
+  ~CountingLease() override { ++releases_; }
+  int& releases_;
 };
 
-std::unique_ptr<PictureLease> Lease(int* releases) {
-  return std::make_unique<CountingLease>(releases);
-}
+Bytes Of(const Picture& p) { return Bytes(p.data(), p.data() + p.layout().totalSize); }
 
-Bytes Dib(const char* name) { return testing::MakeTestPicture(name).dib; }
-
-TEST(PictureTest, EmptyPicture) {
-  const Picture p;
-  EXPECT_TRUE(p.empty());
-  EXPECT_FALSE(p.borrowed());
-  EXPECT_EQ(p.data(), nullptr);
-  EXPECT_EQ(p.layout().totalSize, 0u);
-}
-
-TEST(PictureTest, OwnValidatesAndKeepsTheBytes) {
-  const Bytes dib = Dib("pal8");
-  Bytes block = dib;
-  block.resize(dib.size() + 30, 0xEE);
-  const Picture p = Picture::Own(block);
-  EXPECT_FALSE(p.empty());
-  EXPECT_FALSE(p.borrowed());
-  EXPECT_EQ(p.layout().totalSize, dib.size());
-  EXPECT_EQ(Bytes(p.data(), p.data() + p.layout().totalSize), dib);
-
-  Bytes bad = dib;
-  bad[0] = 0;
-  try {
-    Picture::Own(bad);
-    ADD_FAILURE() << "malformed DIB accepted";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), error::kInvalidPicture);
-  }
-  EXPECT_THROW(Picture::Own({}), RuntimeError);
-}
-
-TEST(PictureTest, MovingKeepsOwnedBytesValid) {
-  const Bytes dib = Dib("rgb24");
-  Picture a = Picture::Own(dib);
-  Picture b = std::move(a);
-  EXPECT_TRUE(a.empty());  // NOLINT(bugprone-use-after-move): moved-from is empty
-  EXPECT_EQ(Bytes(b.data(), b.data() + b.layout().totalSize), dib);
-  Picture c;
-  c = std::move(b);
-  EXPECT_TRUE(b.empty());  // NOLINT(bugprone-use-after-move)
-  EXPECT_EQ(Bytes(c.data(), c.data() + c.layout().totalSize), dib);
-  EXPECT_EQ(c.layout().width, 37);
-}
-
-TEST(PictureTest, BorrowedBytesLiveAsLongAsTheLease) {
-  const Bytes source = Dib("rgb32");
+TEST(Picture, OwnedAndBorrowedBytes) {
+  const Bytes dib = testing::MakeTestPicture("topdown24").dib;
+  Bytes source = dib;
+  source.resize(dib.size() + 4000, 0xEE);  // the clipboard's block is larger
+  Picture owned = Picture::Own(source), moved;
+  moved = std::move(owned);
+  EXPECT_TRUE(owned.empty() && !moved.borrowed() && Of(moved) == dib);  // NOLINT(bugprone-use-after-move)
+  EXPECT_EQ(ErrorOf([] { Picture::Own({}); }), 481);
   int releases = 0;
+  const auto lease = [&] { return std::make_unique<CountingLease>(releases); };
   {
-    Picture p = Picture::Borrow(source.data(), source.size(), Lease(&releases));
-    EXPECT_TRUE(p.borrowed());
-    EXPECT_EQ(p.data(), source.data());  // no copy
-
-    Picture q = std::move(p);  // the lease goes along, it is not given back
-    EXPECT_EQ(releases, 0);
-    EXPECT_TRUE(p.empty());  // NOLINT(bugprone-use-after-move)
-    EXPECT_FALSE(p.borrowed());
-    EXPECT_EQ(q.data(), source.data());
-
+    Picture p = Picture::Borrow(source.data(), source.size(), lease());
+    Picture q = std::move(p);  // the lease goes along
+    Picture& same = q;
+    q = std::move(same);  // moving onto itself changes nothing
+    EXPECT_TRUE(q.borrowed() && q.data() == source.data() && releases == 0);
     q = Picture();  // emptying gives the bytes back
-    EXPECT_EQ(releases, 1);
-    EXPECT_TRUE(q.empty());
-
-    Picture r = Picture::Borrow(source.data(), source.size(), Lease(&releases));
-    r = Picture::Own(Dib("pal1"));  // replacing gives them back too
-    EXPECT_EQ(releases, 2);
-    EXPECT_FALSE(r.borrowed());
-
-    Picture s = Picture::Borrow(source.data(), source.size(), Lease(&releases));
-    Picture& same = s;
-    s = std::move(same);  // moving onto itself changes nothing
-    EXPECT_EQ(releases, 2);
-    EXPECT_EQ(s.data(), source.data());
+    q = Picture::Borrow(source.data(), source.size(), lease());
+    q = Picture::Own(dib);  // and so does replacing
+    q = Picture::Borrow(source.data(), source.size(), lease());
+    EXPECT_EQ(ErrorOf([&] { Picture::Borrow(source.data(), 100, lease()); }), 481);
+    EXPECT_EQ(releases, 3);  // a refused picture gives them back at once
+    // Running out of memory while detaching leaves the picture as it was.
+    g_failAllocationsFrom = 1000;
+    EXPECT_EQ(ErrorOf([&] { q.Detach(); }), 7);
+    g_failAllocationsFrom = 0;
+    EXPECT_TRUE(q.borrowed() && q.data() == source.data() && releases == 3);
+    q.Detach();  // a copy of the picture alone, and the bytes given back
+    EXPECT_TRUE(!q.borrowed() && q.data() != source.data() && releases == 4);
+    std::fill(source.begin(), source.end(), 0);
+    EXPECT_EQ(Of(q), dib);
+    p = Picture::Borrow(dib.data(), dib.size(), lease());
   }
-  EXPECT_EQ(releases, 3);  // and so does destruction
+  EXPECT_EQ(releases, 5);  // and so does destruction
+  const Picture copy = Picture::Borrow(dib.data(), dib.size(), nullptr);  // without a lease: a copy
+  EXPECT_TRUE(!copy.borrowed() && copy.data() != dib.data() && Of(copy) == dib);
 }
 
-TEST(PictureTest, FailedBorrowGivesTheBytesBackAtOnce) {
-  Bytes source = Dib("rgb24");
-  source.resize(100);
-  int releases = 0;
-  EXPECT_THROW(Picture::Borrow(source.data(), source.size(), Lease(&releases)), RuntimeError);
-  EXPECT_EQ(releases, 1);
-  EXPECT_THROW(Picture::Borrow(nullptr, 0, Lease(&releases)), RuntimeError);
-  EXPECT_EQ(releases, 2);
-}
-
-TEST(PictureTest, BorrowWithoutALeaseCopies) {
-  Bytes source = Dib("pal4");
-  Picture p = Picture::Borrow(source.data(), source.size(), nullptr);
-  EXPECT_FALSE(p.borrowed());
-  EXPECT_NE(p.data(), source.data());
-  const Bytes copy(p.data(), p.data() + p.layout().totalSize);
-  source.assign(source.size(), 0);
-  EXPECT_EQ(copy, Dib("pal4"));
-}
-
-TEST(PictureTest, DetachCopiesThePictureAndGivesTheBytesBack) {
-  const Bytes dib = Dib("topdown24");
-  Bytes block = dib;
-  block.resize(dib.size() + 4000, 0xEE);  // the clipboard's block is larger
-  int releases = 0;
-  Picture p = Picture::Borrow(block.data(), block.size(), Lease(&releases));
-  p.Detach();
-  EXPECT_EQ(releases, 1);
-  EXPECT_FALSE(p.borrowed());
-  EXPECT_NE(p.data(), block.data());
-  std::fill(block.begin(), block.end(), 0);  // the source may go now
-  EXPECT_EQ(Bytes(p.data(), p.data() + p.layout().totalSize), dib);
-  EXPECT_EQ(p.layout().height, -23);
-
-  p.Detach();  // owned already: nothing to do
-  EXPECT_EQ(releases, 1);
-  Picture empty;
-  empty.Detach();
-  EXPECT_TRUE(empty.empty());
-}
-
-TEST(PictureTest, DetachOutOfMemoryLeavesThePictureAsItWas) {
-  const Bytes dib = Dib("rgb32");
-  int releases = 0;
-  Picture p = Picture::Borrow(dib.data(), dib.size(), Lease(&releases));
-  g_failAllocationsFrom = 1000;
-  try {
-    p.Detach();
-    ADD_FAILURE() << "Detach succeeded without memory";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.number(), error::kOutOfMemory);
+TEST(Integer, SumsAndTexts) {
+  EXPECT_EQ(AddInteger(32766, 1), 32767);
+  EXPECT_EQ(AddInteger(-32767, -1), -32768);
+  for (auto [a, b] : {std::pair<Integer, Integer>{32767, 1}, {-32768, -1}, {20000, 20000}}) {
+    EXPECT_EQ(ErrorOf([a = a, b = b] { AddInteger(a, b); }), 6) << a << " + " << b;
   }
-  g_failAllocationsFrom = 0;
-  EXPECT_TRUE(p.borrowed());
-  EXPECT_EQ(releases, 0);
-  EXPECT_EQ(p.data(), dib.data());
-  EXPECT_EQ(p.layout().totalSize, dib.size());
-
-  p.Detach();  // and works once there is memory again
-  EXPECT_EQ(releases, 1);
+  // Blanks around, a sign, digits and a fraction rounded half to even; the
+  // rest is error 13 (given as -13), numbers past the range error 6 (-6).
+  const std::pair<const wchar_t*, int> texts[] = {
+      {L"0", 0}, {L"0012", 12}, {L"  37 \t", 37}, {L"+5", 5}, {L"-1", -1}, {L"32767", 32767}, {L"-32768", -32768},
+      {L"2.5", 2}, {L"3.5", 4}, {L"2.51", 3}, {L"2.4999", 2}, {L"-2.5", -2}, {L"-3.5", -4}, {L".5", 0}, {L"7.", 7},
+      {L"32767.4", 32767}, {L"", -13}, {L"   ", -13}, {L"12a", -13}, {L"1 2", -13}, {L"+", -13}, {L".", -13},
+      {L"--1", -13}, {L"1.2.3", -13}, {L"0x10", -13}, {L"1e3", -13}, {L"１２", -13}, {L"- 1", -13},
+      {L"99999999999999999999x", -13}, {L"32768", -6}, {L"-32769", -6}, {L"32767.5", -6},
+      {L"99999999999999999999", -6}, {L"-99999999999999999999.9", -6}};
+  for (auto [text, expected] : texts) {
+    int got = 0;
+    const int error = ErrorOf([&, text = text] { got = TextToInteger(text); });
+    EXPECT_EQ(error ? -error : got, expected) << ::testing::PrintToString(std::wstring(text));
+  }
+  EXPECT_EQ(TextToInteger(L"1" + std::wstring(127, L' ')), 1);
 }
 
 }  // namespace

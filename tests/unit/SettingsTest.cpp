@@ -1,210 +1,104 @@
+// The nine stored settings and the switch that deletes them.
+
+#include "settings/Settings.h"
+
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
-#include <vector>
+#include <cstring>
 
 #include "fakes/FakePlatform.h"
-#include "platform/RuntimeError.h"
-#include "settings/Settings.h"
 
 namespace pixkeeper {
 namespace {
 
-std::string Ascii(const std::wstring& key) {
-  std::string out;
-  for (wchar_t c : key) out += static_cast<char>(c);
-  return out;
+const char* const kKeys[] = {"BaseDir",  "FTYPE",    "FNAME",     "StartValue", "PresendFlag",
+                             "PresendValue", "StartPos", "StartMode", "ViewMode"};
+using Checks = std::map<OptionItem, bool>;
+const Checks kMarks = {{OptionItem::StartPosition, false}, {OptionItem::StartMode, true}, {OptionItem::ViewMode, true}};
+
+std::string Log(const char* word, int count = 9) {
+  std::string log;
+  for (int i = 0; i < count; ++i) log += std::string(i ? " " : "") + word + kKeys[i];
+  return log;
 }
 
-class SettingsTest : public ::testing::Test {
- protected:
+TEST(Settings, LoadingReadsEveryKeyInOrder) {
   FakeProgram fake;
-  FakePlatform& platform = fake.platform;
-  AppState& state = fake.program.state;
-  FakeMainWindow& window = fake.window;
-};
-
-TEST_F(SettingsTest, AnEmptyStoreGivesEveryDefaultAndSetsEachMarkExplicitly) {
-  window.checks = {{OptionItem::StartPosition, false},
-                   {OptionItem::StartMode, true},
-                   {OptionItem::ViewMode, true}};
-  LoadSettings(fake.program);
-  EXPECT_EQ(state.BaseDir, L"C:\\");
-  EXPECT_EQ(state.NamingScheme, 0);
-  EXPECT_EQ(state.FilePrefix, L"BMP");
-  EXPECT_EQ(state.StartValue, L"0");
-  EXPECT_EQ(state.PresendFlag, 0);
-  EXPECT_EQ(state.PresendValue, 0);
-  EXPECT_TRUE(window.checks[OptionItem::StartPosition]);
-  EXPECT_FALSE(window.checks[OptionItem::StartMode]);
-  EXPECT_FALSE(window.checks[OptionItem::ViewMode]);
-
-  const std::vector<std::string> reads = {
-      "ReadSetting(BaseDir)",    "ReadSetting(FTYPE)",        "ReadSetting(FNAME)",
-      "ReadSetting(StartValue)", "ReadSetting(PresendFlag)",  "ReadSetting(PresendValue)",
-      "ReadSetting(StartPos)",   "ReadSetting(StartMode)",    "ReadSetting(ViewMode)"};
-  std::vector<std::string> seen;
-  for (const std::string& call : platform.calls) {
-    if (call.rfind("ReadSetting", 0) == 0) seen.push_back(call);
+  const AppState& s = fake.state;
+  fake.platform.checks = kMarks;
+  LoadSettings(fake.program);  // the defaults
+  EXPECT_EQ(fake.platform.log, Log("read:"));
+  EXPECT_EQ(std::tie(s.BaseDir, s.FilePrefix, s.StartValue), std::make_tuple(L"C:\\", L"BMP", L"0"));
+  EXPECT_EQ(std::tie(s.NamingScheme, s.PresendFlag, s.PresendValue), std::make_tuple(0, 0, 0));
+  EXPECT_EQ(fake.platform.checks,
+            (Checks{{OptionItem::StartPosition, true}, {OptionItem::StartMode, false}, {OptionItem::ViewMode, false}}));
+  // Texts lose the ordinary spaces around them only; a blank directory is the default one.
+  for (auto [stored, baseDir, text] : {std::tuple{L"  D:\\画像\\  ", L"D:\\画像\\", L"D:\\画像\\"},
+                                       {L"", L"C:\\", L""}, {L"     ", L"C:\\", L""}, {L"\tX　", L"\tX　", L"\tX　"}}) {
+    for (const wchar_t* key : {L"BaseDir", L"FNAME", L"StartValue"}) fake.platform.Setting(key) = stored;
+    LoadSettings(fake.program);
+    EXPECT_EQ(std::tie(s.BaseDir, s.FilePrefix, s.StartValue), std::make_tuple(baseDir, text, text));
   }
-  EXPECT_EQ(seen, reads);
-}
-
-TEST_F(SettingsTest, TextsAreTrimmedOfSpacesAndEmptyValuesStayEmpty) {
-  platform.Store(L"BaseDir", L"  D:\\画像\\  ");
-  platform.Store(L"FNAME", L"");
-  platform.Store(L"StartValue", L" 0012 ");
-  LoadSettings(fake.program);
-  EXPECT_EQ(state.BaseDir, L"D:\\画像\\");
-  EXPECT_EQ(state.FilePrefix, L"");
-  EXPECT_EQ(state.StartValue, L"0012");
-
-  platform.Store(L"BaseDir", L"     ");
-  platform.Store(L"FNAME", L"\tX　");  // a tab and a full-width space are kept
-  platform.Store(L"StartValue", L"");
-  LoadSettings(fake.program);
-  EXPECT_EQ(state.BaseDir, L"C:\\");
-  EXPECT_EQ(state.FilePrefix, L"\tX　");
-  EXPECT_EQ(state.StartValue, L"");
-}
-
-TEST_F(SettingsTest, AnyNonZeroFlagSetsTheMarkAndIsWrittenBackAsOne) {
-  const std::pair<const wchar_t*, bool> cases[] = {
-      {L"-1", true}, {L"1", true}, {L"2", true}, {L"0", false}, {L" 1 ", true}};
-  for (const auto& [stored, checked] : cases) {
-    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode"}) platform.Store(key, stored);
+  // Any flag that is not 0 sets its mark, written back as 1.
+  for (auto [stored, written] : {std::pair{L"-1", L"1"}, {L"2", L"1"}, {L"0", L"0"}, {L" 1 ", L"1"}}) {
+    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode"}) fake.platform.Setting(key) = stored;
     LoadSettings(fake.program);
     SaveSettings(fake.program);
-    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode"}) {
-      EXPECT_EQ(platform.Stored(key), checked ? L"1" : L"0") << stored;
-    }
-    EXPECT_EQ(window.checks[OptionItem::ViewMode], checked) << stored;
+    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode"}) EXPECT_EQ(fake.platform.Setting(key), written);
   }
 }
 
-TEST_F(SettingsTest, SavingWritesTheNineKeysInOrderAndTheRunningNumberReached) {
-  platform.Store(L"PresendFlag", L"0");
-  platform.Store(L"PresendValue", L"37");
+TEST(Settings, SavingWritesTheNineKeysInOrderAndTheyLoadBack) {
+  FakeProgram fake, next;
+  AppState& s = fake.state;
+  fake.platform.Setting(L"PresendValue") = L"37";
   LoadSettings(fake.program);
-  EXPECT_EQ(state.PresendValue, 37);
-
-  state.BaseDir = L" D:\\x ";  // written as it stands
-  state.NamingScheme = 1;
-  state.FilePrefix = L"";
-  state.StartValue = L"0005";
-  state.PresendFlag = 1;
-  state.PresentValue = 12;
-  window.checks = {{OptionItem::StartPosition, false},
-                   {OptionItem::StartMode, true},
-                   {OptionItem::ViewMode, false}};
+  EXPECT_EQ(s.PresendValue, 37);
+  const std::wstring longDir = L" E:\\" + std::wstring(196, L'長') + L"\\";
+  s.BaseDir = longDir, s.NamingScheme = 2, s.FilePrefix = L"ｶﾞｿﾞｳ", s.StartValue = L"0005", s.PresendFlag = 1;
+  s.PresentValue = -7;  // the number this run reached
+  fake.platform.checks = kMarks;
+  fake.platform.log.clear();
   SaveSettings(fake.program);
-
-  const std::vector<std::pair<std::wstring, std::wstring>> written = {
-      {L"BaseDir", L" D:\\x "}, {L"FTYPE", L"1"},        {L"FNAME", L""},
-      {L"StartValue", L"0005"}, {L"PresendFlag", L"1"},  {L"PresendValue", L"12"},
-      {L"StartPos", L"0"},      {L"StartMode", L"1"},    {L"ViewMode", L"0"}};
-  EXPECT_EQ(platform.settingWrites, written);
-}
-
-TEST_F(SettingsTest, ALongDirectoryComesBackWhole) {
-  const std::wstring longDir = L"C:\\" + std::wstring(196, L'長') + L"\\";
-  ASSERT_EQ(longDir.size(), 200u);
-  state.BaseDir = longDir;
-  SaveSettings(fake.program);
-  EXPECT_EQ(platform.Stored(L"BaseDir"), longDir);
-
-  FakeProgram next;
-  next.platform.settings = platform.settings;
+  EXPECT_EQ(fake.platform.log, Log("write:"));
+  next.platform.settings = fake.platform.settings;
   LoadSettings(next.program);
-  EXPECT_EQ(next.program.state.BaseDir, longDir);
+  const AppState& n = next.state;
+  EXPECT_EQ(std::tie(n.BaseDir, n.FilePrefix, n.StartValue), std::make_tuple(longDir.substr(1), L"ｶﾞｿﾞｳ", L"0005"));
+  EXPECT_EQ(std::tie(n.NamingScheme, n.PresendFlag, n.PresendValue), std::make_tuple(2, 1, -7));
+  EXPECT_EQ(next.platform.checks, fake.platform.checks);
+  EXPECT_EQ(fake.platform.Setting(L"BaseDir"), longDir);
 }
 
-TEST_F(SettingsTest, ANumericKeyThatIsNoIntegerStopsLoadingThere) {
-  const wchar_t* const numericKeys[] = {L"FTYPE",        L"PresendFlag", L"PresendValue",
-                                        L"StartPos",     L"StartMode",   L"ViewMode"};
-  const std::pair<const wchar_t*, int> values[] = {
-      {L"abc", error::kTypeMismatch}, {L"", error::kTypeMismatch},
-      {L"40000", error::kOverflow},   {L"-40000", error::kOverflow}};
-  for (const wchar_t* key : numericKeys) {
-    for (const auto& [text, number] : values) {
-      FakeProgram run;
-      run.platform.Store(L"FNAME", L"PIC");
-      run.platform.Store(key, text);
-      try {
-        LoadSettings(run.program);
-        ADD_FAILURE() << "no error";
-      } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), number);
-      }
-      // The key was the last one read.
-      ASSERT_FALSE(run.platform.calls.empty());
-      EXPECT_EQ(run.platform.calls.back(), "ReadSetting(" + Ascii(key) + ")");
-      EXPECT_TRUE(run.platform.settingWrites.empty());
+TEST(Settings, ANumericKeyThatIsNoIntegerStopsLoadingThere) {
+  for (int key : {1, 4, 5, 6, 7, 8}) {
+    for (auto [text, number] : {std::pair{L"abc", 13}, {L"", 13}, {L"40000", 6}, {L"-40000", 6}}) {
+      FakeProgram fake;
+      fake.platform.Setting(std::wstring(kKeys[key], kKeys[key] + std::strlen(kKeys[key]))) = text;
+      EXPECT_EQ(ErrorOf([&] { LoadSettings(fake.program); }), number);
+      EXPECT_EQ(fake.platform.log, Log("read:", key + 1));
+      EXPECT_EQ(fake.platform.checks.size(), key > 6 ? key - 6u : 0u);
     }
   }
-  // Keys before the bad one are in place.
-  FakeProgram run;
-  run.platform.Store(L"FNAME", L"PIC");
-  run.platform.Store(L"StartPos", L"x");
-  EXPECT_THROW(LoadSettings(run.program), RuntimeError);
-  EXPECT_EQ(run.program.state.FilePrefix, L"PIC");
-  EXPECT_TRUE(run.window.checks.empty());
 }
 
-TEST_F(SettingsTest, SavedSettingsLoadBackUnchanged) {
-  state.BaseDir = L"E:\\スクリーン\\";
-  state.NamingScheme = 2;
-  state.FilePrefix = L"ｶﾞｿﾞｳ";
-  state.StartValue = L"42";
-  state.PresendFlag = 1;
-  state.PresentValue = -7;
-  window.checks = {{OptionItem::StartPosition, true}, {OptionItem::ViewMode, true}};
-  SaveSettings(fake.program);
-
-  FakeProgram next;
-  next.platform.settings = platform.settings;
-  LoadSettings(next.program);
-  const AppState& loaded = next.program.state;
-  EXPECT_EQ(loaded.BaseDir, state.BaseDir);
-  EXPECT_EQ(loaded.NamingScheme, 2);
-  EXPECT_EQ(loaded.FilePrefix, state.FilePrefix);
-  EXPECT_EQ(loaded.StartValue, L"42");
-  EXPECT_EQ(loaded.PresendFlag, 1);
-  EXPECT_EQ(loaded.PresendValue, -7);
-  EXPECT_TRUE(next.window.checks[OptionItem::StartPosition]);
-  EXPECT_FALSE(next.window.checks[OptionItem::StartMode]);
-  EXPECT_TRUE(next.window.checks[OptionItem::ViewMode]);
-}
-
-TEST(ClearSwitch, MatchesTheWholeCommandLineInAnyCase) {
-  for (const wchar_t* text : {L"/CLEAR", L"/clear", L"/Clear", L"/cLeAr"}) {
-    EXPECT_TRUE(IsClearSwitch(text)) << text;
+TEST(Settings, TheClearSwitchIsTheWholeCommandLineInAnyCase) {
+  for (auto [commandLine, clears] : {std::pair{L"/CLEAR", true}, {L"/clear", true}, {L"/cLeAr", true}, {L"", false},
+                                     {L"/CLEAR x", false}, {L"/CLEAR /CLEAR", false}, {L"/CLEARX", false},
+                                     {L"CLEAR", false}, {L"-clear", false}, {L"/ＣＬＥＡＲ", false},
+                                     {L"/CLEAR\t", false}}) {
+    FakePlatform platform;
+    platform.Setting(L"FTYPE") = L"x";
+    platform.settings[L"OTHER\\CONFIG\\FTYPE"] = L"1";
+    platform.commandLine = commandLine;
+    try {
+      HandleClearSwitch(platform);
+    } catch (const ProgramEnded&) {
+    }
+    EXPECT_EQ(std::make_tuple(IsClearSwitch(commandLine), platform.settings.size(), platform.log),
+              std::make_tuple(clears, clears ? 1u : 2u, clears ? "end" : ""));
+    EXPECT_EQ(platform.settings.count(L"OTHER\\CONFIG\\FTYPE"), 1u);
   }
-  for (const wchar_t* text : {L"", L"/CLEAR x", L"/CLEAR /CLEAR", L"/CLEARX", L"CLEAR", L"-clear",
-                              L"/ＣＬＥＡＲ", L"/CLEAR\t"}) {
-    EXPECT_FALSE(IsClearSwitch(text)) << text;
-  }
-}
-
-TEST(ClearSwitch, DeletesTheSectionAndEndsOnlyWithTheSwitch) {
-  FakeProgram fake;
-  fake.platform.Store(L"FTYPE", L"x");
-  fake.platform.settings[{L"OTHER", L"CONFIG", L"FTYPE"}] = L"1";
-
-  fake.platform.commandLine = L"/clear second";
-  HandleClearSwitch(fake.platform);
-  EXPECT_TRUE(fake.platform.deletedSections.empty());
-  EXPECT_FALSE(fake.platform.programEnded);
-
-  fake.platform.commandLine = L"/clear";
-  EXPECT_THROW(HandleClearSwitch(fake.platform), ProgramEnded);
-  EXPECT_EQ(fake.platform.deletedSections,
-            (std::vector<std::pair<std::wstring, std::wstring>>{{L"PIXKEEPER", L"CONFIG"}}));
-  EXPECT_FALSE(fake.platform.Stored(L"FTYPE").has_value());
-  EXPECT_EQ(fake.platform.settings.size(), 1u);
-  EXPECT_TRUE(fake.platform.messages.empty());
-  EXPECT_TRUE(fake.platform.settingWrites.empty());
 }
 
 }  // namespace

@@ -1,0 +1,182 @@
+// The windows' portable decisions: start-up and closing, the single-copy
+// check, the file-name dialog's logic, and placement in twips.
+
+#include <gtest/gtest.h>
+
+#include "fakes/FakePlatform.h"
+#include "support/TestPictures.h"
+#include "ui/FindWindow.h"
+#include "ui/FnameFields.h"
+#include "ui/FormCenter.h"
+#include "ui/MainWindowLayout.h"
+#include "ui/StartUp.h"
+
+namespace pixkeeper {
+namespace {
+
+// The main window's own steps, the file-name dialog's controls and a window
+// to centre, as plain values; the steps are logged with the platform's calls.
+struct FakeWindow final : MainWindowSteps, FnameFields, PlacedWindow {
+  explicit FakeWindow(FakeProgram& fake)
+      : log([&fake](const char* step) { fake.platform.Log(step); }), state(fake.state) {}
+  void SetTitle(const std::wstring& text) override { log("title"), title = text; }
+  void PrepareFnameDialog() override { log("fname"), FillFnameFields(state, *this); }
+  void CenterOnScreen() override { log("centre"); }
+  void PlaceFileList() override { log("place"); }
+  void SetMinimised(bool value) override { log(value ? "minimised" : "normal"); }
+  WindowHandle Handle() const override { return 0x4711; }
+  void SelectOption(int index) override { option = index, state.NamingScheme = static_cast<Integer>(index); }
+  std::wstring PrefixText() const override { return prefix; }
+  void SetPrefixText(const std::wstring& text) override { prefix = text; }
+  std::wstring StartValueText() const override { return startValue; }
+  void SetStartValueText(const std::wstring& text) override { startValue = text; }
+  void SetPresentValueText(const std::wstring& text) override { presentValue = text; }
+  int KeepValueCheck() const override { return keepValue; }
+  void SetKeepValueCheck(int value) override { keepValue = value; }
+  double Width() const override { return log("width"), width; }
+  double Height() const override { return log("height"), height; }
+  void SetLeft(float value) override { log("left"), left = value; }
+  void SetTop(float value) override { log("top"), top = value; }
+
+  std::function<void(const char*)> log;
+  AppState& state;
+  std::wstring title, prefix, startValue, presentValue;
+  int option = -1, keepValue = 0;
+  double width = 0, height = 0;
+  float left = 0, top = 0;
+};
+
+class Ui : public FakeProgram, public ::testing::Test {
+ protected:
+  FakeWindow window{*this};
+};
+
+TEST_F(Ui, ARunningCopyIsReportedAndTheProgramEnds) {
+  platform.windowTitles = {L"Pixkeeper - Notepad"};
+  CheckSingleInstance(platform, L"Pixkeeper");
+  platform.windowTitles = {L"Pixkeeper"};
+  EXPECT_THROW(CheckSingleInstance(platform, L"Pixkeeper"), ProgramEnded);
+  EXPECT_EQ(platform.log, "message64 end");
+  EXPECT_EQ(platform.messages,
+            std::vector<std::wstring>{L"すでに起動されているので終了します。|Pixkeeperからのお知らせ"});
+}
+
+TEST_F(Ui, TheLoadStepRunsInOrderAndTheCloseRequestUndoesIt) {
+  platform.Put({8}, testing::MakeTestPicture("rgb24", 1, 1).dib);
+  platform.Setting(L"FNAME") = L"IMG";
+  state.CaptureBusy = -1;
+  RunLoadStep(program, window);
+  // The picture on the clipboard at start is dropped, not saved; the window
+  // is hooked before it joins the viewer chain.
+  EXPECT_EQ(platform.log, "title read:BaseDir read:FTYPE read:FNAME read:StartValue read:PresendFlag "
+                          "read:PresendValue read:StartPos read:StartMode read:ViewMode "
+                          "fname clear centre place normal proc,4711,2000 sleep5 join,4711 sleep5");
+  EXPECT_EQ(std::tie(window.title, window.prefix), std::make_tuple(L"Pixkeeper", L"IMG"));
+  EXPECT_EQ(std::tie(state.CaptureBusy, state.MainWindow), std::make_tuple(0, 0x4711u));
+  platform.log.clear();
+  state.PresentValue = 8;
+  EXPECT_THROW(RunQueryUnload(program), ProgramEnded);
+  EXPECT_EQ(platform.log.substr(platform.log.find("write:ViewMode")),
+            "write:ViewMode leave,4711,0 sleep5 proc,4711,1000 sleep5 end");
+  EXPECT_EQ(platform.Setting(L"PresendValue"), L"8");
+}
+
+// What the stored values decide at start; a value that cannot be used stops
+// the start before the window is hooked.
+TEST_F(Ui, StoredValuesAtStart) {
+  for (auto [key, text, error, shown, present] :
+       {std::tuple<const wchar_t*, const wchar_t*, int, const char*, int>{
+           L"StartPos", L"0", 0, "place normal", 12}, {L"StartMode", L"-1", 0, "centre place minimised", 12},
+           {L"PresendFlag", L"1", 0, "centre place normal", 37}, {L"PresendFlag", L"-1", 0, "centre", 37},
+           {L"FTYPE", L"abc", 13, "", 0}, {L"FTYPE", L"3", 340, "", 0}, {L"StartValue", L"x1", 13, "", 0},
+           {L"StartValue", L"40000", 6, "", 0}, {L"StartPos", L"", 13, "", 0}, {L"ViewMode", L"40000", 6, "", 0}}) {
+    FakeProgram fake;
+    FakeWindow steps(fake);
+    fake.platform.Setting(L"PresendValue") = L"37";
+    fake.platform.Setting(L"StartValue") = L"0012";
+    fake.platform.Setting(key) = text;
+    EXPECT_EQ(ErrorOf([&] { RunLoadStep(fake.program, steps); }), error);
+    const std::size_t at = fake.platform.log.find("clear ");
+    EXPECT_EQ(at == std::string::npos ? "" : fake.platform.log.substr(at + 6, std::string(shown).size()), shown);
+    EXPECT_EQ(std::make_pair(fake.state.Hooked, int{fake.state.PresentValue}),
+              std::make_pair(error == 0, present));
+  }
+  EXPECT_EQ(StartUpErrorMessage(RuntimeError(13)), L"実行時エラー '13':\r\n\r\n型が一致しません。");
+  EXPECT_EQ(MissingFileMessage(L"C:\\画像\\B.BMP"),
+            L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [C:\\画像\\B.BMP]");
+}
+
+TEST_F(Ui, TheFileNameDialog) {
+  for (Integer scheme : {3, -1, 32767}) {
+    state.NamingScheme = scheme;
+    try {
+      FillFnameFields(state, window);
+      ADD_FAILURE() << scheme;
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(std::make_pair(e.number(), e.text().find(std::to_wstring(scheme)) != std::wstring::npos),
+                std::make_pair(340, true));
+    }
+    EXPECT_EQ(window.option, -1);
+  }
+  state.NamingScheme = 2, state.FilePrefix = L"IMG", state.StartValue = L"0042";
+  for (Integer flag : {-1, 0}) {
+    state.PresendFlag = flag;
+    FillFnameFields(state, window);
+    EXPECT_EQ(std::tie(window.option, window.prefix, window.startValue, window.keepValue),
+              std::make_tuple(2, L"IMG", L"0042", flag ? 1 : 0));
+  }
+  // Return stores the three fields as they stand, and nothing else.
+  state.PresentValue = 17, window.prefix = L" a:b ", window.startValue = L"", window.keepValue = 1;
+  StoreFnameFields(state, window);
+  EXPECT_EQ(std::tie(state.FilePrefix, state.StartValue), std::make_tuple(L" a:b ", L""));
+  EXPECT_EQ(std::tie(state.PresendFlag, state.NamingScheme, state.PresentValue), std::make_tuple(1, 2, 17));
+  // Reset takes the running number from the box, which becomes 0 without a
+  // number; a number past the range is shown and ends the program.
+  for (auto [box, boxAfter, present] : {std::tuple{L"0042", L"0042", 42}, {L"", L"0", 0}, {L"ab", L"0", 0},
+                                        {L"1 2", L"0", 0}, {L"99999", L"99999", 9}}) {
+    state.PresentValue = 9, state.StartValue = L"5", window.startValue = box, window.presentValue = L"";
+    platform.log.clear();
+    try {
+      ResetRunningNumber(program, window);
+    } catch (const ProgramEnded&) {
+    }
+    EXPECT_EQ(std::tie(window.startValue, state.PresentValue, state.StartValue),
+              std::make_tuple(boxAfter, present, L"5"));
+    EXPECT_EQ(window.presentValue, present == 9 ? L"" : std::to_wstring(present));
+    EXPECT_EQ(platform.log, present == 9 ? "message0 end" : "");
+  }
+  EXPECT_EQ(platform.messages, std::vector<std::wstring>{ErrorText(6) + L"|untitled"});
+  std::wstring box;
+  for (wchar_t typed : std::wstring(L"1a2-3 .\b\r\x16\x03\x18\x1b\x7f０/:")) {
+    if (StartValueKeyPasses(typed)) box += typed;
+  }
+  EXPECT_EQ(box, L"123\b");
+}
+
+TEST_F(Ui, Placement) {
+  for (auto [twips, dpi, pixels] : {std::tuple{4935., 96, 329}, {3495., 96, 233}, {50., 96, 3}, {5279.5, 96, 352},
+                                    {-300., 96, -20}, {-7.5, 96, -1}, {7.5, 96, 1}, {120., 144, 12},
+                                    {4935., 120, 411}}) {
+    EXPECT_EQ(TwipsToPixels(twips, dpi), pixels) << twips << " at " << dpi;
+  }
+  EXPECT_EQ(std::make_pair(PixelsToTwips(329, 96), PixelsToTwips(1, 120)), std::make_pair(4935., 12.));
+  // The list keeps its margins, cut where wider frames leave less room.
+  for (auto [frameWidth, frameHeight, width, height] :
+       {std::tuple{90., 540., 4845., 3435.}, {210., 855., 4885., 3445.}}) {
+    const TwipsRect list = FileListPlacement(4935 + frameWidth, 3495 + frameHeight, 4935, 3495);
+    EXPECT_EQ(std::make_tuple(list.left, list.top, list.width, list.height), std::make_tuple(50., 50., width, height));
+  }
+  // Centred a little above the middle of the 15360 x 11520 screen, not
+  // clamped; the left edge is set before the height is read.
+  for (auto [width, height, left, top] :
+       {std::tuple{4800., 3600., 5280.f, 3660.f}, {4801., 11520., 5279.5f, -300.f}, {16360., 3600., -500.f, 3660.f}}) {
+    platform.log.clear();
+    window.width = width, window.height = height;
+    CenterForm(platform, window);
+    EXPECT_EQ(std::make_tuple(window.left, window.top, platform.log),
+              std::make_tuple(left, top, "width left height top"));
+  }
+}
+
+}  // namespace
+}  // namespace pixkeeper
