@@ -70,6 +70,22 @@ bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
   }
 }
 
+// Starts a shell command of the machine Wine runs on. Wine cannot tell when
+// such a command has ended: the caller waits for what it does.
+bool RunUnix(const wstring& script) {
+  wstring line = L"/bin/sh -c \"" + script + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return false;
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return true;
+}
+wstring UnixPath(wstring path) {  // the build tree is on drive Z:, the root
+  std::replace(path.begin(), path.end(), L'\\', L'/');
+  return path.substr(2);
+}
 // --- windows ----------------------------------------------------------------
 
 HWND Top(const wstring& title, const wchar_t* cls) {  // a visible one
@@ -78,9 +94,9 @@ HWND Top(const wstring& title, const wchar_t* cls) {  // a visible one
   }
   return nullptr;
 }
-HWND WaitTop(const wstring& title, const wchar_t* cls) {
+HWND WaitTop(const wstring& title, const wchar_t* cls = kBox) {
   HWND found = nullptr;
-  WaitFor([&] { return (found = Top(title, cls)) != nullptr; });
+  WaitFor([&] { return (found = Top(title, cls)) != nullptr; }, 10000);
   return found;
 }
 HWND Main() { return FindWindowW(kMainClass, kMain); }
@@ -99,12 +115,6 @@ wstring ClassOf(HWND window) {
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
   return name;
-}
-HWND Child(HWND top, const wchar_t* cls, const wstring& text = L"") {
-  for (HWND c = GetWindow(top, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    if (_wcsicmp(ClassOf(c).c_str(), cls) == 0 && (text.empty() || Text(c) == text)) return c;
-  }
-  return nullptr;
 }
 RECT Rect(HWND window, HWND in = nullptr) {
   RECT r{};
@@ -129,27 +139,20 @@ LONG Style(HWND window, int which = GWL_STYLE) { return static_cast<LONG>(GetWin
 void Keys(HWND window, std::initializer_list<WORD> keys) {
   SetForegroundWindow(window);
   WaitFor([&] { return GetForegroundWindow() == window; }, 2000);
-  std::vector<INPUT> inputs;
-  auto key = [&](WORD vk, DWORD flags) {
-    inputs.emplace_back();
-    inputs.back().type = INPUT_KEYBOARD;
-    inputs.back().ki.wVk = vk;
-    inputs.back().ki.dwFlags = flags;
-  };
   for (WORD vk : keys) {
-    if (vk & kCtrl) key(VK_CONTROL, 0);
-    key(vk & 0xFF, 0);
-    key(vk & 0xFF, KEYEVENTF_KEYUP);
-    if (vk & kCtrl) key(VK_CONTROL, KEYEVENTF_KEYUP);
+    for (DWORD up : {0, KEYEVENTF_KEYUP}) {
+      if (vk & kCtrl && !up) keybd_event(VK_CONTROL, 0, 0, 0);
+      keybd_event(vk & 0xFF, 0, up, 0);
+      if (vk & kCtrl && up) keybd_event(VK_CONTROL, 0, up, 0);
+    }
   }
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 void Type(HWND edit, const wstring& text) {
   for (wchar_t c : text) Send(edit, WM_CHAR, c, 1);
 }
 void Click(HWND button) { Send(button, BM_CLICK); }
 
-HWND List() { return Child(Main(), L"ListBox"); }
+HWND List() { return GetDlgItem(Main(), 1001); }
 int ListCount() { return static_cast<int>(Send(List(), LB_GETCOUNT)); }
 wstring ListEntry(int index) {
   wstring text(Send(List(), LB_GETTEXTLEN, index) + 1, L'\0');
@@ -170,11 +173,6 @@ void ListClick(int index, bool twice = false) {
 
 // --- message boxes and screenshots ---------------------------------------------
 
-HWND WaitBox(const wstring& title) {
-  HWND box = nullptr;
-  WaitFor([&] { return (box = Top(title, kBox)) != nullptr; }, 10000);
-  return box;
-}
 wstring BoxText(HWND box) {
   for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     if (ClassOf(c) == L"Static" && !Text(c).empty()) return Text(c);
@@ -243,23 +241,19 @@ wstring BoxIcon(HWND box) {
   }, 2000);
   return name;
 }
-// The screen under a window, saved as a BMP to look at; a window with text
-// drawn in it has many shades, an empty one a few.
+// The screen under a window, saved to look at (in work\screenshots); a
+// window with text drawn in it has many shades, an empty one a few.
 std::vector<std::uint32_t> Screenshot(HWND window, const wstring& name) {
   const RECT r = Rect(window);
-  const auto pixels = Grab(r);
-  Bytes file{'B', 'M'};
-  auto put = [&](std::uint32_t v, int n) {
-    while (n-- > 0) file.push_back(static_cast<std::uint8_t>(v)), v >>= 8;
-  };
-  put(54 + 4 * pixels.size(), 4), put(0, 4), put(54, 4), put(40, 4), put(r.right - r.left, 4);
-  put(r.top - r.bottom, 4), put(1, 2), put(32, 2), put(0, 24);
-  for (std::uint32_t p : pixels) put(p, 4);
+  const wstring shot = work + L"..\\screenshots\\" + name + L".png";
   CreateDirectoryW((work + L"..\\screenshots").c_str(), nullptr);
-  if (FILE* f = _wfopen((work + L"..\\screenshots\\" + name + L".bmp").c_str(), L"wb")) {
-    std::fwrite(file.data(), 1, file.size(), f);
-    std::fclose(f);
-  }
+  DeleteFileW(shot.c_str());
+  const wstring area = to_wstring(r.right - r.left) + L"x" + to_wstring(r.bottom - r.top) + L"+" +
+                       to_wstring(r.left) + L"+" + to_wstring(r.top);
+  RunUnix(L"import -window root -crop " + area + L" +repage " +
+          UnixPath(shot + L".tmp.png") + L" && mv " + UnixPath(shot + L".tmp.png") + L" " + UnixPath(shot));
+  WaitFor([&] { return GetFileAttributesW(shot.c_str()) != INVALID_FILE_ATTRIBUTES; });
+  const auto pixels = Grab(r);
   Check(std::set<std::uint32_t>(pixels.begin(), pixels.end()).size() > 8, name + L": the screenshot shows no text");
   return pixels;
 }
@@ -306,11 +300,17 @@ void Settings(Values values) {
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PIXKEEPER");
   for (const auto& value : values) RegSet(value.first, value.second);
 }
+using Map = std::map<wstring, wstring>;
+wstring Join(const Map& values) {
+  wstring all;
+  for (const auto& value : values) all += value.first + L"=" + value.second + L" ";
+  return all;
+}
 // Every stored value as "NAME=TEXT " in name order (texts only), or "absent".
 wstring RegAll() {
   HKEY key;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kConfig, 0, KEY_READ, &key) != ERROR_SUCCESS) return L"absent";
-  std::map<wstring, wstring> values;
+  Map values;
   wchar_t name[256], text[1024];
   DWORD type, nameLength = 256, size = sizeof text;
   for (DWORD i = 0; RegEnumValueW(key, i, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(text),
@@ -318,18 +318,14 @@ wstring RegAll() {
     values[name] = type == REG_SZ ? text : L"<type " + to_wstring(type) + L">";
   }
   RegCloseKey(key);
-  wstring all;
-  for (const auto& value : values) all += value.first + L"=" + value.second + L" ";
-  return all;
+  return Join(values);
 }
 wstring Stored(Values values) {  // RegAll() of the nine keys with these values
-  std::map<wstring, wstring> nine = {{L"BaseDir", baseDir}, {L"FNAME", L"BMP"}, {L"FTYPE", L"0"},
+  Map nine = {{L"BaseDir", baseDir}, {L"FNAME", L"BMP"}, {L"FTYPE", L"0"},
       {L"PresendFlag", L"0"}, {L"PresendValue", L"0"}, {L"StartMode", L"0"}, {L"StartPos", L"1"},
       {L"StartValue", L"0"}, {L"ViewMode", L"0"}};
   for (const auto& value : values) nine[value.first] = value.second;
-  wstring all;
-  for (const auto& value : nine) all += value.first + L"=" + value.second + L" ";
-  return all;
+  return Join(nine);
 }
 
 // --- the clipboard and the viewer chain ----------------------------------------
@@ -489,22 +485,6 @@ void ExpectCapture(const wstring& what, int index, const wstring& name, const Pi
   Check(file == expected, what + L": " + name + L" is not the DIB behind a file header");
 }
 
-// Starts a shell command of the machine Wine runs on. Wine cannot tell when
-// such a command has ended: the caller waits for what it does.
-bool RunUnix(const wstring& script) {
-  wstring line = L"/bin/sh -c \"" + script + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return false;
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  return true;
-}
-wstring UnixPath(wstring path) {  // the build tree is on drive Z:, the root
-  std::replace(path.begin(), path.end(), L'\\', L'/');
-  return path.substr(2);
-}
 int bellsAtStart = -1;
 int Bells() {
   const Bytes bytes = ReadAll(work + L"bells");
@@ -647,7 +627,7 @@ void GroupNaming() {
   Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"2"}});
   if (!Start()) return;
   const Picture first = Put("rgb24");
-  HWND dialog = WaitTop(kSaveDialog, kBox);
+  HWND dialog = WaitTop(kSaveDialog);
   if (!Check(dialog != nullptr, L"the save dialog did not open")) return;
   Check(GetWindow(dialog, GW_OWNER) == Main(), L"the save dialog is owned by the main window");
   Eq(Text(GetDlgItem(dialog, 1137)) + L" " + Text(GetDlgItem(dialog, 1136)), L"out 画像ﾌｧｲﾙ (*.BMP)",
@@ -658,12 +638,12 @@ void GroupNaming() {
   ExpectCapture(L"the name as typed", 0, L"typed_name", first);
   // Cancelled: USERINPUT.BMP; a picture copied meanwhile is asked for next.
   const Picture cancelled = Put("rgb24", 7);
-  dialog = WaitTop(kSaveDialog, kBox);
+  dialog = WaitTop(kSaveDialog);
   const Picture meanwhile = Put("rgb24", 13);
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   ExpectCapture(L"cancelled", 1, L"USERINPUT.BMP", cancelled, true);
   WaitFor([&] { return !IsWindow(dialog); });
-  if (!Check((dialog = WaitTop(kSaveDialog, kBox)) != nullptr, L"a picture copied behind the save dialog was dropped")) return;
+  if (!Check((dialog = WaitTop(kSaveDialog)) != nullptr, L"a picture copied behind the save dialog was dropped")) return;
   SetText(GetDlgItem(dialog, 0x47C), L"later.BMP");
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   ExpectCapture(L"copied while the dialog was open", 2, L"later.BMP", meanwhile);
@@ -725,7 +705,7 @@ void GroupFname() {
   PostMessageW(d, WM_CLOSE, 0, 0);
   Check(WaitFor([&] { return !IsWindowVisible(d); }), L"the close box closes the dialog");
   const Picture picture = Put("rgb24");
-  HWND save = WaitTop(kSaveDialog, kBox);
+  HWND save = WaitTop(kSaveDialog);
   if (Check(save != nullptr, L"the option chosen before the close box did not take effect")) {
     PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
     ExpectCapture(L"user input after the close box", 0, L"USERINPUT.BMP", picture);
@@ -760,7 +740,7 @@ void GroupList() {
 
   DeleteFileW((out + L"L0002.BMP").c_str());
   ListClick(1, true);
-  HWND box = WaitBox(kMain);
+  HWND box = WaitTop(kMain);
   Eq(BoxText(box), L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [" + baseDir + L"L0002.BMP]",
      L"message for a missing file");
   Eq(BoxIcon(box), L"error", L"its icon");
@@ -831,7 +811,7 @@ void GroupSingle() {
   const wstring before = state();
   Check(IsIconic(Main()), L"first copy minimised");
   HANDLE second = Launch();
-  HWND box = WaitBox(kNotice);
+  HWND box = WaitTop(kNotice);
   Eq(BoxText(box) + L" " + BoxIcon(box), L"すでに起動されているので終了します。 information", L"the notice");
   Check(BoxOk(box) && Ended(second), L"the second copy ends after OK");
   Eq(state(), before, L"first copy untouched");
@@ -839,7 +819,7 @@ void GroupSingle() {
   ExpectCapture(L"first copy still captures", 1, L"S0002.BMP", Put("rgb24", 3));
 
   HANDLE extra = Launch(L"/CLEAR now");
-  Check(BoxOk(WaitBox(kNotice)) && Ended(extra), L"'/CLEAR now' starts normally and meets the first copy");
+  Check(BoxOk(WaitTop(kNotice)) && Ended(extra), L"'/CLEAR now' starts normally and meets the first copy");
   Check(RegAll() != L"absent", L"'/CLEAR now' cleared nothing");
   Check(Ended(Launch(L" \t /clear", false)), L"the clearing copy ends");
   Check(Top(kNotice, kBox) == nullptr && RegAll() == L"absent", L"/clear deletes the settings, no notice");
@@ -850,12 +830,12 @@ void GroupSingle() {
   // A window of another program titled Pixkeeper blocks the start too.
   HWND other = NewWindow(kMain);
   HANDLE refused = Launch();
-  Check(BoxOk(WaitBox(kNotice)) && Ended(refused), L"refused because of another program's window");
+  Check(BoxOk(WaitTop(kNotice)) && Ended(refused), L"refused because of another program's window");
   DestroyWindow(other);
 
   // Two copies started at once: one runs, the other is refused.
   HANDLE a = Launch(), b = Launch();
-  Check(BoxOk(WaitBox(kNotice)), L"one of two copies shows the notice");
+  Check(BoxOk(WaitTop(kNotice)), L"one of two copies shows the notice");
   Check(WaitFor([&] { return Ended(a, 0) || Ended(b, 0); }), L"neither copy ended after the notice");
   pk = Ended(a, 0) ? b : a;
   Check(WaitFor([] { return Main() && GetClipboardViewer() == Main() && IsWindowVisible(Main()); }),
@@ -871,7 +851,7 @@ void GroupValues() {
     RegSet(L"BaseDir", baseDir);
     const wstring stored = RegAll(), what = stored.substr(stored.find(L' ') + 1);
     HANDLE process = Launch();
-    HWND box = WaitBox(kMain);
+    HWND box = WaitTop(kMain);
     if (number != 0) Eq(BoxText(box), L"実行時エラー '" + to_wstring(number) + L"':\r\n\r\n" + text, what);
     Check(box && !Top(kMain, kMainClass) && BoxOk(box) && Ended(process), what + L": a box, no main window, the end");
     Eq(RegAll(), stored, what + L": settings written");
