@@ -59,8 +59,10 @@ void Eq(const wstring& got, const wstring& want, const wstring& what) {
 void Eq(long long got, long long want, const wstring& what) { Eq(to_wstring(got), to_wstring(want), what); }
 
 // The driver's own windows answer while it waits: the program sends them
-// messages (clipboard owner, viewers) and waits for the answer.
+// messages (clipboard owner, viewers) and waits for the answer. Once a check
+// has failed, waits are cut short: the run is failed and should end soon.
 bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
+  if (failures > 0) ms = std::min(ms, 1000);
   for (const DWORD start = GetTickCount();;) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
