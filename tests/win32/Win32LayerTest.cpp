@@ -1,0 +1,135 @@
+// The Windows layer's own decisions, which a driver outside the program
+// cannot reach: what the write path leaves on failure, bitmaps without a DIB,
+// the run-time numbers of system errors, the command line, the program's folder.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "platform/RuntimeError.h"
+#include "platform/win32/BitmapToDib.h"
+#include "platform/win32/Environment.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32Error.h"
+#include "platform/win32/Win32Platform.h"
+#include "support/TestPictures.h"
+
+namespace pixkeeper::win32 {
+namespace {
+
+int ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const RuntimeError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+// The files of a directory and their sizes, "NAME:SIZE " each; with
+// `remove`, deleted with the directory.
+std::wstring Files(const std::wstring& directory, bool remove = false) {
+  std::wstring all;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((directory + L"*").c_str(), &found);
+  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
+    const std::wstring path = directory + found.cFileName;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    all += std::wstring(found.cFileName) + L":" + std::to_wstring(found.nFileSizeLow) + L" ";
+    if (remove) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL), DeleteFileW(path.c_str());
+  }
+  FindClose(find);
+  if (remove) RemoveDirectoryW(directory.c_str());
+  return all;
+}
+
+// A temporary file moved over the target: an older file is replaced whole
+// or, on any failure, kept whole, and nothing is left behind.
+TEST(WritePathTest, ReplacesWholeOrKeepsTheOlderFile) {
+  struct Case {
+    const wchar_t* name;
+    DWORD older;  // attributes of an older file of that name; 0: none
+    int error;
+    const wchar_t* after;
+  } const cases[] = {
+      {L"画像０１.BMP", 0, 0, L"画像０１.BMP:2630 "},
+      {L"A.BMP", FILE_ATTRIBUTE_NORMAL, 0, L"A.BMP:2630 "},  // 14 + 2616 bytes
+      {L"A.BMP", FILE_ATTRIBUTE_READONLY, error::kPathFileAccess, L"A.BMP:5 "},
+      {L"gone\\A.BMP", 0, error::kPathNotFound, L""},
+      {L"", 0, error::kPathFileAccess, L""},  // the directory itself
+      {L"a?b", 0, error::kBadFileName, L""},
+  };
+  Win32Platform platform;
+  const testing::TestPicture sample = testing::MakeTestPicture("rgb24");
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring directory = std::wstring(temp) + L"pixkeeper-write\\";
+  for (const Case& c : cases) {
+    Files(directory, true);
+    CreateDirectoryW(directory.c_str(), nullptr);
+    const std::wstring path = directory + c.name;
+    if (c.older != 0) {
+      FILE* file = _wfopen(path.c_str(), L"wb");
+      std::fputs("older", file);
+      std::fclose(file);
+      SetFileAttributesW(path.c_str(), c.older);
+    }
+    EXPECT_EQ(c.error, ErrorOf([&] { platform.SaveBitmapFile(Picture::Own(sample.dib), path); })) << c.name;
+    EXPECT_EQ(c.after, Files(directory)) << c.name;
+  }
+  Files(directory, true);
+}
+
+// Only when the clipboard offers no DIB is a bitmap converted: 32 bits stay
+// 32, two colours stay two with their table, and every pixel is kept.
+TEST(BitmapToDibTest, KeepsDepthColoursAndPixels) {
+  WindowDc screen(nullptr);
+  GdiObject colour(CreateCompatibleBitmap(screen.get(), 5, 3));
+  const WORD rows[2] = {0x00A0, 0x0050};  // 1 0 1 and 0 1 0, 1 white
+  GdiObject mono(CreateBitmap(3, 2, 1, 1, rows));
+  {
+    MemoryDc memory(CreateCompatibleDC(screen.get()));
+    SelectedObject selected(memory.get(), colour.get());
+    for (int i = 0; i < 15; ++i) SetPixel(memory.get(), i % 5, i / 5, RGB(i * 40, 255 - i * 9, i * 7));
+  }
+  const Picture picture = Picture::Own(DibFromBitmap(static_cast<HBITMAP>(colour.get())));
+  const DibLayout& layout = picture.layout();
+  ASSERT_EQ(GetDeviceCaps(screen.get(), BITSPIXEL) == 32 ? 32 : 24, layout.bitCount);
+  const int bytes = layout.bitCount / 8, stride = (5 * bytes + 3) / 4 * 4;
+  for (int i = 0; i < 15; ++i) {
+    const std::uint8_t* p = picture.data() + layout.pixelOffset + (2 - i / 5) * stride + i % 5 * bytes;
+    EXPECT_EQ(RGB(i * 40, 255 - i * 9, i * 7), RGB(p[2], p[1], p[0])) << i;
+  }
+
+  const Picture two = Picture::Own(DibFromBitmap(static_cast<HBITMAP>(mono.get())));
+  ASSERT_EQ(1, two.layout().bitCount);
+  ASSERT_EQ(2u, two.layout().colorCount);
+  const std::uint8_t* table = two.data() + two.layout().headerSize;
+  const std::uint8_t* bits = two.data() + two.layout().pixelOffset;
+  const int white = table[4] == 255 ? 1 : 0;
+  EXPECT_EQ(255 * (1 - white), table[0]);
+  for (int i = 0; i < 6; ++i) {  // bottom-up: the file's first row is the bitmap's second
+    const int set = rows[1 - i / 3] >> (7 - i % 3) & 1;
+    EXPECT_EQ(set ? white : 1 - white, bits[i / 3 * 4] >> (7 - i % 3) & 1) << i;
+  }
+  EXPECT_EQ(error::kInvalidPicture, ErrorOf([] { DibFromBitmap(nullptr); }));
+}
+
+TEST(Win32LayerTest, ErrorNumbersCommandLineAndProgramFolder) {
+  EXPECT_EQ(error::kPathNotFound, ErrorNumberFor(ERROR_PATH_NOT_FOUND, 5));
+  EXPECT_EQ(error::kPathFileAccess, ErrorNumberFor(ERROR_ACCESS_DENIED, 5));
+  EXPECT_EQ(error::kDiskFull, ErrorNumberFor(ERROR_HANDLE_DISK_FULL, 5));
+  EXPECT_EQ(5, ErrorNumberFor(ERROR_INVALID_FUNCTION, 5));
+  EXPECT_EQ(L"/CLEAR", ArgumentsAfterProgramName(L"\"C:\\ピク\\p.exe\"/CLEAR"));
+  EXPECT_EQ(L"/clear x", ArgumentsAfterProgramName(L"Pixkeeper.exe  \t /clear x"));
+  EXPECT_EQ(L"", ArgumentsAfterProgramName(L"\"unclosed quote /CLEAR"));
+  EXPECT_EQ(L"C:\\Tools\\ピク", FolderOfPath(L"C:\\Tools\\ピク\\Pixkeeper.exe"));
+  EXPECT_EQ(L"C:\\", FolderOfPath(L"C:\\Pixkeeper.exe"));
+}
+
+}  // namespace
+}  // namespace pixkeeper::win32
