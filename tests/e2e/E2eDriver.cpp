@@ -156,19 +156,19 @@ void Click(HWND button) { Send(button, BM_CLICK); }
 
 HWND List() { return GetDlgItem(Main(), 1001); }
 int ListCount() { return static_cast<int>(Send(List(), LB_GETCOUNT)); }
-wstring ListEntry(int index) {
-  wstring text(Send(List(), LB_GETTEXTLEN, index) + 1, L'\0');
-  text.resize(std::max<LRESULT>(0, Send(List(), LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
+wstring ListEntry(int index, HWND list = List()) {
+  wstring text(Send(list, LB_GETTEXTLEN, index) + 1, L'\0');
+  text.resize(std::max<LRESULT>(0, Send(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
   return text;
 }
 // A click (or double-click) on an entry, as the list box gets it.
-void ListClick(int index, bool twice = false) {
+void ListClick(int index, bool twice = false, HWND list = List()) {
   RECT item{};
-  Send(List(), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
+  Send(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item));
   const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
   for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
-    PostMessageW(List(), message, MK_LBUTTON, at);
-    PostMessageW(List(), WM_LBUTTONUP, 0, at);
+    PostMessageW(list, message, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
     if (!twice) break;
   }
 }
@@ -957,14 +957,258 @@ void GroupGeometry() {
   Stop();
 }
 
+// --- the save-directory dialog, the About box and the image viewer ---------------
+
+const wchar_t kDirTitle[] = L"保存ディレクトリ選択", kAboutTitle[] = L"バージョン情報", kViewTitle[] = L"画像表示";
+HWND Focus(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+bool Shut(HWND window, int button = 0) {  // by a button, or by the close box
+  if (button) Click(GetDlgItem(window, button));
+  else PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  return WaitFor([&] { return !IsWindow(window); });
+}
+// Opened by its shortcut from the main window: centred as the file-name
+// dialog is, the program's icon, no task-bar button; Enter and Esc leave it open.
+HWND OpenDialog(WORD key, const wchar_t* title, const wchar_t* cls) {
+  Keys(Main(), {key});
+  HWND d = WaitTop(title, cls);
+  const wstring what = title;
+  if (!Check(d != nullptr, what + L" did not open")) return nullptr;
+  Eq(Centred(d), L"1,-20", what + L": centred");
+  Check(GetWindow(d, GW_OWNER) && !(Style(d, GWL_EXSTYLE) & WS_EX_APPWINDOW), what + L": no task-bar button");
+  Eq(Style(d) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_SYSMENU), WS_SYSMENU, what + L": close box only");
+  Keys(d, {VK_RETURN, VK_ESCAPE});
+  WaitFor([] { return false; }, 300);
+  Check(IsWindowVisible(d), what + L": Enter and Esc leave it open");
+  return d;
+}
+
+void GroupAbout() {
+  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"A"}, {L"StartValue", L"1"}, {L"StartPos", L"0"}});
+  if (!Start()) return;
+  const wstring history =
+      L"1.00-新規作成|1.01-環境設定ﾒﾆｭｰ追加|1.02-保存先ﾃﾞｨﾚｸﾄﾘ異常時の対応|     ｺﾏﾝﾄﾞﾗｲﾝ処理追加(ﾚｼﾞｽﾄﾘ異常対策)|"
+      L"1.03-通番の初期値を指定出来る様にした|     前回の現在値を保持出来る様にした|1.04-保存ﾌｧｲﾙ名の一覧を表示する様にした|"
+      L"     ｸﾘｯｸしたﾌｧｲﾙ名をさりげなくｸﾘｯﾌﾟﾎﾞｰﾄﾞに吐き出す様にした|     ﾌｧｲﾙ名をﾀﾞﾌﾞﾙｸﾘｯｸするとそのﾌｧｲﾙを表示する様にした|"
+      L"     表示の際に関連付けられているｱﾌﾟﾘを使用する様に選択出来る様にした|     PG実行中にVBを起動するとｴﾗｰ終了していた問題の回避|"
+      L"     PG実行中にExcelで切取/ｺﾋﾟｰすると画像として取りこんでしまう問題の回避|     保存ﾌｧｲﾙ名に時刻を指定した場合の同一時刻での上書き対策|";
+  for (int round = 0; round < 2; ++round) {  // twice: the history is filled anew
+    HWND d = OpenDialog('A' | kCtrl, kAboutTitle, L"PixkeeperAbout");
+    if (!d) return;
+    HWND list = GetDlgItem(d, 4003), label = GetDlgItem(d, 4001);
+    wstring entries;
+    for (int i = 0; i < Send(list, LB_GETCOUNT); ++i) entries += ListEntry(i, list) + L"|";
+    Eq(entries, history, L"the history");
+    Check(Focus(d) == list, L"About: the list has the focus");
+    Check((Style(label) & SS_TYPEMASK) == SS_CENTER && !(Style(label) & WS_BORDER) &&
+          !(Style(label, GWL_EXSTYLE) & (WS_EX_STATICEDGE | WS_EX_CLIENTEDGE)), L"the label centred, without a border");
+    if (round == 0) {
+      Eq(Place(Client(d)).substr(Place(Client(d)).find(L' ')) + L"\n" + Layout(d), L" 273x313\nListBox  16,48 241x177\nButton OK 152,264 113x41\n"
+         L"Static Pixkeeper Ver1.04 8,8 257x17\nButton 更新履歴 8,32 257x225\n", L"About: client area, controls");
+      Screenshot(d, L"about");
+    }
+    ExpectCapture(L"behind the About box", round, Numbered(L"A", round + 1), Put("rgb24", 3 + round));
+    Check(Shut(d, round == 0 ? 4004 : 0), round == 0 ? L"OK closes it" : L"the close box closes it");
+  }
+  Stop();
+}
+
+// The directory list: each line's indent and name; the open line is the
+// selected one.
+std::vector<std::pair<size_t, wstring>> DirLines(HWND dir) {
+  std::vector<std::pair<size_t, wstring>> lines;
+  for (int i = 0; i < Send(dir, LB_GETCOUNT); ++i) {
+    const wstring line = ListEntry(i, dir);
+    const size_t indent = line.find_first_not_of(L' ');
+    lines.emplace_back(indent, line.substr(line.find(L' ', indent) + 1));
+  }
+  return lines;
+}
+// The hierarchy down to the open directory, one level deeper each, then its
+// subdirectories one level further in: "name|" for each, "*" after the open one.
+wstring DirShown(HWND dir) {
+  const auto lines = DirLines(dir);
+  const size_t open = static_cast<size_t>(Send(dir, LB_GETCURSEL));
+  wstring shown;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const bool deeper = i == 0 || (i <= open ? lines[i].first > lines[i - 1].first
+                                             : lines[i].first == lines[open + 1].first && lines[i].first > lines[open].first);
+    shown += lines[i].second + (i == open ? L"*" : L"") + (deeper ? L"|" : L" (not indented)|");
+  }
+  return shown;
+}
+wstring Hierarchy(const wstring& path) {  // "Z:\|a|b|" for Z:\a\b\ .
+  wstring shown = path.substr(0, 3) + L"|";
+  for (size_t at = 3, end; at < path.size(); at = end + 1) shown += path.substr(at, (end = path.find(L'\\', at)) - at) + L"|";
+  return shown;
+}
+wstring OpenAt(const wstring& path) {  // the hierarchy of an open directory without subdirectories
+  const wstring shown = Hierarchy(path);
+  return shown.substr(0, shown.size() - 1) + L"*|";
+}
+wstring Upper(wstring text) {
+  CharUpperW(text.data());
+  return text;
+}
+void GroupDir() {
+  const wstring top = out, sub = out + L"sub\\";
+  CreateDirectoryW(sub.c_str(), nullptr);
+  for (const wchar_t* name : {L"beta", L"Alpha", L"サブ", L".hidden"}) CreateDirectoryW((sub + name).c_str(), nullptr);
+  wstring lower = sub;
+  CharLowerW(lower.data());
+  Settings({{L"BaseDir", lower}, {L"FTYPE", L"1"}, {L"FNAME", L"D"}, {L"StartValue", L"1"}, {L"StartPos", L"0"}});
+  Check(DefineDosDeviceW(0, L"Y:", (work + L"nowhere").c_str()), L"cannot make drive Y:");  // a drive not ready
+  if (!Start()) return;
+  HWND d = OpenDialog('D' | kCtrl, kDirTitle, L"PixkeeperDirConfig"), drive = GetDlgItem(d, 3001), dir = GetDlgItem(d, 3002);
+  if (!d) return;
+  Check(Focus(d) == drive, L"the drive list has the focus");
+  Eq(Text(drive).substr(0, 2) + L" " + DirShown(dir), L"Z: " + OpenAt(lower) + L"Alpha|beta|サブ|", L"the drive, the hierarchy, the subdirectories sorted, no hidden one");
+  Eq(Place(Client(d)).substr(Place(Client(d)).find(L' ')) + L"\n" + Layout(d), L" 321x249\nComboBox Z: 8,8 305x25\nListBox  8,40 305x150\nButton 戻る 216,200 97x41\n",
+     L"DirConfig: client area, controls");
+  Screenshot(d, L"dirconfig");
+  out = sub, baseDir = lower;
+  ExpectCapture(L"behind the dialog, into the directory in force", 0, L"D0001.BMP", Put("rgb24"));
+  ListClick(static_cast<int>(DirLines(dir).size()) - 2, false, dir);  // beta, highlighted only
+  Check(Shut(d, 3003), L"戻る closes the dialog");
+  baseDir = Upper(sub);
+  ExpectCapture(L"into the open directory, upper case", 1, L"D0002.BMP", Put("rgb24", 3));
+
+  if (!(d = OpenDialog('D' | kCtrl, kDirTitle, L"PixkeeperDirConfig"))) return;
+  dir = GetDlgItem(d, 3002), drive = GetDlgItem(d, 3001);
+  ListClick(static_cast<int>(DirLines(dir).size()) - 2, true, dir);
+  Check(WaitFor([&] { return DirShown(dir) == OpenAt(baseDir + L"beta\\"); }),
+        L"a double-click opens beta: " + DirShown(dir));
+  Check(Shut(d), L"the close box closes the dialog");
+  out = sub + L"beta\\", baseDir = Upper(out);
+  ExpectCapture(L"into the directory opened by a double-click", 2, L"D0003.BMP", Put("rgb24", 4));
+
+  // Another drive opens its current directory; a drive that is not ready is
+  // refused and the drive list returns.
+  if (!(d = OpenDialog('D' | kCtrl, kDirTitle, L"PixkeeperDirConfig"))) return;
+  dir = GetDlgItem(d, 3002), drive = GetDlgItem(d, 3001);
+  const wstring before = DirShown(dir);
+  auto pick = [&](const wchar_t* letter) {
+    Send(drive, CB_SETCURSEL, Send(drive, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(letter)));
+    PostMessageW(d, WM_COMMAND, MAKEWPARAM(3001, CBN_SELCHANGE), reinterpret_cast<LPARAM>(drive));
+  };
+  pick(L"Y:");
+  HWND box = WaitTop(kMain);
+  Eq(BoxText(box) + L" " + BoxIcon(box), L"ドライブ Y: の準備ができていません。 error", L"a drive that is not ready");
+  BoxOk(box);
+  Eq(Text(drive).substr(0, 2) + L" " + DirShown(dir), L"Z: " + before, L"the drive list returns, nothing else changes");
+  pick(L"C:");
+  Check(WaitFor([&] { return DirShown(dir).rfind(L"C:\\*|", 0) == 0; }), L"drive C: opens its current directory: " + DirShown(dir));
+  Shut(d, 3003);
+  DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Y:", nullptr);
+  Stop();
+  Check(RegAll().find(L"BaseDir=C:\\ ") != wstring::npos, L"the drive's directory stored: " + RegAll());
+
+  // A stored directory that has gone, or whose drive is missing: said once,
+  // then the root of its drive, or of the program's drive, is shown and stored.
+  for (const wstring& gone : {top + L"gone\\", wstring(L"Q:\\X\\")}) {
+    RegSet(L"BaseDir", gone);
+    if (!Start()) return;
+    Keys(Main(), {'D' | kCtrl});
+    box = WaitTop(kMain);
+    Eq(BoxText(box) + L" " + BoxIcon(box), L"前回指定されたディレクトリが存在しないのでルートディレクトリを表示します。\r\n"
+       L"前回指定ディレクトリ[" + gone + L"] error", L"the message for " + gone);
+    BoxOk(box);
+    Check(!WaitFor([] { return Top(kMain, kBox) != nullptr; }, 500), L"said once");
+    d = WaitTop(kDirTitle, L"PixkeeperDirConfig");
+    Check(d && DirShown(GetDlgItem(d, 3002)).rfind(L"Z:\\*|", 0) == 0, L"the root shown for " + gone);
+    Shut(d, 3003);
+    Stop();
+    Check(RegAll().find(L"BaseDir=Z:\\ ") != wstring::npos, L"the root stored for " + gone);
+  }
+}
+
+// The viewer shows a listed picture at its size, pixel for pixel, centred
+// without clamping; with the mark set the associated application opens it.
+void GroupViewer() {
+  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"I"}, {L"StartValue", L"1"}, {L"StartPos", L"0"}});
+  if (!Start()) return;
+  Picture pictures[] = {Put("rgb555", 200, Form::kDib, 120), {}};
+  // The outer size is the picture's + 200 x 480 twips, centred on 1280 x 1024.
+  const wchar_t* places[] = {L"533,436 213x152", L"-67,-54 1413x1132"};
+  for (int i = 0; i < 2; ++i) {
+    if (i == 0) ExpectCapture(L"16 bits", 0, L"I0001.BMP", pictures[0]);
+    ListClick(i, true);
+    HWND v = WaitTop(kViewTitle, L"PixkeeperImageView");
+    if (!Check(v != nullptr, L"a double-click opens the viewer")) return;
+    Eq(Place(Rect(v)), places[i], L"the viewer's place for the entry selected");
+    if (i == 0) {
+      const RECT c = Client(v), at{c.left + 3, c.top + 3, c.left + 203, c.top + 123};  // 50 twips in
+      Bytes shown;
+      WaitFor([&] {
+        shown.clear();
+        for (std::uint32_t p : Grab(at)) shown.insert(shown.end(), {BYTE(p >> 16), BYTE(p >> 8), BYTE(p)});
+        return shown == pictures[0].rgb;
+      }, 2000);
+      Check(shown == pictures[0].rgb, L"the picture pixel for pixel");
+      ExpectCapture(L"larger than the screen, behind the viewer", 1, L"I0002.BMP", pictures[1] = Put("rgb24", 1400, Form::kDib, 1100));
+    }
+    Keys(v, {VK_RETURN, VK_SPACE, 'A'});
+    WaitFor([] { return false; }, 300);
+    Check(IsWindowVisible(v), L"Enter, Space and letters leave the viewer open");
+    Keys(v, {VK_ESCAPE});
+    Check(WaitFor([&] { return !IsWindow(v); }), L"Esc closes the viewer");
+  }
+  // A listed file that is no picture: said, no viewer, the list unchanged.
+  FILE* file = _wfopen((out + L"I0001.BMP").c_str(), L"wb");
+  std::fputs("not a picture", file);
+  std::fclose(file);
+  ListClick(0, true);
+  HWND box = WaitTop(kMain);
+  Eq(BoxText(box) + L" " + BoxIcon(box), L"画像を表示できません。\r\n対象画像名 [" + baseDir + L"I0001.BMP] error",
+     L"a file that is no picture");
+  Check(BoxOk(box) && !Top(kViewTitle, L"PixkeeperImageView") && ListCount() == 2, L"no viewer, the list unchanged");
+  Stop();
+
+  // The application associated with .bmp records what it was given.
+  wchar_t self[MAX_PATH], program[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  GetFullPathNameW((wstring(self) + L"\\..\\..\\..").c_str(), MAX_PATH, program, nullptr);
+  const wstring command = L"\"" + wstring(self) + L"\" opened \"%1\"";
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.bmp", nullptr, REG_SZ, L"pke2e", 12);
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\pke2e\\shell\\open\\command", nullptr, REG_SZ,
+                  command.c_str(), static_cast<DWORD>((command.size() + 1) * 2));
+  RegSet(L"ViewMode", L"1");
+  if (!Start()) return;
+  ExpectCapture(L"with the mark set", 0, L"I0001.BMP", Put("rgb24"));
+  ListClick(0, true);
+  Check(WaitFor([] { return !ReadAll(work + L"opened").empty(); }), L"the associated application did not start");
+  const Bytes opened = ReadAll(work + L"opened");
+  Eq(wstring(reinterpret_cast<const wchar_t*>(opened.data()), opened.size() / 2), baseDir + L"I0001.BMP|" + program,
+     L"the file opened, from the program's directory");
+  Check(!Top(kViewTitle, L"PixkeeperImageView"), L"no viewer with the mark set");
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\pke2e");
+  Stop();
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::map<wstring, void (*)()> groups = {{L"capture", GroupCapture}, {L"naming", GroupNaming},
       {L"fname", GroupFname}, {L"list", GroupList}, {L"close", GroupClose}, {L"single", GroupSingle},
-      {L"values", GroupValues}, {L"viewers", GroupViewers}, {L"geometry", GroupGeometry}};
+      {L"values", GroupValues}, {L"viewers", GroupViewers}, {L"geometry", GroupGeometry},
+      {L"about", GroupAbout}, {L"dir", GroupDir}, {L"viewer", GroupViewer}};
+  if (argc == 3 && wstring(argv[1]) == L"opened") {  // as the application associated with .bmp
+    wchar_t self[MAX_PATH], directory[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    GetCurrentDirectoryW(MAX_PATH, directory);
+    const wstring record = wstring(argv[2]) + L"|" + directory;
+    if (FILE* file = _wfopen((wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\work\\viewer\\opened").c_str(), L"wb")) {
+      std::fwrite(record.data(), 2, record.size(), file);
+      std::fclose(file);
+    }
+    return 0;
+  }
   if (argc != 2 || groups.count(argv[1]) == 0) {
-    Say(L"usage: e2e_driver capture|naming|fname|list|close|single|values|viewers|geometry");
+    Say(L"usage: e2e_driver capture|naming|fname|list|close|single|values|viewers|geometry|about|dir|viewer");
     return 2;
   }
   wchar_t self[MAX_PATH];
