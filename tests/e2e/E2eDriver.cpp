@@ -72,18 +72,20 @@ bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
   }
 }
 
-// Starts a shell command of the machine Wine runs on. Wine cannot tell when
-// such a command has ended: the caller waits for what it does.
-bool RunUnix(const wstring& script) {
-  wstring line = L"/bin/sh -c \"" + script + L"\"";
+// Starts a program; its process handle goes to `process` (if asked for).
+bool Run(const wchar_t* exe, wstring line, HANDLE* process = nullptr) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return false;
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) return false;
+  CloseHandle(started.hThread);
+  if (process != nullptr) *process = started.hProcess;
+  else if (started.hProcess != nullptr) CloseHandle(started.hProcess);
   return true;
 }
+// Starts a shell command of the machine Wine runs on. Wine cannot tell when
+// such a command has ended: the caller waits for what it does.
+bool RunUnix(const wstring& script) { return Run(nullptr, L"/bin/sh -c \"" + script + L"\""); }
 wstring UnixPath(wstring path) {  // the build tree is on drive Z:, the root
   std::replace(path.begin(), path.end(), L'\\', L'/');
   return path.substr(2);
@@ -240,7 +242,7 @@ wstring BoxIcon(HWND box) {
       if (same * 10 >= opaque * 9) name = known.second;
     }
     return icon == nullptr || name != L"none";
-  }, 2000);
+  });
   return name;
 }
 // The screen under a window, saved to look at (in work\screenshots); a
@@ -263,20 +265,11 @@ std::vector<std::uint32_t> Screenshot(HWND window, const wstring& name) {
 // --- the program and its settings ---------------------------------------------
 
 HANDLE Launch(const wstring& arguments = L"", bool quoted = true) {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const wstring exe = wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\..\\..\\Pixkeeper.exe";
-  wstring line = (quoted ? L"\"" + exe + L"\" " : exe) + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!Check(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &process), L"cannot start " + exe)) {
-    return nullptr;
-  }
-  CloseHandle(process.hThread);
-  launched.push_back(process.hProcess);
-  return process.hProcess;
+  const wstring exe = work + L"..\\..\\..\\..\\Pixkeeper.exe";  // next to tests
+  HANDLE process = nullptr;
+  Check(Run(exe.c_str(), (quoted ? L"\"" + exe + L"\" " : exe) + arguments, &process), L"cannot start " + exe);
+  launched.push_back(process);
+  return process;
 }
 bool Ended(HANDLE process, int ms = 10000) {
   return WaitFor([&] { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }, ms);
@@ -606,23 +599,34 @@ void GroupNaming() {
   Eq(RegAll().find(L"PresendValue=1 ") != wstring::npos, 1, L"number after the wrap");
 
   // Three pictures within one second get -2 and -3; the next second none.
+  // Under load the three may not fit into one second: then once more.
   Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"0"}, {L"FNAME", L"DT"}});
   if (!Start()) return;
-  auto nextSecond = [] {
-    SYSTEMTIME start, now;
-    GetLocalTime(&start);
-    do GetLocalTime(&now); while (now.wSecond == start.wSecond);
+  auto stampNow = [] {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
     wchar_t stamp[32];
     std::swprintf(stamp, 32, L"DT%02u%02u%02u%02u%02u", now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
     return wstring(stamp);
   };
-  const wstring stamp = nextSecond();
-  for (const wchar_t* suffix : {L"", L"-2", L"-3"}) {
-    const int index = suffix[0] ? suffix[1] - L'1' : 0;
-    ExpectCapture(L"within a second", index, stamp + suffix + L".BMP", Put("rgb24"));
+  auto nextSecond = [&] {
+    const wstring stamp = stampNow();
+    WaitFor([&] { return stampNow() != stamp; });
+    return stampNow();
+  };
+  int at = 0;
+  for (int attempt = 1; attempt <= 3; ++attempt, at = ListCount()) {
+    const wstring stamp = nextSecond();
+    for (int i = 0; i < 3; ++i) Put("rgb24"), ClipEmpty(900);
+    WaitFor([&] { return ListCount() >= at + 3; });
+    if (stampNow() != stamp && attempt < 3) continue;
+    Eq(ListEntry(at) + ListEntry(at + 1) + ListEntry(at + 2),
+       baseDir + stamp + L".BMP" + baseDir + stamp + L"-2.BMP" + baseDir + stamp + L"-3.BMP", L"within a second");
+    break;
   }
   const wstring later = nextSecond();
-  ExpectCapture(L"a new second", 3, later + L".BMP", Put("rgb24"));
+  const int index = ListCount();
+  ExpectCapture(L"a new second", index, later + L".BMP", Put("rgb24"));
   Stop();
 
   // User input: the save dialog asks for each name.
@@ -773,13 +777,15 @@ void GroupClose() {
   for (int i = 0; i < 4; ++i) CreateDirectoryW((baseDir = out += L"スクリーンショット保存先_long_directory_name\\").c_str(), nullptr);
   RegSet(L"BaseDir", baseDir);
   RegSet(L"PresendFlag", L"1");
-  const Values stored = {{L"FNAME", L"Q"}, {L"FTYPE", L"1"}, {L"PresendFlag", L"1"}, {L"StartMode", L"1"},
-                         {L"StartPos", L"0"}, {L"StartValue", L"5"}, {L"ViewMode", L"1"}};
+  auto stored = [](const wchar_t* number) {
+    return Stored({{L"FNAME", L"Q"}, {L"FTYPE", L"1"}, {L"PresendFlag", L"1"}, {L"PresendValue", number},
+                   {L"StartMode", L"1"}, {L"StartPos", L"0"}, {L"StartValue", L"5"}, {L"ViewMode", L"1"}});
+  };
   if (!Start()) return;
   Check(IsIconic(Main()), L"started minimised");
   ExpectCapture(L"second run", 0, L"Q0006.BMP", Put("rgb24", 6));
   Stop();
-  Eq(RegAll(), Stored(stored) .replace(Stored(stored).find(L"PresendValue=0"), 14, L"PresendValue=7"), L"stored after the close box");
+  Eq(RegAll(), stored(L"7"), L"stored after the close box");
 
   if (!Start()) return;
   EndSession(false);
@@ -788,7 +794,7 @@ void GroupClose() {
   Settings({});
   EndSession(true);
   Check(Ended(pk), L"the program ends with the session");
-  Eq(RegAll(), Stored(stored).replace(Stored(stored).find(L"PresendValue=0"), 14, L"PresendValue=8"), L"stored at the session end");
+  Eq(RegAll(), stored(L"8"), L"stored at the session end");
 
   if (!Start()) return;
   ShowWindowAsync(Main(), SW_RESTORE);
@@ -798,7 +804,7 @@ void GroupClose() {
   Settings({});
   EndSession(true);
   Check(Ended(pk), L"the program ends with the session, dialog and all");
-  Eq(RegAll(), Stored(stored).replace(Stored(stored).find(L"PresendValue=0"), 14, L"PresendValue=9"),
+  Eq(RegAll(), stored(L"9"),
      L"stored at the session end with the dialog open");
 }
 
