@@ -72,18 +72,20 @@ bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
   }
 }
 
-// Starts a shell command of the machine Wine runs on. Wine cannot tell when
-// such a command has ended: the caller waits for what it does.
-bool RunUnix(const wstring& script) {
-  wstring line = L"/bin/sh -c \"" + script + L"\"";
+// Starts a program; its process handle goes to `process` (if asked for).
+bool Run(const wchar_t* exe, wstring line, HANDLE* process = nullptr) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return false;
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) return false;
+  CloseHandle(started.hThread);
+  if (process != nullptr) *process = started.hProcess;
+  else if (started.hProcess != nullptr) CloseHandle(started.hProcess);
   return true;
 }
+// Starts a shell command of the machine Wine runs on. Wine cannot tell when
+// such a command has ended: the caller waits for what it does.
+bool RunUnix(const wstring& script) { return Run(nullptr, L"/bin/sh -c \"" + script + L"\""); }
 wstring UnixPath(wstring path) {  // the build tree is on drive Z:, the root
   std::replace(path.begin(), path.end(), L'\\', L'/');
   return path.substr(2);
@@ -240,7 +242,7 @@ wstring BoxIcon(HWND box) {
       if (same * 10 >= opaque * 9) name = known.second;
     }
     return icon == nullptr || name != L"none";
-  }, 2000);
+  });
   return name;
 }
 // The screen under a window, saved to look at (in work\screenshots); a
@@ -263,20 +265,11 @@ std::vector<std::uint32_t> Screenshot(HWND window, const wstring& name) {
 // --- the program and its settings ---------------------------------------------
 
 HANDLE Launch(const wstring& arguments = L"", bool quoted = true) {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const wstring exe = wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\..\\..\\Pixkeeper.exe";
-  wstring line = (quoted ? L"\"" + exe + L"\" " : exe) + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!Check(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &process), L"cannot start " + exe)) {
-    return nullptr;
-  }
-  CloseHandle(process.hThread);
-  launched.push_back(process.hProcess);
-  return process.hProcess;
+  const wstring exe = work + L"..\\..\\..\\..\\Pixkeeper.exe";  // next to tests
+  HANDLE process = nullptr;
+  Check(Run(exe.c_str(), (quoted ? L"\"" + exe + L"\" " : exe) + arguments, &process), L"cannot start " + exe);
+  launched.push_back(process);
+  return process;
 }
 bool Ended(HANDLE process, int ms = 10000) {
   return WaitFor([&] { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }, ms);
@@ -445,7 +438,9 @@ wstring Files(const wstring& directory, bool remove = false) {
 // The pixels of a BMP file of 24 or 32 bits as R,G,B from the top row, read
 // by the driver's own reader; empty for what it cannot read.
 Bytes DecodeBmp(const Bytes& f) {
-  auto u32 = [&](std::size_t i) { return static_cast<std::uint32_t>(f[i] | f[i + 1] << 8 | f[i + 2] << 16 | f[i + 3] << 24); };
+  auto u32 = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(f[i] | f[i + 1] << 8 | f[i + 2] << 16 | f[i + 3] << 24);
+  };
   if (f.size() < 66 || f[0] != 'B' || f[1] != 'M' || u32(2) != f.size() || u32(14) != 40) return {};
   if (u32(30) != 0 && (u32(30) != 3 || u32(54) != 0xFF0000 || u32(58) != 0xFF00 || u32(62) != 0xFF)) return {};
   const int w = static_cast<int>(u32(18)), h = static_cast<int>(u32(22));
@@ -476,7 +471,8 @@ void ExpectCapture(const wstring& what, int index, const wstring& name, const Pi
     return;
   }
   const Bytes& d = picture.dib;
-  const unsigned header = d[0] | d[1] << 8, count = header == 12 ? d[10] : d[14], used = header == 12 ? 0 : d[32] | d[33] << 8;
+  const unsigned header = d[0] | d[1] << 8, count = header == 12 ? d[10] : d[14];
+  const unsigned used = header == 12 ? 0 : d[32] | d[33] << 8;
   const unsigned colours = used ? used : count <= 8 ? 1u << count : 0;
   const std::size_t offset = 14 + header + (header == 40 && d[16] == 3 ? 12 : 0) + colours * (header == 12 ? 3 : 4);
   Bytes expected{'B', 'M'};
@@ -537,12 +533,15 @@ void GroupCapture() {
   Eq(ClipText(), L"セル A1", L"text with a picture is kept");
   Check(IsClipboardFormatAvailable(CF_DIB), L"the picture with text is kept");
   const BYTE png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  PutIgnored(viewer, [&] { PutClipboard([&] { return PutData(RegisterClipboardFormatW(L"PNG"), png, 8); }); }, L"PNG only");
+  auto put = [](UINT format, const void* data, std::size_t size) {
+    PutClipboard([&] { return PutData(format, data, size); });
+  };
+  PutIgnored(viewer, [&] { put(RegisterClipboardFormatW(L"PNG"), png, 8); }, L"PNG only");
   Bytes bad(56, 0x5A);
   bad[0] = 40, bad[5] = bad[9] = 3, bad[12] = 1, bad[14] = 24;  // 768 x 768 promised, nothing follows
   for (BYTE header : {40, 7}) {
     bad[0] = header;
-    PutIgnored(viewer, [&] { PutClipboard([&] { return PutData(CF_DIB, bad.data(), bad.size()); }); }, L"malformed DIB");
+    PutIgnored(viewer, [&] { put(CF_DIB, bad.data(), bad.size()); }, L"malformed DIB");
     Check(IsClipboardFormatAvailable(CF_DIB), L"a malformed DIB is left on the clipboard");
   }
 
@@ -597,7 +596,8 @@ void GroupNaming() {
   ExpectCapture(L"values stored by other programs", 0, L"abc0012.BMP", Put("rgb24"));
   Stop();
 
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L""}, {L"PresendFlag", L"1"}, {L"PresendValue", L"9998"}});
+  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L""}, {L"PresendFlag", L"1"},
+            {L"PresendValue", L"9998"}});
   if (!Start()) return;
   ExpectCapture(L"9998", 0, L"9998.BMP", Put("rgb24"));
   ExpectCapture(L"9999", 1, L"9999.BMP", Put("rgb24", 9));
@@ -606,23 +606,34 @@ void GroupNaming() {
   Eq(RegAll().find(L"PresendValue=1 ") != wstring::npos, 1, L"number after the wrap");
 
   // Three pictures within one second get -2 and -3; the next second none.
+  // Under load the three may not fit into one second: then once more.
   Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"0"}, {L"FNAME", L"DT"}});
   if (!Start()) return;
-  auto nextSecond = [] {
-    SYSTEMTIME start, now;
-    GetLocalTime(&start);
-    do GetLocalTime(&now); while (now.wSecond == start.wSecond);
+  auto stampNow = [] {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
     wchar_t stamp[32];
     std::swprintf(stamp, 32, L"DT%02u%02u%02u%02u%02u", now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
     return wstring(stamp);
   };
-  const wstring stamp = nextSecond();
-  for (const wchar_t* suffix : {L"", L"-2", L"-3"}) {
-    const int index = suffix[0] ? suffix[1] - L'1' : 0;
-    ExpectCapture(L"within a second", index, stamp + suffix + L".BMP", Put("rgb24"));
+  auto nextSecond = [&] {
+    const wstring stamp = stampNow();
+    WaitFor([&] { return stampNow() != stamp; });
+    return stampNow();
+  };
+  int at = 0;
+  for (int attempt = 1; attempt <= 3; ++attempt, at = ListCount()) {
+    const wstring stamp = nextSecond();
+    for (int i = 0; i < 3; ++i) Put("rgb24"), ClipEmpty(900);
+    WaitFor([&] { return ListCount() >= at + 3; });
+    if (stampNow() != stamp && attempt < 3) continue;
+    Eq(ListEntry(at) + ListEntry(at + 1) + ListEntry(at + 2),
+       baseDir + stamp + L".BMP" + baseDir + stamp + L"-2.BMP" + baseDir + stamp + L"-3.BMP", L"within a second");
+    break;
   }
   const wstring later = nextSecond();
-  ExpectCapture(L"a new second", 3, later + L".BMP", Put("rgb24"));
+  const int index = ListCount();
+  ExpectCapture(L"a new second", index, later + L".BMP", Put("rgb24"));
   Stop();
 
   // User input: the save dialog asks for each name.
@@ -645,7 +656,8 @@ void GroupNaming() {
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   ExpectCapture(L"cancelled", 1, L"USERINPUT.BMP", cancelled, true);
   WaitFor([&] { return !IsWindow(dialog); });
-  if (!Check((dialog = WaitTop(kSaveDialog)) != nullptr, L"a picture copied behind the save dialog was dropped")) return;
+  dialog = WaitTop(kSaveDialog);
+  if (!Check(dialog != nullptr, L"a picture copied behind the save dialog was dropped")) return;
   SetText(GetDlgItem(dialog, 0x47C), L"later.BMP");
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   ExpectCapture(L"copied while the dialog was open", 2, L"later.BMP", meanwhile);
@@ -767,19 +779,24 @@ void GroupClose() {
   Keys(Main(), {'P' | kCtrl, 'I' | kCtrl, 'V' | kCtrl, 'Q' | kCtrl});
   Check(Ended(pk), L"Ctrl+Q ends the program");
   Eq(RegAll(), Stored({{L"FNAME", L"Q"}, {L"FTYPE", L"1"}, {L"PresendValue", L"6"}, {L"StartMode", L"1"},
-                       {L"StartPos", L"0"}, {L"StartValue", L"5"}, {L"ViewMode", L"1"}}), L"stored after Ctrl+Q, the marks toggled");
+                       {L"StartPos", L"0"}, {L"StartValue", L"5"}, {L"ViewMode", L"1"}}),
+     L"stored after Ctrl+Q, the marks toggled");
 
   // A save directory over 128 characters, with Japanese names, kept whole.
-  for (int i = 0; i < 4; ++i) CreateDirectoryW((baseDir = out += L"スクリーンショット保存先_long_directory_name\\").c_str(), nullptr);
+  for (int i = 0; i < 4; ++i) {
+    CreateDirectoryW((baseDir = out += L"スクリーンショット保存先_long_directory_name\\").c_str(), nullptr);
+  }
   RegSet(L"BaseDir", baseDir);
   RegSet(L"PresendFlag", L"1");
-  const Values stored = {{L"FNAME", L"Q"}, {L"FTYPE", L"1"}, {L"PresendFlag", L"1"}, {L"StartMode", L"1"},
-                         {L"StartPos", L"0"}, {L"StartValue", L"5"}, {L"ViewMode", L"1"}};
+  auto stored = [](const wchar_t* number) {
+    return Stored({{L"FNAME", L"Q"}, {L"FTYPE", L"1"}, {L"PresendFlag", L"1"}, {L"PresendValue", number},
+                   {L"StartMode", L"1"}, {L"StartPos", L"0"}, {L"StartValue", L"5"}, {L"ViewMode", L"1"}});
+  };
   if (!Start()) return;
   Check(IsIconic(Main()), L"started minimised");
   ExpectCapture(L"second run", 0, L"Q0006.BMP", Put("rgb24", 6));
   Stop();
-  Eq(RegAll(), Stored(stored) .replace(Stored(stored).find(L"PresendValue=0"), 14, L"PresendValue=7"), L"stored after the close box");
+  Eq(RegAll(), stored(L"7"), L"stored after the close box");
 
   if (!Start()) return;
   EndSession(false);
@@ -788,7 +805,7 @@ void GroupClose() {
   Settings({});
   EndSession(true);
   Check(Ended(pk), L"the program ends with the session");
-  Eq(RegAll(), Stored(stored).replace(Stored(stored).find(L"PresendValue=0"), 14, L"PresendValue=8"), L"stored at the session end");
+  Eq(RegAll(), stored(L"8"), L"stored at the session end");
 
   if (!Start()) return;
   ShowWindowAsync(Main(), SW_RESTORE);
@@ -798,7 +815,7 @@ void GroupClose() {
   Settings({});
   EndSession(true);
   Check(Ended(pk), L"the program ends with the session, dialog and all");
-  Eq(RegAll(), Stored(stored).replace(Stored(stored).find(L"PresendValue=0"), 14, L"PresendValue=9"),
+  Eq(RegAll(), stored(L"9"),
      L"stored at the session end with the dialog open");
 }
 
@@ -809,7 +826,9 @@ void GroupSingle() {
   Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"S"}, {L"StartValue", L"1"}, {L"StartMode", L"1"}});
   if (!Start()) return;
   ExpectCapture(L"first copy", 0, L"S0001.BMP", Put("rgb24"));
-  auto state = [] { return Place(Rect(Main())) + L" " + to_wstring(Style(Main())) + L" " + to_wstring(IsIconic(Main())); };
+  auto state = [] {
+    return Place(Rect(Main())) + L" " + to_wstring(Style(Main())) + L" " + to_wstring(IsIconic(Main()));
+  };
   const wstring before = state();
   Check(IsIconic(Main()), L"first copy minimised");
   HANDLE second = Launch();
@@ -913,7 +932,8 @@ wstring Layout(HWND top) {  // each control: class, text and place in the client
 }
 wstring Centred(HWND window) {  // across, and 300 twips above the middle of 1280 x 1024
   const RECT r = Rect(window);
-  return to_wstring(r.left - (1280 - (r.right - r.left)) / 2) + L"," + to_wstring(r.top - (1024 - (r.bottom - r.top)) / 2);
+  return to_wstring(r.left - (1280 - (r.right - r.left)) / 2) + L"," +
+         to_wstring(r.top - (1024 - (r.bottom - r.top)) / 2);
 }
 void GroupGeometry() {
   JoinViewer();
@@ -924,7 +944,8 @@ void GroupGeometry() {
   // as large as the window less 180 x 600, a list box of whole lines.
   const wstring list = L"ListBox  3,3 323x225\n";
   Eq(Place(Client(Main())) + L" " + Layout(Main()), L"260,223 329x233 " + list, L"main window: client area, list");
-  Eq(Style(Main()) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_MINIMIZEBOX, L"minimise box only, fixed border");
+  Eq(Style(Main()) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_MINIMIZEBOX,
+     L"minimise box only, fixed border");
   Check(GetMenu(Main()) != nullptr, L"menu bar");
   Screenshot(Main(), L"main");
   if (HWND d = OpenFname()) {
@@ -936,8 +957,10 @@ void GroupGeometry() {
        L"Edit G 16,200 369x22\nButton 日付および通番時のファイル先頭文字列 8,176 385x57\nButton 戻る 296,240 97x41\n",
        L"file-name dialog: centred, the controls");
     Eq(Place(Client(d)).substr(Place(Client(d)).find(L' ')), L" 401x289", L"dialog client 6015 x 4335 twips");
-    Eq(Style(d) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_SYSMENU), WS_SYSMENU, L"dialog: close box only, fixed");
-    Check(!(Style(d, GWL_EXSTYLE) & WS_EX_APPWINDOW) && ((Style(d, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) || GetWindow(d, GW_OWNER)),
+    Eq(Style(d) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_SYSMENU), WS_SYSMENU,
+       L"dialog: close box only, fixed");
+    const LONG ex = Style(d, GWL_EXSTYLE);
+    Check(!(ex & WS_EX_APPWINDOW) && ((ex & WS_EX_TOOLWINDOW) || GetWindow(d, GW_OWNER)),
           L"dialog: no task-bar button");
     const auto shot = Screenshot(d, L"fname");
     // Inside a frame, where no control lies, the dialog's own background.
