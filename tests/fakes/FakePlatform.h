@@ -11,11 +11,11 @@
 // or a save dialog then is logged with "(held)".
 // EndProgram throws ProgramEnded, which no handler of the logic catches.
 
-#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,8 +55,6 @@ class FakePlatform final : public Platform, public MainWindowParts {
   SaveDialogRequest dialog;
   LocalDate date{2026, 6, 13};
   LocalTime time{14, 25, 30};
-  std::wstring commandLine;
-  std::set<std::wstring> windowTitles;
   WindowHandle nextViewerOnJoin = 0;
   std::map<OptionItem, bool> checks;
   bool HeldOpen() const { return bytes_.use_count() > 1; }
@@ -92,12 +90,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
     if (settingWriteError != 0) throw RuntimeError(settingWriteError);
     settings[app + L"\\" + section + L"\\" + key] = text;
   }
-  void DeleteSettingSection(const std::wstring& app, const std::wstring& section) override {
-    const std::wstring prefix = app + L"\\" + section + L"\\";
-    for (auto it = settings.begin(); it != settings.end();) {
-      it = it->first.compare(0, prefix.size(), prefix) == 0 ? settings.erase(it) : std::next(it);
-    }
-  }
+  void DeleteSettingSection(const std::wstring&, const std::wstring&) override {}
   void ShowMessage(const std::wstring& text, int style, const std::optional<std::wstring>& title) override {
     Log("message" + std::to_string(style)), messages.push_back(text + L"|" + title.value_or(L"untitled"));
   }
@@ -108,7 +101,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   }
   LocalDate CurrentDate() override { return Log("date"), date; }
   LocalTime CurrentTime() override { return Log("time"), time; }
-  std::wstring CommandLineText() override { return commandLine; }
+  std::wstring CommandLineText() override { return L""; }
   std::wstring ProgramDirectory() override { return L""; }
   ScreenTwips ScreenSize() override { return {15360, 11520}; }
   [[noreturn]] void EndProgram() override { Log("end"), throw ProgramEnded{}; }
@@ -127,7 +120,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
                                   std::intptr_t lParam) override {
     return Log("send" + Hex(window) + Hex(message) + Hex(wParam) + Hex(lParam)), 0;
   }
-  bool WindowWithTitleExists(const std::wstring& title) override { return windowTitles.count(title) != 0; }
+  bool WindowWithTitleExists(const std::wstring&) override { return false; }
   void OpenWithAssociatedApplication(WindowHandle, const std::wstring&, const std::wstring&) override {}
   void Sleep(int milliseconds) override { Log("sleep" + std::to_string(milliseconds)); }
   void AppendToFileList(const std::wstring& path) override { Log("list:" + Narrow(path)); }
@@ -146,12 +139,12 @@ class FakePlatform final : public Platform, public MainWindowParts {
   }
   static std::string Narrow(const std::wstring& text) {
     std::string out;
-    for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+    for (wchar_t c : text) out += static_cast<char>(c < 0x80 ? c : '?');
     return out;
   }
   static std::string Hex(std::uint64_t value) {
-    char text[20];
-    return std::string(text, std::snprintf(text, sizeof text, ",%llx", static_cast<unsigned long long>(value)));
+    std::ostringstream out;
+    return out << ',' << std::hex << value, out.str();
   }
   std::shared_ptr<std::vector<std::uint8_t>> bytes_;
   std::uint32_t sequence_ = 1;

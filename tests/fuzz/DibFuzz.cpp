@@ -8,21 +8,17 @@
 #include "platform/Picture.h"
 #include "platform/RuntimeError.h"
 
-namespace {
-
 using namespace pixkeeper;
 
-void Check(bool condition) {
+static void Check(bool condition) {
   if (!condition) std::abort();
 }
 
 struct Lease : PictureLease {
-  explicit Lease(int& releases) : releases_(releases) {}
-  ~Lease() override { ++releases_; }
-  int& releases_;
+  explicit Lease(int& releases) : releases(releases) {}
+  ~Lease() override { ++releases; }
+  int& releases;
 };
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // As a DIB from the clipboard: borrowed (the lease given back whatever
@@ -37,13 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto header = BmpFileHeader(l);
     std::vector<std::uint8_t> file(header.begin(), header.end());
     file.insert(file.end(), data, data + l.totalSize);
-    const std::vector<std::uint8_t> loaded = DibFromBmpFile(file.data(), file.size());
-    Check(std::memcmp(loaded.data() + l.pixelOffset, data + l.pixelOffset, l.imageSize) == 0);
+    Check(std::memcmp(DibFromBmpFile(file.data(), file.size()).data() + l.pixelOffset, data + l.pixelOffset,
+                      l.imageSize) == 0);
   } catch (const RuntimeError& e) {
     Check(e.number() == error::kInvalidPicture && releases == 1);
   }
-  // As a BMP file to load.
-  try {
+  try {  // as a BMP file to load
     const std::vector<std::uint8_t> dib = DibFromBmpFile(data, size);
     Check(dib.size() + 14 <= size && ParseDib(dib.data(), dib.size()).totalSize == dib.size());
   } catch (const RuntimeError& e) {

@@ -26,37 +26,25 @@ Bytes FileOf(const Bytes& dib) {
   return file.insert(file.end(), dib.begin(), dib.end()), file;
 }
 
-// "pixel-offset total-size header bits compression colours image-size WxH",
-// or "refused". A row of 37 pixels takes 8, 20, 40, 76, 112 or 148 bytes.
+// "pixel-offset total-size ", or "refused".
 std::string Layout(const Bytes& b) {
   std::string text = "refused";
   ErrorOf([&] {
     const DibLayout l = ParseDib(b.data(), b.size());
-    text.clear();
-    for (std::size_t n : {l.pixelOffset, l.totalSize, std::size_t{l.headerSize}, std::size_t{l.bitCount},
-                          std::size_t{l.compression}, std::size_t{l.colorCount}, l.imageSize}) {
-      text += std::to_string(n) + " ";
-    }
-    text += std::to_string(l.width) + "x" + std::to_string(l.height);
+    text = std::to_string(l.pixelOffset) + " " + std::to_string(l.totalSize) + " ";
   });
   return text;
 }
 
-TEST(Dib, LayoutOfEveryPictureInALargerBlockAndEveryCutShortOfIt) {
-  const std::map<std::string, std::string> layouts = {
-      {"pal1", "48 232 40 1 0 2 184"}, {"pal4", "104 564 40 4 0 16 460"}, {"pal8", "440 1360 40 8 0 100 920"},
-      {"rgb555", "40 1788 40 16 0 0 1748"}, {"bitfields565", "52 1800 40 16 3 0 1748"},
-      {"rgb24", "40 2616 40 24 0 0 2576"}, {"rgb32", "40 3444 40 32 0 0 3404"},
-      {"bitfields32", "52 3456 40 32 3 0 3404"}, {"topdown24", "40 2616 40 24 0 0 2576"},
-      {"topdown32", "40 3444 40 32 0 0 3404"}, {"v4bitfields32", "108 3512 108 32 3 0 3404"},
-      {"v5rgb24", "124 2700 124 24 0 0 2576"}, {"rle8", "296 2046 40 8 1 64 1750"}, {"rle4", "104 1854 40 4 2 16 1750"},
-      {"core8", "780 1700 12 8 0 256 920"}, {"core24", "12 2588 12 24 0 0 2576"}};
-  ASSERT_EQ(layouts.size(), TestPictureNames().size());
-  for (const auto& [name, layout] : layouts) {
+// Where the pixels lie is checked with the files written end to end.
+TEST(Dib, EveryPictureInALargerBlockAndEveryCutShortOfIt) {
+  for (const std::string& name : TestPictureNames()) {
     Bytes block = Dib(name);
     const std::size_t size = block.size();
     block.resize(size + 61, 0xCD);  // the clipboard's block may be larger than the picture
-    EXPECT_EQ(Layout(block), layout + (name.find("topdown") ? " 37x23" : " 37x-23")) << name;
+    const DibLayout l = ParseDib(block.data(), block.size());
+    EXPECT_EQ(std::make_tuple(l.totalSize, l.pixelOffset + l.imageSize, l.width, l.height),
+              std::make_tuple(size, size, 37, name.find("topdown") ? 23 : -23)) << name;
     for (std::size_t cut = 0; cut < size; ++cut) {
       ASSERT_EQ(Layout(Bytes(block.begin(), block.begin() + cut)), "refused") << name;
     }
@@ -111,7 +99,7 @@ TEST(Dib, EditedHeaders) {
       b.resize(size + e.padding, 0);
       const std::string expected =
           e.pixelOffset ? std::to_string(e.pixelOffset) + " " + std::to_string(size) + " " : "refused";
-      EXPECT_EQ(Layout(b).substr(0, expected.size()), expected) << e.name << " at " << e.at << " = " << value;
+      EXPECT_EQ(Layout(b), expected) << e.name << " at " << e.at << " = " << value;
     }
   }
 }

@@ -1,15 +1,18 @@
-// The windows' portable decisions: start-up and closing, the single-copy
-// check, the file-name dialog's logic, and placement in twips.
+// The windows' portable decisions: start-up and closing, the file-name
+// dialog's logic, the save-directory dialog's list and choices, and placement
+// in twips.
 
 #include <gtest/gtest.h>
 
 #include "fakes/FakePlatform.h"
 #include "support/TestPictures.h"
-#include "ui/FindWindow.h"
+#include "ui/DirChoice.h"
+#include "ui/DirectoryLines.h"
 #include "ui/FnameFields.h"
 #include "ui/FormCenter.h"
 #include "ui/MainWindowLayout.h"
 #include "ui/StartUp.h"
+#include "ui/ViewerGeometry.h"
 
 namespace pixkeeper {
 namespace {
@@ -51,28 +54,37 @@ class Ui : public FakeProgram, public ::testing::Test {
   FakeWindow window{*this};
 };
 
-TEST_F(Ui, ARunningCopyIsReportedAndTheProgramEnds) {
-  platform.windowTitles = {L"Pixkeeper - Notepad"};
-  CheckSingleInstance(platform, L"Pixkeeper");
-  platform.windowTitles = {L"Pixkeeper"};
-  EXPECT_THROW(CheckSingleInstance(platform, L"Pixkeeper"), ProgramEnded);
-  EXPECT_EQ(platform.log, "message64 end");
-  EXPECT_EQ(platform.messages,
-            std::vector<std::wstring>{L"すでに起動されているので終了します。|Pixkeeperからのお知らせ"});
+// The load step in order, and what the stored values decide at start. The
+// picture on the clipboard at start is dropped, not saved; the window is
+// hooked before it joins the viewer chain; a value that cannot be used stops
+// the start before the window is hooked.
+TEST(UiStart, TheLoadStep) {
+  const std::string reads = "title read:BaseDir read:FTYPE read:FNAME read:StartValue read:PresendFlag "
+                            "read:PresendValue read:StartPos read:StartMode read:ViewMode fname clear ";
+  for (auto [key, text, error, shown, present] :
+       {std::tuple<const wchar_t*, const wchar_t*, int, const char*, int>{
+           L"FNAME", L"IMG", 0, "centre place normal", 12}, {L"StartPos", L"0", 0, "place normal", 12},
+           {L"StartMode", L"-1", 0, "centre place minimised", 12}, {L"PresendFlag", L"1", 0, "centre place normal", 37},
+           {L"PresendFlag", L"-1", 0, "centre place normal", 37}, {L"FTYPE", L"abc", 13, "", 0},
+           {L"FTYPE", L"3", 340, "", 0}, {L"StartValue", L"x1", 13, "", 0}, {L"StartValue", L"40000", 6, "", 0},
+           {L"StartPos", L"", 13, "", 0}, {L"ViewMode", L"40000", 6, "", 0}}) {
+    FakeProgram fake;
+    FakeWindow steps(fake);
+    fake.platform.Put({8}, testing::MakeTestPicture("rgb24", 1, 1).dib);
+    fake.state.CaptureBusy = -1;
+    fake.platform.Setting(L"PresendValue") = L"37", fake.platform.Setting(L"StartValue") = L"0012";
+    fake.platform.Setting(key) = text;
+    EXPECT_EQ(ErrorOf([&] { RunLoadStep(fake.program, steps); }), error);
+    const std::string hooked = reads + shown + " proc,4711,2000 sleep5 join,4711 sleep5";
+    EXPECT_EQ(error ? "" : fake.platform.log, error ? "" : hooked);
+    EXPECT_EQ(std::make_tuple(fake.state.Hooked, int{fake.state.PresentValue}, fake.state.CaptureBusy, steps.title),
+              std::make_tuple(error == 0, present, 0, L"Pixkeeper"));
+    EXPECT_EQ(fake.state.MainWindow, error ? FakeProgram::kMainWindow : 0x4711u);
+  }
 }
 
-TEST_F(Ui, TheLoadStepRunsInOrderAndTheCloseRequestUndoesIt) {
-  platform.Put({8}, testing::MakeTestPicture("rgb24", 1, 1).dib);
-  platform.Setting(L"FNAME") = L"IMG";
-  state.CaptureBusy = -1;
+TEST_F(Ui, TheCloseRequestUndoesTheStart) {
   RunLoadStep(program, window);
-  // The picture on the clipboard at start is dropped, not saved; the window
-  // is hooked before it joins the viewer chain.
-  EXPECT_EQ(platform.log, "title read:BaseDir read:FTYPE read:FNAME read:StartValue read:PresendFlag "
-                          "read:PresendValue read:StartPos read:StartMode read:ViewMode "
-                          "fname clear centre place normal proc,4711,2000 sleep5 join,4711 sleep5");
-  EXPECT_EQ(std::tie(window.title, window.prefix), std::make_tuple(L"Pixkeeper", L"IMG"));
-  EXPECT_EQ(std::tie(state.CaptureBusy, state.MainWindow), std::make_tuple(0, 0x4711u));
   platform.log.clear();
   state.PresentValue = 8;
   EXPECT_THROW(RunQueryUnload(program), ProgramEnded);
@@ -81,37 +93,11 @@ TEST_F(Ui, TheLoadStepRunsInOrderAndTheCloseRequestUndoesIt) {
   EXPECT_EQ(platform.Setting(L"PresendValue"), L"8");
 }
 
-// What the stored values decide at start; a value that cannot be used stops
-// the start before the window is hooked.
-TEST_F(Ui, StoredValuesAtStart) {
-  for (auto [key, text, error, shown, present] :
-       {std::tuple<const wchar_t*, const wchar_t*, int, const char*, int>{
-           L"StartPos", L"0", 0, "place normal", 12}, {L"StartMode", L"-1", 0, "centre place minimised", 12},
-           {L"PresendFlag", L"1", 0, "centre place normal", 37}, {L"PresendFlag", L"-1", 0, "centre", 37},
-           {L"FTYPE", L"abc", 13, "", 0}, {L"FTYPE", L"3", 340, "", 0}, {L"StartValue", L"x1", 13, "", 0},
-           {L"StartValue", L"40000", 6, "", 0}, {L"StartPos", L"", 13, "", 0}, {L"ViewMode", L"40000", 6, "", 0}}) {
-    FakeProgram fake;
-    FakeWindow steps(fake);
-    fake.platform.Setting(L"PresendValue") = L"37";
-    fake.platform.Setting(L"StartValue") = L"0012";
-    fake.platform.Setting(key) = text;
-    EXPECT_EQ(ErrorOf([&] { RunLoadStep(fake.program, steps); }), error);
-    const std::size_t at = fake.platform.log.find("clear ");
-    EXPECT_EQ(at == std::string::npos ? "" : fake.platform.log.substr(at + 6, std::string(shown).size()), shown);
-    EXPECT_EQ(std::make_pair(fake.state.Hooked, int{fake.state.PresentValue}),
-              std::make_pair(error == 0, present));
-  }
-  EXPECT_EQ(StartUpErrorMessage(RuntimeError(13)), L"実行時エラー '13':\r\n\r\n型が一致しません。");
-  EXPECT_EQ(MissingFileMessage(L"C:\\画像\\B.BMP"),
-            L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [C:\\画像\\B.BMP]");
-}
-
 TEST_F(Ui, TheFileNameDialog) {
   for (Integer scheme : {3, -1, 32767}) {
     state.NamingScheme = scheme;
     try {
-      FillFnameFields(state, window);
-      ADD_FAILURE() << scheme;
+      FillFnameFields(state, window), ADD_FAILURE() << scheme;
     } catch (const RuntimeError& e) {
       EXPECT_EQ(std::make_pair(e.number(), e.text().find(std::to_wstring(scheme)) != std::wstring::npos),
                 std::make_pair(340, true));
@@ -136,10 +122,7 @@ TEST_F(Ui, TheFileNameDialog) {
                                         {L"1 2", L"0", 0}, {L"99999", L"99999", 9}}) {
     state.PresentValue = 9, state.StartValue = L"5", window.startValue = box, window.presentValue = L"";
     platform.log.clear();
-    try {
-      ResetRunningNumber(program, window);
-    } catch (const ProgramEnded&) {
-    }
+    try { ResetRunningNumber(program, window); } catch (const ProgramEnded&) {}  // past the range
     EXPECT_EQ(std::tie(window.startValue, state.PresentValue, state.StartValue),
               std::make_tuple(boxAfter, present, L"5"));
     EXPECT_EQ(window.presentValue, present == 9 ? L"" : std::to_wstring(present));
@@ -175,6 +158,51 @@ TEST_F(Ui, Placement) {
     CenterForm(platform, window);
     EXPECT_EQ(std::make_tuple(window.left, window.top, platform.log),
               std::make_tuple(left, top, "width left height top"));
+  }
+  // The image viewer fits around the picture and is centred exactly, in half twips too.
+  for (auto [width, height, left, top] : {std::tuple{9600., 7200., 2780., 1920.}, {9601., 7201., 2779.5, 1919.5},
+                                          {20000., 12000., -2420., -480.}}) {
+    const TwipsRect viewer = ViewerPlacement(width, height, ScreenTwips{15360, 11520});
+    EXPECT_EQ(std::make_tuple(viewer.left, viewer.top, viewer.width, viewer.height),
+              std::make_tuple(left, top, width + 200, height + 480));
+  }
+}
+
+// The save-directory dialog's list: the open path from its root down, then
+// its subdirectories sorted without regard to case.
+TEST(UiDirectories, Lines) {
+  for (auto [open, subdirectories, expected] :
+       {std::tuple<const wchar_t*, std::vector<std::wstring>, const wchar_t*>{
+            L"C:\\WORK\\Sub", {L"zeta", L"Beta", L"alpha"},
+            L"▽ C:\\|C:\\,  ▽ WORK|C:\\WORK,    ▼ Sub|C:\\WORK\\Sub,      □ alpha|C:\\WORK\\Sub\\alpha,"
+            L"      □ Beta|C:\\WORK\\Sub\\Beta,      □ zeta|C:\\WORK\\Sub\\zeta,"},
+        {L"D:\\", {L"b", L"A"}, L"▼ D:\\|D:\\,  □ A|D:\\A,  □ b|D:\\b,"},
+        {L"D:\\写真\\\\", {}, L"▽ D:\\|D:\\,  ▼ 写真|D:\\写真,"},
+        {L"D:", {L"ÿ", L"Ä"}, L"▼ D:\\|D:\\,  □ Ä|D:\\Ä,  □ ÿ|D:\\ÿ,"}}) {
+    std::wstring lines;
+    for (const DirectoryLine& line : DirectoryLines(open, subdirectories)) lines += LineText(line) + L"|" + line.path + L",";
+    EXPECT_EQ(lines, expected);
+  }
+  // What opens for a stored directory: it, or a root once with a warning,
+  // no candidate asked twice over. Drive Q is missing; WORK exists relative to
+  // the current directory too.
+  const std::set<std::wstring> existing = {L"C:\\", L"C:\\WORK\\", L"c:\\work", L"D:\\", L"WORK", L"\\\\s\\share\\"};
+  for (auto [baseDir, roots, directory] : {std::tuple<const wchar_t*, std::vector<std::wstring>, const wchar_t*>{
+           L"C:\\WORK\\", {L"D:\\"}, L"C:\\WORK\\"}, {L"c:\\work", {L"D:\\"}, L"c:\\work"},
+           {L"C:\\GONE\\", {L"D:\\"}, L"C:\\"}, {L"Q:\\WORK\\", {L"D:\\", L"C:\\"}, L"D:\\"},
+           {L"Q:\\WORK\\", {L"Q:\\", L"C:\\"}, L"C:\\"}, {L"WORK", {L"D:\\"}, L"D:\\"},
+           {L"\\\\s\\share\\", {L"D:\\"}, L"D:\\"}, {L"", {L"D:\\"}, L"D:\\"}, {L"C:", {L"D:\\"}, L"D:\\"}}) {
+    std::size_t asked = 0;
+    const DirOpening opening =
+        ChooseOpening(baseDir, roots, [&](const std::wstring& path) { return ++asked, existing.count(path) > 0; });
+    EXPECT_EQ(std::make_tuple(opening.directory, opening.warn, asked <= 2 + roots.size()),
+              std::make_tuple(std::wstring(directory), directory != std::wstring(baseDir), true));
+  }
+  // Closing stores the open directory in upper case with one final "\\".
+  for (auto [open, stored] : {std::pair<std::wstring, std::wstring>{L"c:\\work", L"C:\\WORK\\"}, {L"C:\\", L"C:\\"},
+                              {L"C:\\ärger\\ｄａｔａ\\写真", L"C:\\ÄRGER\\ＤＡＴＡ\\写真\\"},
+                              {L"C:\\" + std::wstring(250, L'a'), L"C:\\" + std::wstring(250, L'A') + L"\\"}}) {
+    EXPECT_EQ(ClosingBaseDir(open), stored);
   }
 }
 
