@@ -16,13 +16,11 @@ struct Variant {
 };
 
 const Variant kVariants[] = {
-    {"pal1", 40, 1, 0, 2, 2},        {"pal4", 40, 4, 0, 16, 0},          {"pal8", 40, 8, 0, 100, 100},
-    {"rgb555", 40, 16, 0, 0, 0},     {"bitfields565", 40, 16, 3, 0, 0},  {"rgb24", 40, 24, 0, 0, 0},
-    {"rgb32", 40, 32, 0, 0, 0, false, true},                             {"bitfields32", 40, 32, 3, 0, 0},
-    {"topdown24", 40, 24, 0, 0, 0, true}, {"topdown32", 40, 32, 0, 0, 0, true},
+    {"pal1", 40, 1, 0, 2, 2}, {"pal4", 40, 4, 0, 16, 0}, {"pal8", 40, 8, 0, 100, 100}, {"rgb555", 40, 16, 0, 0, 0},
+    {"bitfields565", 40, 16, 3, 0, 0}, {"rgb24", 40, 24, 0, 0, 0}, {"rgb32", 40, 32, 0, 0, 0, false, true},
+    {"bitfields32", 40, 32, 3, 0, 0}, {"topdown24", 40, 24, 0, 0, 0, true}, {"topdown32", 40, 32, 0, 0, 0, true},
     {"v4bitfields32", 108, 32, 3, 0, 0}, {"v5rgb24", 124, 24, 0, 0, 0}, {"rle8", 40, 8, 1, 64, 64},
-    {"rle4", 40, 4, 2, 16, 16},      {"core8", 12, 8, 0, 256, 0},        {"core24", 12, 24, 0, 0, 0},
-};
+    {"rle4", 40, 4, 2, 16, 16}, {"core8", 12, 8, 0, 256, 0}, {"core24", 12, 24, 0, 0, 0}};
 
 void Put(Bytes& out, std::uint32_t value, int bytes = 4) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));

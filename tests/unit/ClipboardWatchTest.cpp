@@ -6,6 +6,7 @@
 
 #include "fakes/FakePlatform.h"
 #include "settings/Settings.h"
+#include "ui/StartUp.h"
 #include "support/TestPictures.h"
 
 namespace pixkeeper {
@@ -16,7 +17,7 @@ constexpr WindowProcedure kOwn = 0x1000;  // the main window's own procedure
 constexpr WindowHandle kNext = 0x200;
 const char kWrites[] = "write:BaseDir write:FTYPE write:FNAME write:StartValue write:PresendFlag write:PresendValue "
                        "write:StartPos write:StartMode write:ViewMode ";
-const char kClosing[] = "leave,100,200 sleep5 proc,100,1000 sleep5 call,1000,100,2,0,0";
+const std::string kUndo = "leave,100,200 sleep5 proc,100,1000 sleep5 ", kPassOn = "call,1000,100,2,0,0";
 
 class ClipboardWatch : public FakeProgram, public ::testing::Test {
  protected:
@@ -65,23 +66,26 @@ TEST_F(ClipboardWatch, MessagesAndTheChain) {
 
 TEST_F(ClipboardWatch, TheClosingStepsRunOnceWhicheverExitComesFirst) {
   state.PresentValue = 12;
-  EXPECT_EQ(Deliver(kDestroy), kWrites + std::string(kClosing));  // saves, leaves, unhooks, then passes it on
+  EXPECT_EQ(Deliver(kDestroy), kWrites + kUndo + kPassOn);  // saves, leaves, unhooks, then passes it on
   EXPECT_EQ(platform.Setting(L"PresendValue"), L"12");
   EXPECT_EQ(std::make_pair(state.PrevWndProc, state.NextViewer), std::make_pair(kOwn, kNext));
   LeaveViewerChain(program);  // the close request's own steps come too late
   UnhookWindow(program);
-  EXPECT_EQ(Deliver(kDestroy), "call,1000,100,2,0,0");
-  // The close request first, then WM_DESTROY; a failing save on WM_DESTROY.
+  EXPECT_EQ(Deliver(kDestroy), kPassOn);
+  // The close request first (saves, leaves, unhooks, ends), then WM_DESTROY;
+  // a failing save on WM_DESTROY.
   for (int run = 0; run < 2; ++run) {
     FakeProgram fake;
     fake.platform.nextViewerOnJoin = 0x200;
     HookWindow(fake.program);
     JoinViewerChain(fake.program);
     fake.platform.log.clear();
-    if (run == 0) SaveSettings(fake.program), LeaveViewerChain(fake.program), UnhookWindow(fake.program);
+    if (run == 0) {
+      EXPECT_THROW(RunQueryUnload(fake.program), ProgramEnded);
+    }
     fake.platform.settingWriteError = run == 1 ? error::kPermissionDenied : 0;
     HookProc(fake.program, kMainWindow, kDestroy, 0, 0);
-    EXPECT_EQ(fake.platform.log, (run == 0 ? std::string(kWrites) : std::string("write:BaseDir ")) + kClosing);
+    EXPECT_EQ(fake.platform.log, (run == 0 ? kWrites + kUndo + "end " : "write:BaseDir " + kUndo) + kPassOn);
   }
 }
 

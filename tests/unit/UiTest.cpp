@@ -83,16 +83,6 @@ TEST(UiStart, TheLoadStep) {
   }
 }
 
-TEST_F(Ui, TheCloseRequestUndoesTheStart) {
-  RunLoadStep(program, window);
-  platform.log.clear();
-  state.PresentValue = 8;
-  EXPECT_THROW(RunQueryUnload(program), ProgramEnded);
-  EXPECT_EQ(platform.log.substr(platform.log.find("write:ViewMode")),
-            "write:ViewMode leave,4711,0 sleep5 proc,4711,1000 sleep5 end");
-  EXPECT_EQ(platform.Setting(L"PresendValue"), L"8");
-}
-
 TEST_F(Ui, TheFileNameDialog) {
   for (Integer scheme : {3, -1, 32767}) {
     state.NamingScheme = scheme;
@@ -177,14 +167,14 @@ TEST(UiDirectories, Lines) {
             L"▽ C:\\|C:\\,  ▽ WORK|C:\\WORK,    ▼ Sub|C:\\WORK\\Sub,      □ alpha|C:\\WORK\\Sub\\alpha,"
             L"      □ Beta|C:\\WORK\\Sub\\Beta,      □ zeta|C:\\WORK\\Sub\\zeta,"},
         {L"D:\\", {L"b", L"A"}, L"▼ D:\\|D:\\,  □ A|D:\\A,  □ b|D:\\b,"},
-        {L"D:\\写真\\\\", {}, L"▽ D:\\|D:\\,  ▼ 写真|D:\\写真,"},
+        {L"D:\\写真\\\\\\", {}, L"▽ D:\\|D:\\,  ▼ 写真|D:\\写真,"},
         {L"D:", {L"ÿ", L"Ä"}, L"▼ D:\\|D:\\,  □ Ä|D:\\Ä,  □ ÿ|D:\\ÿ,"}}) {
     std::wstring lines;
     for (const DirectoryLine& line : DirectoryLines(open, subdirectories)) lines += LineText(line) + L"|" + line.path + L",";
     EXPECT_EQ(lines, expected);
   }
   // What opens for a stored directory: it, or a root once with a warning,
-  // no candidate asked twice over. Drive Q is missing; WORK exists relative to
+  // asking no more than the candidates. Drive Q is missing; WORK exists relative to
   // the current directory too.
   const std::set<std::wstring> existing = {L"C:\\", L"C:\\WORK\\", L"c:\\work", L"D:\\", L"WORK", L"\\\\s\\share\\"};
   for (auto [baseDir, roots, directory] : {std::tuple<const wchar_t*, std::vector<std::wstring>, const wchar_t*>{
@@ -204,6 +194,7 @@ TEST(UiDirectories, Lines) {
                               {L"C:\\" + std::wstring(250, L'a'), L"C:\\" + std::wstring(250, L'A') + L"\\"}}) {
     EXPECT_EQ(ClosingBaseDir(open), stored);
   }
+  EXPECT_EQ(DriveNotReadyMessage(L'e'), L"ドライブ E: の準備ができていません。");  // named in upper case
 }
 
 }  // namespace
