@@ -22,7 +22,8 @@ std::string Reads(int count) {
 TEST(Settings, LoadingReadsEveryKeyInOrder) {
   FakeProgram fake;
   const AppState& s = fake.state;
-  fake.platform.checks = {{OptionItem::StartPosition, false}, {OptionItem::StartMode, true}, {OptionItem::ViewMode, true}};
+  fake.platform.checks = {
+      {OptionItem::StartPosition, false}, {OptionItem::StartMode, true}, {OptionItem::ViewMode, true}};
   LoadSettings(fake.program);  // the defaults
   EXPECT_EQ(fake.platform.log, Reads(9));
   EXPECT_EQ(std::tie(s.BaseDir, s.FilePrefix, s.StartValue, s.NamingScheme, s.PresendFlag, s.PresendValue),

@@ -170,7 +170,7 @@ TEST(UiDirectories, Lines) {
         {L"D:\\写真\\\\\\", {}, L"▽ D:\\|D:\\,  ▼ 写真|D:\\写真,"},
         {L"D:", {L"ÿ", L"Ä"}, L"▼ D:\\|D:\\,  □ Ä|D:\\Ä,  □ ÿ|D:\\ÿ,"}}) {
     std::wstring lines;
-    for (const DirectoryLine& line : DirectoryLines(open, subdirectories)) lines += LineText(line) + L"|" + line.path + L",";
+    for (const DirectoryLine& l : DirectoryLines(open, subdirectories)) lines += LineText(l) + L"|" + l.path + L",";
     EXPECT_EQ(lines, expected);
   }
   // What opens for a stored directory: it, or a root once with a warning,
