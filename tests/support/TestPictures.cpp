@@ -134,6 +134,4 @@ void Set32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value
   for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-std::uint32_t Get32(const std::uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t{p[3]} << 24; }
-
 }  // namespace pixkeeper::testing

@@ -29,8 +29,7 @@ TestPicture MakeTestPicture(const std::string& name, int width = 0, int height =
 std::vector<std::uint8_t> V5Picture(bool masksAfterHeader, std::uint32_t profileSize,
                                     int width = 37, int height = 23);
 
-// Little-endian fields of a DIB or BMP file.
+// Sets a little-endian field of a DIB or BMP file.
 void Set32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value);
-std::uint32_t Get32(const std::uint8_t* p);
 
 }  // namespace pixkeeper::testing

@@ -111,7 +111,7 @@ TEST(Dib, BmpFileHeader) {
   DibLayout l;
   l.totalSize = 0xFFFFFFFFu - 14, l.pixelOffset = 0x00ABCDEF;  // the largest file a BMP can describe
   h = BmpFileHeader(l);
-  EXPECT_EQ(std::make_pair(Get32(&h[2]), Get32(&h[10])), std::make_pair(0xFFFFFFFFu, 0x00ABCDEFu + 14));
+  EXPECT_EQ(Bytes(h.begin() + 2, h.end()), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0xFD, 0xCD, 0xAB, 0}));
   l.totalSize += 1;
   EXPECT_EQ(ErrorOf([&] { BmpFileHeader(l); }), 481);
 }
