@@ -695,11 +695,11 @@ bool EndSession(bool really) {
 }
 void GroupClose() {
   JoinViewer();
-  if (!Start(Numbering(L"Q", {{L"StartValue", L"5"}}))) return;
+  if (!Start(Numbering(L"Q", {{L"StartValue", L"5"}, {L"StartPos", L"1"}}))) return;
   ExpectCapture(L"first run", 0, L"Q0005.BMP", Put("rgb24"));
   Keys(Main(), {'P' | kCtrl, 'I' | kCtrl, 'V' | kCtrl, 'Q' | kCtrl});
   Check(Ended(pk), L"Ctrl+Q ends the program");
-  Map stored = Numbering(L"Q", {{L"StartValue", L"5"}, {L"PresendValue", L"6"}, {L"StartMode", L"1"}, {L"StartPos", L"1"},
+  Map stored = Numbering(L"Q", {{L"StartValue", L"5"}, {L"PresendValue", L"6"}, {L"StartMode", L"1"}, {L"StartPos", L"0"},
                                 {L"ViewMode", L"1"}});
   Eq(RegAll(), Stored(stored), L"stored after Ctrl+Q, the marks toggled");
 
@@ -773,6 +773,14 @@ void GroupSingle() {
   Stop();
   baseDir = L"C:\\";
   Eq(RegAll(), Stored({}), L"the defaults stored");
+  // Two copies started at once: one runs, the other is refused.
+  HANDLE a = Launch(), b = Launch();
+  Check(BoxOk(WaitTop(kNotice)), L"one of two copies shows the notice");
+  Check(WaitFor([&] { return Ended(a, 0) || Ended(b, 0); }), L"neither copy ended after the notice");
+  pk = Ended(a, 0) ? b : a;
+  Check(WaitFor([] { return Main() && GetClipboardViewer() == Main() && IsWindowVisible(Main()); }),
+        L"the other runs and heads the viewer chain");
+  Stop();
 }
 
 // The main window, the file-name dialog and the About box as laid out
