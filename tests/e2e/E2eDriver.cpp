@@ -21,13 +21,13 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using Picture = pixkeeper::testing::TestPicture;
-using Values = std::initializer_list<std::pair<std::wstring, std::wstring>>;
+using Map = std::map<std::wstring, std::wstring>;
 using std::to_wstring;
 using std::wstring;
 
 const wchar_t kMain[] = L"Pixkeeper", kMainClass[] = L"PixkeeperForm1", kBox[] = L"#32770";
-const wchar_t kNotice[] = L"Pixkeeperからのお知らせ", kFname[] = L"保存ファイル名選択";
-const wchar_t kSaveDialog[] = L"画像ファイル選択", kConfig[] = L"Software\\PIXKEEPER\\CONFIG";
+const wchar_t kNotice[] = L"Pixkeeperからのお知らせ", kSaveDialog[] = L"画像ファイル選択";
+const wchar_t kConfig[] = L"Software\\PIXKEEPER\\CONFIG", kViewer[] = L"PixkeeperImageView";
 const WORD kCtrl = 0x100;  // with a key: Ctrl held
 
 int checks = 0, failures = 0;
@@ -56,7 +56,6 @@ bool Check(bool ok, const wstring& what) {
 void Eq(const wstring& got, const wstring& want, const wstring& what) {
   Check(got == want, what + L":\n  got  '" + got + L"'\n  want '" + want + L"'");
 }
-void Eq(long long got, long long want, const wstring& what) { Eq(to_wstring(got), to_wstring(want), what); }
 
 // The driver's own windows answer while it waits: the program sends them
 // messages (clipboard owner, viewers) and waits for the answer. Once a check
@@ -71,6 +70,7 @@ bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
 }
+void Pause(int ms) { WaitFor([] { return false; }, ms); }  // for what should not happen
 
 // Starts a program; its process handle goes to `process` (if asked for).
 bool Run(const wchar_t* exe, wstring line, HANDLE* process = nullptr) {
@@ -132,11 +132,22 @@ RECT Client(HWND window) {
   MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
-wstring Place(const RECT& r) {
-  return to_wstring(r.left) + L"," + to_wstring(r.top) + L" " + to_wstring(r.right - r.left) + L"x" +
-         to_wstring(r.bottom - r.top);
-}
+wstring Size(const RECT& r) { return to_wstring(r.right - r.left) + L"x" + to_wstring(r.bottom - r.top); }
+wstring Place(const RECT& r) { return to_wstring(r.left) + L"," + to_wstring(r.top) + L" " + Size(r); }
 LONG Style(HWND window, int which = GWL_STYLE) { return static_cast<LONG>(GetWindowLongPtrW(window, which)); }
+// Each control: class, text and place in the client area.
+wstring Layout(HWND top) {
+  wstring all;
+  for (HWND c = GetWindow(top, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    all += ClassOf(c) + L" " + Text(c) + L" " + Place(Rect(c, top)) + L"\n";
+  }
+  return all;
+}
+wstring Centred(HWND window) {  // across, and 300 twips above the middle of 1280 x 1024
+  const RECT r = Rect(window);
+  return to_wstring(r.left - (1280 - (r.right - r.left)) / 2) + L"," +
+         to_wstring(r.top - (1024 - (r.bottom - r.top)) / 2);
+}
 
 // Keys through the input queue of the foreground window, with the state of
 // the modifiers, as the keyboard gives them: accelerators work.
@@ -151,10 +162,12 @@ void Keys(HWND window, std::initializer_list<WORD> keys) {
     }
   }
 }
-void Type(HWND edit, const wstring& text) {
-  for (wchar_t c : text) Send(edit, WM_CHAR, c, 1);
-}
 void Click(HWND button) { Send(button, BM_CLICK); }
+HWND Focus(HWND window) {  // of the window's thread
+  GUITHREADINFO info{sizeof info};
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
 
 HWND List() { return GetDlgItem(Main(), 1001); }
 int ListCount() { return static_cast<int>(Send(List(), LB_GETCOUNT)); }
@@ -177,38 +190,16 @@ void ListClick(int index, bool twice = false, HWND list = List()) {
 
 // --- message boxes and screenshots ---------------------------------------------
 
-wstring BoxText(HWND box) {
-  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    if (ClassOf(c) == L"Static" && !Text(c).empty()) return Text(c);
-  }
-  return L"";
-}
-bool BoxOk(HWND box) {
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  return box != nullptr && WaitFor([&] { return !IsWindow(box); });
-}
-
-// Pixels as 0xRRGGBB from the top row: of the screen, or of an icon drawn
-// on a plain background.
-std::vector<std::uint32_t> Grab(const RECT& r, HICON icon = nullptr, COLORREF background = 0) {
+// Pixels as 0xRRGGBB from the top row: of the screen, or of what `draw` draws.
+std::vector<std::uint32_t> Grab(const RECT& r, const std::function<void(HDC)>& draw = nullptr) {
   const int w = r.right - r.left, h = r.bottom - r.top;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w, info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1, info.bmiHeader.biBitCount = 32;
+  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32}};
   HDC dc = CreateCompatibleDC(nullptr), screen = GetDC(nullptr);
   std::uint32_t* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
   HGDIOBJ old = SelectObject(dc, bitmap);
-  if (icon != nullptr) {
-    HBRUSH brush = CreateSolidBrush(background);
-    RECT all{0, 0, w, h};
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-    DrawIconEx(dc, 0, 0, icon, w, h, 0, nullptr, DI_NORMAL);
-  } else {
-    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  }
+  if (draw) draw(dc);
+  else BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   GdiFlush();
   std::vector<std::uint32_t> pixels(bits, bits + w * h);
   for (auto& p : pixels) p &= 0xFFFFFF;
@@ -218,12 +209,21 @@ std::vector<std::uint32_t> Grab(const RECT& r, HICON icon = nullptr, COLORREF ba
   ReleaseDC(nullptr, screen);
   return pixels;
 }
-// Which standard icon a box shows: the shown pixels against each icon drawn
-// here, where it is opaque (the same on black and on white).
-wstring BoxIcon(HWND box) {
+Bytes Rgb(const std::vector<std::uint32_t>& pixels) {  // R,G,B each
+  Bytes rgb;
+  for (std::uint32_t p : pixels) rgb.insert(rgb.end(), {BYTE(p >> 16), BYTE(p >> 8), BYTE(p)});
+  return rgb;
+}
+// A message box's text and which standard icon it shows: the shown pixels
+// against each icon drawn here, where it is opaque (the same on black and on
+// white).
+wstring BoxSays(HWND box) {
+  wstring text;
   HWND icon = nullptr;
   for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    if (ClassOf(c) == L"Static" && (Style(c) & SS_TYPEMASK) == SS_ICON) icon = c;
+    if (ClassOf(c) != L"Static") continue;
+    if ((Style(c) & SS_TYPEMASK) == SS_ICON) icon = c;
+    else if (text.empty()) text = Text(c);
   }
   const int size = GetSystemMetrics(SM_CXICON);
   RECT at = Rect(icon), area{0, 0, size, size};
@@ -234,7 +234,13 @@ wstring BoxIcon(HWND box) {
     for (auto known : {std::make_pair(IDI_INFORMATION, L"information"), std::make_pair(IDI_ERROR, L"error"),
                        std::make_pair(IDI_WARNING, L"warning"), std::make_pair(IDI_QUESTION, L"question")}) {
       HICON candidate = LoadIconW(nullptr, known.first);
-      const auto onBlack = Grab(area, candidate, RGB(0, 0, 0)), onWhite = Grab(area, candidate, RGB(255, 255, 255));
+      auto on = [&](COLORREF background) {
+        return Grab(area, [&](HDC dc) {
+          FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(background ? WHITE_BRUSH : BLACK_BRUSH)));
+          DrawIconEx(dc, 0, 0, candidate, size, size, 0, nullptr, DI_NORMAL);
+        });
+      };
+      const auto onBlack = on(0), onWhite = on(1);
       int opaque = 0, same = 0;
       for (int i = 0; i < size * size; ++i) {
         if (onBlack[i] == onWhite[i]) ++opaque, same += shown[i] == onBlack[i];
@@ -243,19 +249,22 @@ wstring BoxIcon(HWND box) {
     }
     return icon == nullptr || name != L"none";
   });
-  return name;
+  return text + L" " + name;
+}
+bool BoxOk(HWND box) {
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  return box != nullptr && WaitFor([&] { return !IsWindow(box); });
 }
 // The screen under a window, saved to look at (in work\screenshots); a
 // window with text drawn in it has many shades, an empty one a few.
 std::vector<std::uint32_t> Screenshot(HWND window, const wstring& name) {
   const RECT r = Rect(window);
-  const wstring shot = work + L"..\\screenshots\\" + name + L".png";
+  const wstring shot = work + L"..\\screenshots\\" + name + L".png", area = Size(r);
   CreateDirectoryW((work + L"..\\screenshots").c_str(), nullptr);
   DeleteFileW(shot.c_str());
-  const wstring area = to_wstring(r.right - r.left) + L"x" + to_wstring(r.bottom - r.top) + L"+" +
-                       to_wstring(r.left) + L"+" + to_wstring(r.top);
-  RunUnix(L"import -window root -crop " + area + L" +repage " +
-          UnixPath(shot + L".tmp.png") + L" && mv " + UnixPath(shot + L".tmp.png") + L" " + UnixPath(shot));
+  RunUnix(L"import -window root -crop " + area + L"+" + to_wstring(r.left) + L"+" + to_wstring(r.top) +
+          L" +repage " + UnixPath(shot + L".tmp.png") + L" && mv " + UnixPath(shot + L".tmp.png") + L" " +
+          UnixPath(shot));
   WaitFor([&] { return GetFileAttributesW(shot.c_str()) != INVALID_FILE_ATTRIBUTES; });
   const auto pixels = Grab(r);
   Check(std::set<std::uint32_t>(pixels.begin(), pixels.end()).size() > 8, name + L": the screenshot shows no text");
@@ -274,28 +283,36 @@ HANDLE Launch(const wstring& arguments = L"", bool quoted = true) {
 bool Ended(HANDLE process, int ms = 10000) {
   return WaitFor([&] { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }, ms);
 }
-// Started once the main window heads the viewer chain (the last step of the
-// start) and is shown.
-bool Start(const wstring& arguments = L"") {
-  pk = Launch(arguments);
-  return Check(WaitFor([] { return Main() && GetClipboardViewer() == Main() && IsWindowVisible(Main()); }, 30000),
-               L"Pixkeeper did not start and join the viewer chain; it says: " + BoxText(Top(kMain, kBox)));
-}
-bool Stop() {
-  PostMessageW(Main(), WM_CLOSE, 0, 0);
-  return Check(Ended(pk, 20000), L"Pixkeeper did not end after WM_CLOSE");
-}
-
 void RegSet(const wstring& name, const wstring& text, DWORD type = REG_SZ, DWORD size = 0) {
   Check(RegSetKeyValueW(HKEY_CURRENT_USER, kConfig, name.c_str(), type, text.c_str(),
                         size ? size : static_cast<DWORD>((text.size() + 1) * 2)) == ERROR_SUCCESS,
         L"cannot store " + name);
 }
-void Settings(Values values) {
+void Settings(const Map& values) {
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PIXKEEPER");
   for (const auto& value : values) RegSet(value.first, value.second);
 }
-using Map = std::map<wstring, wstring>;
+// Started once the main window heads the viewer chain (the last step of the
+// start) and is shown.
+bool Start() {
+  pk = Launch();
+  return Check(WaitFor([] { return Main() && GetClipboardViewer() == Main() && IsWindowVisible(Main()); }, 30000),
+               L"Pixkeeper did not start and join the viewer chain; it says: " + BoxSays(Top(kMain, kBox)));
+}
+bool Start(const Map& settings) { return Settings(settings), Start(); }
+bool Stop() {
+  PostMessageW(Main(), WM_CLOSE, 0, 0);
+  return Check(Ended(pk, 20000), L"Pixkeeper did not end after WM_CLOSE");
+}
+Map With(Map values, const Map& more) {
+  for (const auto& value : more) values[value.first] = value.second;
+  return values;
+}
+// Running numbers from 1 with this prefix, into `out`, at the stored place.
+Map Numbering(const wstring& prefix, const Map& more = {}) {
+  return With({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", prefix}, {L"StartValue", L"1"},
+               {L"StartPos", L"0"}}, more);
+}
 wstring Join(const Map& values) {
   wstring all;
   for (const auto& value : values) all += value.first + L"=" + value.second + L" ";
@@ -315,12 +332,10 @@ wstring RegAll() {
   RegCloseKey(key);
   return Join(values);
 }
-wstring Stored(Values values) {  // RegAll() of the nine keys with these values
-  Map nine = {{L"BaseDir", baseDir}, {L"FNAME", L"BMP"}, {L"FTYPE", L"0"},
-      {L"PresendFlag", L"0"}, {L"PresendValue", L"0"}, {L"StartMode", L"0"}, {L"StartPos", L"1"},
-      {L"StartValue", L"0"}, {L"ViewMode", L"0"}};
-  for (const auto& value : values) nine[value.first] = value.second;
-  return Join(nine);
+wstring Stored(const Map& values) {  // RegAll() of the nine keys with these values
+  return Join(With({{L"BaseDir", baseDir}, {L"FNAME", L"BMP"}, {L"FTYPE", L"0"}, {L"PresendFlag", L"0"},
+                    {L"PresendValue", L"0"}, {L"StartMode", L"0"}, {L"StartPos", L"1"}, {L"StartValue", L"0"},
+                    {L"ViewMode", L"0"}}, values));
 }
 
 // --- the clipboard and the viewer chain ----------------------------------------
@@ -395,12 +410,11 @@ void LeaveViewer(HWND window) {
   DestroyWindow(window);
 }
 // A viewer behind Pixkeeper in the chain hears of a change once Pixkeeper
-// is done with it.
-bool Notified(HWND viewer, int before) { return WaitFor([&] { return viewers[viewer].notices > before; }, 3000); }
-void PutIgnored(HWND viewer, const std::function<void()>& put, const wstring& what) {
+// is done with it: `put` is then known to be ignored.
+bool Heard(HWND viewer, const std::function<void()>& put) {
   const int before = viewers[viewer].notices;
   put();
-  Check(Notified(viewer, before), what + L": the viewer heard of no change");
+  return WaitFor([&] { return viewers[viewer].notices > before; }, 3000);
 }
 
 // --- files and beeps --------------------------------------------------------------
@@ -413,48 +427,38 @@ Bytes ReadAll(const wstring& path) {
   }
   return bytes;
 }
-// The names in a directory, in order, each followed by a blank; with `remove`
-// the directory and all in it are deleted.
-wstring Files(const wstring& directory, bool remove = false) {
+void WriteOlder(const wstring& path) {  // a file of five bytes, "older"
+  FILE* file = _wfopen(path.c_str(), L"wb");
+  std::fputs("older", file);
+  std::fclose(file);
+}
+// The names of the files in a directory, in order, each followed by a blank.
+wstring Files(const wstring& directory) {
   std::set<wstring> names;
   WIN32_FIND_DATAW found;
   HANDLE find = FindFirstFileW((directory + L"*").c_str(), &found);
   for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
-    const wstring path = directory + found.cFileName;
-    if (found.cFileName[0] == L'.') continue;
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(found.cFileName);
-    if (!remove) continue;
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Files(path + L"\\", true);
-    DeleteFileW(path.c_str());
   }
   FindClose(find);
-  if (remove) RemoveDirectoryW(directory.c_str());
   wstring all;
   for (const auto& name : names) all += name + L" ";
   return all;
 }
 
-// The pixels of a BMP file of 24 or 32 bits as R,G,B from the top row, read
-// by the driver's own reader; empty for what it cannot read.
-Bytes DecodeBmp(const Bytes& f) {
-  auto u32 = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(f[i] | f[i + 1] << 8 | f[i + 2] << 16 | f[i + 3] << 24);
-  };
-  if (f.size() < 66 || f[0] != 'B' || f[1] != 'M' || u32(2) != f.size() || u32(14) != 40) return {};
-  if (u32(30) != 0 && (u32(30) != 3 || u32(54) != 0xFF0000 || u32(58) != 0xFF00 || u32(62) != 0xFF)) return {};
-  const int w = static_cast<int>(u32(18)), h = static_cast<int>(u32(22));
-  const int bits = f[28];
-  const std::size_t stride = (static_cast<std::size_t>(w) * bits + 31) / 32 * 4, pixels = u32(10);
-  if (w <= 0 || h <= 0 || bits < 24 || pixels + stride * h > f.size()) return {};
-  Bytes rgb;
-  for (int y = h - 1; y >= 0; --y) {
-    for (int x = 0; x < w; ++x) {
-      const std::size_t at = pixels + y * stride + static_cast<std::size_t>(x) * bits / 8;
-      for (int c = 2; c >= 0; --c) rgb.push_back(f[at + c]);
-    }
-  }
-  return rgb;
+// The pixels of a BMP file as R,G,B from the top row, as Windows reads it.
+Bytes FilePixels(const wstring& path) {
+  auto file = static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  BITMAP size{};
+  if (!GetObjectW(file, sizeof size, &size)) return {};
+  const auto pixels = Grab({0, 0, size.bmWidth, size.bmHeight}, [&](HDC dc) {
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, file);
+    BitBlt(dc, 0, 0, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
+    DeleteObject(SelectObject(source, old));
+    DeleteDC(source);
+  });
+  return Rgb(pixels);
 }
 
 // Entry INDEX is the save directory joined with NAME, the file holds the
@@ -465,12 +469,11 @@ void ExpectCapture(const wstring& what, int index, const wstring& name, const Pi
   if (!Check(WaitFor([&] { return ListCount() > index; }), what + L": no list entry")) return;
   Eq(ListEntry(index), baseDir + name, what + L": list entry");
   if (!keep) Check(ClipEmpty(3000), what + L": clipboard not emptied");
-  const Bytes file = ReadAll(out + name);
-  if (picture.dib.empty()) {
-    Check(DecodeBmp(file) == picture.rgb, what + L": the pixels of " + name + L" differ");
+  const Bytes file = ReadAll(out + name), &d = picture.dib;
+  if (d.empty()) {
+    Check(FilePixels(out + name) == picture.rgb, what + L": the pixels of " + name + L" differ");
     return;
   }
-  const Bytes& d = picture.dib;
   const unsigned header = d[0] | d[1] << 8, count = header == 12 ? d[10] : d[14];
   const unsigned used = header == 12 ? 0 : d[32] | d[33] << 8;
   const unsigned colours = used ? used : count <= 8 ? 1u << count : 0;
@@ -482,109 +485,194 @@ void ExpectCapture(const wstring& what, int index, const wstring& name, const Pi
   expected.insert(expected.end(), d.begin(), d.end());
   Check(file == expected, what + L": " + name + L" is not the DIB behind a file header");
 }
-
-int bellsAtStart = -1;
-int Bells() {
-  const Bytes bytes = ReadAll(work + L"bells");
-  return static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n')) - bellsAtStart;
-}
-// A beep reaches the X server as a bell; xkbevd writes a line for each, the
-// first for the bell it rings itself as it starts.
-void StartBellCounter() {
-  const wstring config = UnixPath(work + L"xkbevd.cf");
-  Check(RunUnix(L"echo 'Bell() shell \\\"echo bell >> " + UnixPath(work + L"bells") + L"\\\"' > " + config +
-                L"; timeout 300 xkbevd -cfg " + config + L" </dev/null >/dev/null 2>&1 & echo $! > " +
-                UnixPath(work + L"xkbevd.pid")), L"cannot start xkbevd");
-  bellsAtStart = 0;
-  Check(WaitFor([] { return Bells() > 0; }), L"xkbevd counts no bells");
-  bellsAtStart = Bells();
-}
-void ExpectBells(int count, const wstring& what) {
-  WaitFor([&] { return Bells() >= count; }, 3000);
-  WaitFor([] { return false; }, 300);  // for one too many
-  Eq(Bells(), count, what);
-}
-
 wstring Numbered(const wchar_t* prefix, int n) {
   wchar_t name[64];
   std::swprintf(name, 64, L"%ls%04d.BMP", prefix, n);
   return name;
 }
 
+// A beep reaches the X server as a bell; xkbevd writes a line for each, the
+// first for the bell it rings itself as it starts.
+int Bells() {
+  const Bytes bytes = ReadAll(work + L"bells");
+  return static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n')) - 1;
+}
+void StartBellCounter() {
+  const wstring config = UnixPath(work + L"xkbevd.cf");
+  Check(RunUnix(L"echo 'Bell() shell \\\"echo bell >> " + UnixPath(work + L"bells") + L"\\\"' > " + config +
+                L"; timeout 300 xkbevd -cfg " + config + L" </dev/null >/dev/null 2>&1 & echo $! > " +
+                UnixPath(work + L"xkbevd.pid")), L"cannot start xkbevd");
+  Check(WaitFor([] { return Bells() >= 0; }), L"xkbevd counts no bells");
+}
+
 // --- the scenario groups ----------------------------------------------------------
 
 // Pictures of every kind become BMP files listed by their paths, with a beep
-// each; what is no picture to keep leaves no file, entry or beep.
+// each; what is no picture to keep leaves no file, entry or beep. Viewers
+// that joined the chain before Pixkeeper hear of every change while it runs
+// and after it leaves, also when one of them leaves.
 void GroupCapture() {
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"CAP"}, {L"StartValue", L"1"}, {L"StartPos", L"0"}});
+  const Map settings = Numbering(L"CAP");
   Put("rgb24");
-  HWND viewer = JoinViewer();
+  HWND a = JoinViewer(L"viewer a"), b = JoinViewer(L"viewer b");
   StartBellCounter();
-  if (!Start()) return;
+  if (!Start(settings)) return;
   Check(ClipEmpty(0) && ListCount() == 0 && Files(out).empty(), L"a picture present at start is discarded");
+  Eq(Place(Client(Main())), L"260,223 329x233", L"the client area at 3900, 3345 twips, 4935 x 3495");
   int n = 0;
   for (const std::string& kind : pixkeeper::testing::TestPictureNames()) {
     ExpectCapture(wstring(kind.begin(), kind.end()), n, Numbered(L"CAP", n + 1), Put(kind)), ++n;
   }
   ExpectCapture(L"full screen", n, Numbered(L"CAP", n + 1), Put("rgb32", 1920, Form::kDib, 1080)), ++n;
   ExpectCapture(L"bitmap", n, Numbered(L"CAP", n + 1), Put("rgb24", 40, Form::kBitmap)), ++n;
+  Check(WaitFor([&] { return viewers[a].notices >= n && viewers[b].notices >= n; }),
+        L"both earlier viewers hear of every picture");
 
-  PutIgnored(viewer, [] { Put("rgb24", 0, Form::kDibAndText); }, L"text + picture");
+  Check(Heard(a, [] { Put("rgb24", 0, Form::kDibAndText); }), L"text + picture: not passed on");
   Eq(ClipText(), L"セル A1", L"text with a picture is kept");
   Check(IsClipboardFormatAvailable(CF_DIB), L"the picture with text is kept");
   const BYTE png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   auto put = [](UINT format, const void* data, std::size_t size) {
     PutClipboard([&] { return PutData(format, data, size); });
   };
-  PutIgnored(viewer, [&] { put(RegisterClipboardFormatW(L"PNG"), png, 8); }, L"PNG only");
+  Check(Heard(a, [&] { put(RegisterClipboardFormatW(L"PNG"), png, 8); }), L"PNG only: not passed on");
   Bytes bad(56, 0x5A);
   bad[0] = 40, bad[5] = bad[9] = 3, bad[12] = 1, bad[14] = 24;  // 768 x 768 promised, nothing follows
   for (BYTE header : {40, 7}) {
     bad[0] = header;
-    PutIgnored(viewer, [&] { put(CF_DIB, bad.data(), bad.size()); }, L"malformed DIB");
+    Check(Heard(a, [&] { put(CF_DIB, bad.data(), bad.size()); }), L"malformed DIB: not passed on");
     Check(IsClipboardFormatAvailable(CF_DIB), L"a malformed DIB is left on the clipboard");
   }
 
-  // A save directory that has gone, then a read-only file of the next name.
+  // A save directory that has gone, a read-only file of the next name, then
+  // one that another program holds open; viewer b has left the chain.
+  LeaveViewer(b);
   MoveFileW(out.c_str(), (work + L"away").c_str());
-  PutIgnored(viewer, [] { Put("rgb24"); }, L"missing directory");
+  Check(Heard(a, [] { Put("rgb24"); }), L"missing directory: not passed on after b left");
   Check(IsClipboardFormatAvailable(CF_DIB), L"the picture stays after a failed write");
   Check(GetFileAttributesW(out.c_str()) == INVALID_FILE_ATTRIBUTES && MoveFileW((work + L"away").c_str(), out.c_str()),
         L"no save directory made");
   const wstring locked = out + Numbered(L"CAP", n + 2);
-  FILE* older = _wfopen(locked.c_str(), L"wb");
-  std::fputs("older", older);
-  std::fclose(older);
+  WriteOlder(locked);
   SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY);
-  PutIgnored(viewer, [] { Put("rgb24", 3); }, L"read-only file");
+  Check(Heard(a, [] { Put("rgb24", 3); }), L"read-only file: not passed on");
   Check(ReadAll(locked) == Bytes{'o', 'l', 'd', 'e', 'r'}, L"a read-only older file is kept whole");
+  HANDLE held = CreateFileW((out + Numbered(L"CAP", n + 3)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  Check(Heard(a, [] { Put("rgb24", 3); }) && CloseHandle(held), L"a file held open: not passed on");
   Check(IsClipboardFormatAvailable(CF_DIB), L"the picture stays after a refused write");
   wstring files;
-  for (int i = 1; i <= n + 2; ++i) files += i == n + 1 ? L"" : Numbered(L"CAP", i) + L" ";
+  for (int i = 1; i <= n + 3; ++i) files += i == n + 1 ? L"" : Numbered(L"CAP", i) + L" ";
   Eq(Files(out), files, L"the files: none made for the failures, nothing left over");
-  ExpectCapture(L"after the failed writes, the next number", n, Numbered(L"CAP", n + 3), Put("rgb24", 5));
-  ExpectBells(n + 1, L"a beep for each picture saved, none otherwise");
+  HWND c = JoinViewer(L"viewer c");
+  Check(Heard(a, [&] { ExpectCapture(L"the next number", n, Numbered(L"CAP", n + 4), Put("rgb24", 5)); }),
+        L"viewer a hears through c, ahead of Pixkeeper");
+  WaitFor([&] { return Bells() >= n + 1; }, 3000);
+  Pause(300);  // for one too many
+  Eq(to_wstring(Bells()), to_wstring(n + 1), L"a beep for each picture saved, none otherwise");
   Stop();
-  Eq(RegAll(), Stored({{L"FTYPE", L"1"}, {L"FNAME", L"CAP"}, {L"StartValue", L"1"}, {L"StartPos", L"0"},
-                       {L"PresendValue", to_wstring(n + 4)}}), L"stored at exit");
+  Eq(RegAll(), Stored(With(settings, {{L"PresendValue", to_wstring(n + 5)}})), L"stored at exit");
+  Check(viewers[c].next == a, L"Pixkeeper names a as it leaves");
+  Check(Heard(a, [] { PutClipboard([] { return PutText(L"after exit"); }); }), L"viewer a hears after Pixkeeper ended");
 }
 
-// The three naming schemes, chosen by the stored settings, also as other
-// programs may have stored them.
+// Opened by its shortcut from the main window: centred, no task-bar button,
+// a close box only; Enter and Esc leave it open.
+HWND OpenDialog(WORD key, const wchar_t* title, const wchar_t* cls) {
+  Keys(Main(), {key});
+  HWND d = WaitTop(title, cls);
+  const wstring what = title;
+  if (!Check(d != nullptr, what + L" did not open")) return nullptr;
+  Eq(Centred(d), L"1,-20", what + L": centred");
+  Check(GetWindow(d, GW_OWNER) && !(Style(d, GWL_EXSTYLE) & WS_EX_APPWINDOW), what + L": no task-bar button");
+  Check((Style(d) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_SYSMENU)) == WS_SYSMENU,
+        what + L": close box only");
+  Keys(d, {VK_RETURN, VK_ESCAPE});
+  Pause(300);
+  Check(IsWindowVisible(d), what + L": Enter and Esc leave it open");
+  return d;
+}
+HWND OpenFname() { return OpenDialog('F' | kCtrl, L"保存ファイル名選択", L"PixkeeperFname"); }
+wstring FnameState(HWND d) {  // the three options and the check box, then the three boxes
+  wstring state;
+  for (int id : {2000, 2001, 2002, 2016}) state += to_wstring(Send(GetDlgItem(d, id), BM_GETCHECK));
+  for (int id : {2012, 2014, 2018}) state += L" " + Text(GetDlgItem(d, id));
+  return state + (IsWindowEnabled(GetDlgItem(d, 2014)) ? L" next enabled" : L"");
+}
+wstring Stamp(const wstring& prefix) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  wchar_t stamp[16];
+  std::swprintf(stamp, 16, L"%02u%02u%02u%02u%02u", now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+  return prefix + stamp;
+}
+
+// The three naming schemes, chosen by the stored settings (also as other
+// programs may have stored them) and through the file-name dialog, and what
+// the dialog stores.
 void GroupNaming() {
   JoinViewer();
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"NUM"}, {L"StartValue", L"0012"},
-            {L"PresendValue", L"37"}, {L"StartPos", L"0"}});
-  if (!Start()) return;
-  ExpectCapture(L"from the start value, not the stored number", 0, L"NUM0012.BMP", Put("rgb24"));
+  if (!Start(Numbering(L"画像", {{L"StartValue", L"0012"}, {L"PresendValue", L"37"}}))) return;
+  ExpectCapture(L"from the start value, not the stored number", 0, L"画像0012.BMP", Put("rgb24"));
+  HWND d = OpenFname();
+  if (!d) return;
+  Eq(FnameState(d), L"0100 0012 13 画像", L"the dialog shows the settings");
+  Click(GetDlgItem(d, 2000));
+  const wstring stamp = Stamp(L"画像");
+  const Picture dated = Put("rgb24", 6);
+  WaitFor([] { return ListCount() > 1; });
+  const wstring name = ListEntry(1) == baseDir + stamp + L".BMP" ? stamp : Stamp(L"画像");
+  ExpectCapture(L"by the date, chosen behind the dialog", 1, name + L".BMP", dated);
+  Click(GetDlgItem(d, 2001));
+  SetText(GetDlgItem(d, 2012), L"");
+  for (wchar_t c : wstring(L"1a2-345")) Send(GetDlgItem(d, 2012), WM_CHAR, c, 1);
+  Click(GetDlgItem(d, 2016));
+  Click(GetDlgItem(d, 2015));
+  SetText(GetDlgItem(d, 2018), L"PK");
+  Eq(FnameState(d), L"0101 1234 1234 PK", L"digits only, four at most; the check box; Reset");
+  Click(GetDlgItem(d, 2019));
+  Check(WaitFor([&] { return !IsWindowVisible(d); }), L"戻る hides the dialog");
+  ExpectCapture(L"after the dialog", 2, L"PK1234.BMP", Put("rgb24"));
   Stop();
-  Eq(RegAll(), Stored({{L"FTYPE", L"1"}, {L"FNAME", L"NUM"}, {L"StartValue", L"0012"}, {L"PresendValue", L"13"},
-                       {L"StartPos", L"0"}}), L"the number reached is stored");
-  RegSet(L"PresendFlag", L"1");
-  RegSet(L"FNAME", L"画像");
-  if (!Start()) return;
-  ExpectCapture(L"carried over, Japanese prefix", 0, L"画像0013.BMP", Put("rgb24"));
+  const Map kept = {{L"FNAME", L"PK"}, {L"FTYPE", L"1"}, {L"PresendFlag", L"1"}, {L"StartPos", L"0"},
+                    {L"StartValue", L"1234"}};
+  Eq(RegAll(), Stored(With(kept, {{L"PresendValue", L"1235"}})), L"stored after 戻る");
+
+  // The number carried over; the close box keeps the option, not the texts.
+  if (!Start() || !(d = OpenFname())) return;
+  Eq(FnameState(d), L"0101 1234 1235 PK", L"the dialog shows the stored values");
+  ExpectCapture(L"carried over", 0, L"PK1235.BMP", Put("rgb24"));
+  Click(GetDlgItem(d, 2002));
+  SetText(GetDlgItem(d, 2018), L"ZZ");
+  PostMessageW(d, WM_CLOSE, 0, 0);
+  Check(WaitFor([&] { return !IsWindowVisible(d); }), L"the close box closes the dialog");
+  // User input: the save dialog asks for each name.
+  const Picture first = Put("rgb24");
+  HWND save = WaitTop(kSaveDialog);
+  if (!Check(save != nullptr, L"the save dialog did not open")) return;
+  Check(GetWindow(save, GW_OWNER) == Main(), L"the save dialog is owned by the main window");
+  Eq(Text(GetDlgItem(save, 1137)) + L" " + Text(GetDlgItem(save, 1136)), L"out 画像ﾌｧｲﾙ (*.BMP)",
+     L"save dialog: folder and filter");
+  Check(!IsWindowVisible(GetDlgItem(save, 1040)), L"save dialog without the read-only check box");
+  SetText(GetDlgItem(save, 0x47C), L"typed_name");  // the name box
+  PostMessageW(save, WM_COMMAND, IDOK, 0);
+  ExpectCapture(L"the name as typed", 1, L"typed_name", first);
+  // Cancelled: USERINPUT.BMP, replacing an older one; a picture copied
+  // meanwhile is asked for next.
+  WriteOlder(out + L"USERINPUT.BMP");
+  const Picture cancelled = Put("rgb24", 7);
+  save = WaitTop(kSaveDialog);
+  const Picture meanwhile = Put("rgb24", 13);
+  PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
+  ExpectCapture(L"cancelled", 2, L"USERINPUT.BMP", cancelled, true);
+  WaitFor([&] { return !IsWindow(save); });
+  save = WaitTop(kSaveDialog);
+  if (!Check(save != nullptr, L"a picture copied behind the save dialog was dropped")) return;
+  SetText(GetDlgItem(save, 0x47C), L"later.BMP");
+  PostMessageW(save, WM_COMMAND, IDOK, 0);
+  ExpectCapture(L"copied while the dialog was open", 3, L"later.BMP", meanwhile);
   Stop();
+  Eq(RegAll(), Stored(With(kept, {{L"FTYPE", L"2"}, {L"PresendValue", L"1236"}})), L"stored after the close box");
+
   // Values of other types and lengths: a number, a text without its end,
   // a text cut by a NUL, bytes (not read: the default).
   const DWORD one = 1;
@@ -595,236 +683,56 @@ void GroupNaming() {
   if (!Start()) return;
   ExpectCapture(L"values stored by other programs", 0, L"abc0012.BMP", Put("rgb24"));
   Stop();
-
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L""}, {L"PresendFlag", L"1"},
-            {L"PresendValue", L"9998"}});
-  if (!Start()) return;
-  ExpectCapture(L"9998", 0, L"9998.BMP", Put("rgb24"));
-  ExpectCapture(L"9999", 1, L"9999.BMP", Put("rgb24", 9));
-  ExpectCapture(L"0000 after 9999", 2, L"0000.BMP", Put("rgb24", 11));
-  Stop();
-  Eq(RegAll().find(L"PresendValue=1 ") != wstring::npos, 1, L"number after the wrap");
-
-  // Three pictures within one second get -2 and -3; the next second none.
-  // Under load the three may not fit into one second: then once more.
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"0"}, {L"FNAME", L"DT"}});
-  if (!Start()) return;
-  auto stampNow = [] {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    wchar_t stamp[32];
-    std::swprintf(stamp, 32, L"DT%02u%02u%02u%02u%02u", now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
-    return wstring(stamp);
-  };
-  auto nextSecond = [&] {
-    const wstring stamp = stampNow();
-    WaitFor([&] { return stampNow() != stamp; });
-    return stampNow();
-  };
-  int at = 0;
-  for (int attempt = 1; attempt <= 3; ++attempt, at = ListCount()) {
-    const wstring stamp = nextSecond();
-    for (int i = 0; i < 3; ++i) Put("rgb24"), ClipEmpty(900);
-    WaitFor([&] { return ListCount() >= at + 3; });
-    if (stampNow() != stamp && attempt < 3) continue;
-    Eq(ListEntry(at) + ListEntry(at + 1) + ListEntry(at + 2),
-       baseDir + stamp + L".BMP" + baseDir + stamp + L"-2.BMP" + baseDir + stamp + L"-3.BMP", L"within a second");
-    break;
-  }
-  const wstring later = nextSecond();
-  const int index = ListCount();
-  ExpectCapture(L"a new second", index, later + L".BMP", Put("rgb24"));
-  Stop();
-
-  // User input: the save dialog asks for each name.
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"2"}});
-  if (!Start()) return;
-  const Picture first = Put("rgb24");
-  HWND dialog = WaitTop(kSaveDialog);
-  if (!Check(dialog != nullptr, L"the save dialog did not open")) return;
-  Check(GetWindow(dialog, GW_OWNER) == Main(), L"the save dialog is owned by the main window");
-  Eq(Text(GetDlgItem(dialog, 1137)) + L" " + Text(GetDlgItem(dialog, 1136)), L"out 画像ﾌｧｲﾙ (*.BMP)",
-     L"save dialog: folder and filter");
-  Check(!IsWindowVisible(GetDlgItem(dialog, 1040)), L"save dialog without the read-only check box");
-  SetText(GetDlgItem(dialog, 0x47C), L"typed_name");  // the name box
-  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  ExpectCapture(L"the name as typed", 0, L"typed_name", first);
-  // Cancelled: USERINPUT.BMP; a picture copied meanwhile is asked for next.
-  const Picture cancelled = Put("rgb24", 7);
-  dialog = WaitTop(kSaveDialog);
-  const Picture meanwhile = Put("rgb24", 13);
-  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-  ExpectCapture(L"cancelled", 1, L"USERINPUT.BMP", cancelled, true);
-  WaitFor([&] { return !IsWindow(dialog); });
-  dialog = WaitTop(kSaveDialog);
-  if (!Check(dialog != nullptr, L"a picture copied behind the save dialog was dropped")) return;
-  SetText(GetDlgItem(dialog, 0x47C), L"later.BMP");
-  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  ExpectCapture(L"copied while the dialog was open", 2, L"later.BMP", meanwhile);
-  Stop();
-}
-
-// The file-name dialog: what it shows, what its controls change, what the
-// next capture uses and what is stored at exit.
-wstring FnameState(HWND d) {  // the three options and the check box, then the three boxes
-  wstring state;
-  for (int id : {2000, 2001, 2002, 2016}) state += to_wstring(Send(GetDlgItem(d, id), BM_GETCHECK));
-  for (int id : {2012, 2014, 2018}) state += L" " + Text(GetDlgItem(d, id));
-  return state + (IsWindowEnabled(GetDlgItem(d, 2014)) ? L" next enabled" : L"");
-}
-HWND OpenFname() {
-  Keys(Main(), {'F' | kCtrl});
-  HWND dialog = WaitTop(kFname, L"PixkeeperFname");
-  Check(dialog != nullptr, L"Ctrl+F did not open the file-name dialog");
-  return dialog;
-}
-void GroupFname() {
-  JoinViewer();
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"0"}, {L"FNAME", L"BMP"}, {L"StartValue", L"0"}, {L"StartPos", L"0"}});
-  HWND d = nullptr;
-  if (!Start() || !(d = OpenFname())) return;
-  Eq(FnameState(d), L"1000 0 0 BMP", L"the dialog shows the settings");
-  Click(GetDlgItem(d, 2001));
-  ExpectCapture(L"behind the dialog, by the option chosen", 0, L"BMP0000.BMP", Put("rgb24", 6));
-  SetText(GetDlgItem(d, 2012), L"");
-  Type(GetDlgItem(d, 2012), L"1a2-345");
-  // Return and Esc come through the dialog's loop, before the letter posted after them.
-  for (WORD key : {VK_RETURN, VK_ESCAPE}) PostMessageW(GetDlgItem(d, 2012), WM_KEYDOWN, key, 1);
-  SetText(GetDlgItem(d, 2018), L"");
-  Type(GetDlgItem(d, 2018), L"PK");
-  PostMessageW(GetDlgItem(d, 2018), WM_CHAR, L'_', 1);
-  WaitFor([&] { return Text(GetDlgItem(d, 2018)) == L"PK_"; });
-  Check(IsWindowVisible(d), L"Return and Esc do not close the dialog");
-  Click(GetDlgItem(d, 2016));
-  Click(GetDlgItem(d, 2015));
-  Eq(FnameState(d), L"0101 1234 1234 PK_", L"digits only, four at most; the check box; Reset");
-  Click(GetDlgItem(d, 2019));
-  Check(WaitFor([&] { return !IsWindowVisible(d); }), L"戻る hides the dialog");
-  ExpectCapture(L"after the dialog", 1, L"PK_1234.BMP", Put("rgb24"));
-  Stop();
-  const Values stored = {{L"FNAME", L"PK_"}, {L"FTYPE", L"1"}, {L"PresendFlag", L"1"}, {L"PresendValue", L"1235"},
-                         {L"StartPos", L"0"}, {L"StartValue", L"1234"}};
-  Eq(RegAll(), Stored(stored), L"stored after 戻る");
-
-  if (!Start() || !(d = OpenFname())) return;
-  Eq(FnameState(d), L"0101 1234 1235 PK_", L"the dialog shows the stored values");
-  // Reset with an empty start box fills in 0; the close box keeps the
-  // option and the number but not the texts.
-  SetText(GetDlgItem(d, 2012), L"");
-  Click(GetDlgItem(d, 2015));
-  Click(GetDlgItem(d, 2002));
-  SetText(GetDlgItem(d, 2018), L"ZZ");
-  CopyFileW((out + L"BMP0000.BMP").c_str(), (out + L"USERINPUT.BMP").c_str(), FALSE);  // to be replaced
-  Eq(FnameState(d), L"0011 0 0 ZZ", L"Reset with an empty box");
-  PostMessageW(d, WM_CLOSE, 0, 0);
-  Check(WaitFor([&] { return !IsWindowVisible(d); }), L"the close box closes the dialog");
-  const Picture picture = Put("rgb24");
-  HWND save = WaitTop(kSaveDialog);
-  if (Check(save != nullptr, L"the option chosen before the close box did not take effect")) {
-    PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
-    ExpectCapture(L"user input after the close box", 0, L"USERINPUT.BMP", picture);
-  }
-  Stop();
-  Eq(RegAll(), Stored({{L"FNAME", L"PK_"}, {L"FTYPE", L"2"}, {L"PresendFlag", L"1"}, {L"PresendValue", L"0"},
-                       {L"StartPos", L"0"}, {L"StartValue", L"1234"}}), L"stored after the close box");
-}
-
-// A click on a listed file puts its path on the clipboard as text, also
-// while another program holds the clipboard a moment; a double-click on a
-// file that has gone shows the two-line message.
-void GroupList() {
-  HWND viewer = JoinViewer();
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"L"}, {L"StartValue", L"1"}, {L"StartPos", L"0"}});
-  StartBellCounter();
-  if (!Start()) return;
-  ExpectCapture(L"first", 0, L"L0001.BMP", Put("rgb24"));
-  ExpectCapture(L"second", 1, L"L0002.BMP", Put("rgb24", 8));
-  auto clipIs = [](const wstring& text) { return WaitFor([&] { return ClipText() == text; }, 3000); };
-  OpenClipboard(owner);
-  ListClick(0);
-  WaitFor([] { return false; }, 300);
-  CloseClipboard();
-  Check(clipIs(baseDir + L"L0001.BMP"), L"a click puts the path on the clipboard");
-  Check(!IsClipboardFormatAvailable(CF_DIB), L"only text on the clipboard");
-  PostMessageW(List(), WM_KEYDOWN, VK_DOWN, 1);
-  Check(clipIs(baseDir + L"L0002.BMP"), L"the entry chosen by Down is on the clipboard");
-  PutIgnored(viewer, [] { PostMessageW(List(), WM_KEYDOWN, VK_UP, 1); }, L"Up");
-  Check(clipIs(baseDir + L"L0001.BMP"), L"the entry chosen by Up is on the clipboard");
-  Eq(Files(out) + to_wstring(ListCount()), L"L0001.BMP L0002.BMP 2", L"no file and no entry for the text");
-
-  DeleteFileW((out + L"L0002.BMP").c_str());
-  ListClick(1, true);
-  HWND box = WaitTop(kMain);
-  Eq(BoxText(box), L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [" + baseDir + L"L0002.BMP]",
-     L"message for a missing file");
-  Eq(BoxIcon(box), L"error", L"its icon");
-  ExpectCapture(L"a picture copied while the message is up", 2, L"L0003.BMP", Put("rgb24", 3));
-  Check(BoxOk(box), L"the message closes with OK");
-  Eq(ListEntry(1), baseDir + L"L0002.BMP", L"the entry stays");
-  ExpectBells(3, L"a beep for each picture and none for the paths");
-  Stop();
 }
 
 // Every way of ending stores the nine settings; the running number
 // survives to the next start.
-void EndSession(bool really) {
+bool EndSession(bool really) {
   Check(Send(Main(), WM_QUERYENDSESSION) != 0, L"the session may end");
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PIXKEEPER");
   Send(Main(), WM_ENDSESSION, really);
+  return Ended(pk, really ? 10000 : 300);
 }
 void GroupClose() {
   JoinViewer();
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"Q"}, {L"StartValue", L"5"}});
-  if (!Start()) return;
+  if (!Start(Numbering(L"Q", {{L"StartValue", L"5"}, {L"StartPos", L"1"}}))) return;
   ExpectCapture(L"first run", 0, L"Q0005.BMP", Put("rgb24"));
   Keys(Main(), {'P' | kCtrl, 'I' | kCtrl, 'V' | kCtrl, 'Q' | kCtrl});
   Check(Ended(pk), L"Ctrl+Q ends the program");
-  Eq(RegAll(), Stored({{L"FNAME", L"Q"}, {L"FTYPE", L"1"}, {L"PresendValue", L"6"}, {L"StartMode", L"1"},
-                       {L"StartPos", L"0"}, {L"StartValue", L"5"}, {L"ViewMode", L"1"}}),
-     L"stored after Ctrl+Q, the marks toggled");
+  Map stored = Numbering(L"Q", {{L"StartValue", L"5"}, {L"PresendValue", L"6"}, {L"StartMode", L"1"}, {L"StartPos", L"0"},
+                                {L"ViewMode", L"1"}});
+  Eq(RegAll(), Stored(stored), L"stored after Ctrl+Q, the marks toggled");
 
   // A save directory over 128 characters, with Japanese names, kept whole.
   for (int i = 0; i < 4; ++i) {
     CreateDirectoryW((baseDir = out += L"スクリーンショット保存先_long_directory_name\\").c_str(), nullptr);
   }
-  RegSet(L"BaseDir", baseDir);
-  RegSet(L"PresendFlag", L"1");
-  auto stored = [](const wchar_t* number) {
-    return Stored({{L"FNAME", L"Q"}, {L"FTYPE", L"1"}, {L"PresendFlag", L"1"}, {L"PresendValue", number},
-                   {L"StartMode", L"1"}, {L"StartPos", L"0"}, {L"StartValue", L"5"}, {L"ViewMode", L"1"}});
-  };
-  if (!Start()) return;
+  stored = With(stored, {{L"BaseDir", baseDir}, {L"PresendFlag", L"1"}});
+  auto storedAt = [&](const wchar_t* number) { return Stored(With(stored, {{L"PresendValue", number}})); };
+  if (!Start(stored)) return;
   Check(IsIconic(Main()), L"started minimised");
   ExpectCapture(L"second run", 0, L"Q0006.BMP", Put("rgb24", 6));
   Stop();
-  Eq(RegAll(), stored(L"7"), L"stored after the close box");
+  Eq(RegAll(), storedAt(L"7"), L"stored after the close box");
 
   if (!Start()) return;
-  EndSession(false);
-  Check(!Ended(pk, 300) && GetClipboardViewer() == Main(), L"still running after a cancelled session end");
-  ExpectCapture(L"into the long directory read back", 0, L"Q0007.BMP", Put("rgb24", 4));
-  Settings({});
-  EndSession(true);
-  Check(Ended(pk), L"the program ends with the session");
-  Eq(RegAll(), stored(L"8"), L"stored at the session end");
-
-  if (!Start()) return;
+  Check(!EndSession(false) && GetClipboardViewer() == Main(), L"still running after a cancelled session end");
   ShowWindowAsync(Main(), SW_RESTORE);
   WaitFor([] { return !IsIconic(Main()); });
   if (!OpenFname()) return;
-  ExpectCapture(L"behind the dialog", 0, L"Q0008.BMP", Put("rgb24", 4));
-  Settings({});
-  EndSession(true);
-  Check(Ended(pk), L"the program ends with the session, dialog and all");
-  Eq(RegAll(), stored(L"9"),
-     L"stored at the session end with the dialog open");
+  ExpectCapture(L"into the long directory read back, behind the dialog", 0, L"Q0007.BMP", Put("rgb24", 4));
+  Check(EndSession(true), L"the program ends with the session, dialog and all");
+  Eq(RegAll(), storedAt(L"8"), L"stored at the session end");
 }
 
-// A second copy refuses to start and leaves the first alone; "/CLEAR" while
-// a copy runs deletes the settings, which the running copy writes at exit.
+// A second copy refuses to start and leaves the first alone, as does a
+// window of another program titled Pixkeeper; "/CLEAR" while a copy runs
+// deletes the settings, which the running copy writes at exit. Stored values
+// that stop the start.
 void GroupSingle() {
   JoinViewer();
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"S"}, {L"StartValue", L"1"}, {L"StartMode", L"1"}});
-  if (!Start()) return;
+  const Map settings = Numbering(L"S", {{L"StartMode", L"1"}});
+  if (!Start(settings)) return;
   ExpectCapture(L"first copy", 0, L"S0001.BMP", Put("rgb24"));
   auto state = [] {
     return Place(Rect(Main())) + L" " + to_wstring(Style(Main())) + L" " + to_wstring(IsIconic(Main()));
@@ -833,27 +741,38 @@ void GroupSingle() {
   Check(IsIconic(Main()), L"first copy minimised");
   HANDLE second = Launch();
   HWND box = WaitTop(kNotice);
-  Eq(BoxText(box) + L" " + BoxIcon(box), L"すでに起動されているので終了します。 information", L"the notice");
+  Eq(BoxSays(box), L"すでに起動されているので終了します。 information", L"the notice");
   Check(BoxOk(box) && Ended(second), L"the second copy ends after OK");
   Eq(state(), before, L"first copy untouched");
   Check(GetClipboardViewer() == Main(), L"first copy still heads the viewer chain");
   ExpectCapture(L"first copy still captures", 1, L"S0002.BMP", Put("rgb24", 3));
-
-  HANDLE extra = Launch(L"/CLEAR now");
-  Check(BoxOk(WaitTop(kNotice)) && Ended(extra), L"'/CLEAR now' starts normally and meets the first copy");
-  Check(RegAll() != L"absent", L"'/CLEAR now' cleared nothing");
   Check(Ended(Launch(L" \t /clear", false)), L"the clearing copy ends");
   Check(Top(kNotice, kBox) == nullptr && RegAll() == L"absent", L"/clear deletes the settings, no notice");
   Stop();
-  Eq(RegAll(), Stored({{L"FNAME", L"S"}, {L"FTYPE", L"1"}, {L"PresendValue", L"3"}, {L"StartMode", L"1"},
-                       {L"StartValue", L"1"}}), L"the running copy writes the nine keys at exit");
+  Eq(RegAll(), Stored(With(settings, {{L"PresendValue", L"3"}})), L"the running copy writes the nine keys at exit");
 
-  // A window of another program titled Pixkeeper blocks the start too.
   HWND other = NewWindow(kMain);
   HANDLE refused = Launch();
   Check(BoxOk(WaitTop(kNotice)) && Ended(refused), L"refused because of another program's window");
   DestroyWindow(other);
 
+  // A stored value that cannot be converted stops the start with the error's
+  // number and text: no main window, nothing written. "/CLEAR" is the way out.
+  for (const Map& bad : {Map{{L"PresendValue", L"abc"}}, Map{{L"ViewMode", L"-40000"}}}) {
+    const Map settings = With(bad, {{L"BaseDir", baseDir}});
+    Settings(settings);
+    HANDLE process = Launch();
+    HWND box = WaitTop(kMain);
+    Eq(BoxSays(box), bad.count(L"ViewMode") ? L"実行時エラー '6':\r\n\r\nオーバーフローしました。 error"
+                                            : L"実行時エラー '13':\r\n\r\n型が一致しません。 error", Join(bad));
+    Check(box && !Top(kMain, kMainClass) && BoxOk(box) && Ended(process), Join(bad) + L": a box, no main window, the end");
+    Eq(RegAll(), Join(settings), Join(bad) + L": settings written");
+  }
+  Check(Ended(Launch(L"/CLEAR")) && RegAll() == L"absent", L"/CLEAR deletes the settings and ends");
+  if (!Start()) return;
+  Stop();
+  baseDir = L"C:\\";
+  Eq(RegAll(), Stored({}), L"the defaults stored");
   // Two copies started at once: one runs, the other is refused.
   HANDLE a = Launch(), b = Launch();
   Check(BoxOk(WaitTop(kNotice)), L"one of two copies shows the notice");
@@ -864,155 +783,38 @@ void GroupSingle() {
   Stop();
 }
 
-// A stored value that cannot be converted stops the start with the error's
-// number and text: no main window, nothing written. "/CLEAR" is the way out.
-void GroupValues() {
-  auto refused = [](int number, const wstring& text, Values values) {
-    Settings(values);
-    RegSet(L"BaseDir", baseDir);
-    const wstring stored = RegAll(), what = stored.substr(stored.find(L' ') + 1);
-    HANDLE process = Launch();
-    HWND box = WaitTop(kMain);
-    if (number != 0) Eq(BoxText(box), L"実行時エラー '" + to_wstring(number) + L"':\r\n\r\n" + text, what);
-    Check(box && !Top(kMain, kMainClass) && BoxOk(box) && Ended(process), what + L": a box, no main window, the end");
-    Eq(RegAll(), stored, what + L": settings written");
-  };
-  const wchar_t mismatch[] = L"型が一致しません。", overflow[] = L"オーバーフローしました。";
-  for (const wchar_t* key : {L"FTYPE", L"PresendFlag", L"PresendValue", L"StartPos", L"StartMode", L"ViewMode"}) {
-    refused(13, mismatch, {{key, L"abc"}});
-    refused(13, mismatch, {{key, L""}});
-    refused(6, overflow, {{key, L"40000"}});
-    refused(6, overflow, {{key, L"-40000"}});
-  }
-  refused(13, mismatch, {{L"StartValue", L"12x"}, {L"PresendFlag", L"0"}});
-  refused(0, L"", {{L"FTYPE", L"3"}});
-  Settings({{L"StartPos", L"abc"}});
-  Check(Ended(Launch(L"/CLEAR")) && RegAll() == L"absent", L"/CLEAR deletes the settings and ends");
-  if (!Start()) return;
-  Stop();
-  baseDir = L"C:\\";
-  Eq(RegAll(), Stored({}), L"the defaults stored");
-}
-
-// Viewers that joined the chain before Pixkeeper keep hearing of every
-// change while it runs and after it leaves, also when one of them leaves.
-void GroupViewers() {
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"V"}, {L"StartValue", L"1"}});
-  HWND a = JoinViewer(L"viewer a"), b = JoinViewer(L"viewer b");
-  if (!Start()) return;
-  int na = viewers[a].notices, nb = viewers[b].notices;
-  ExpectCapture(L"picture", 0, L"V0001.BMP", Put("rgb24"));
-  Check(Notified(b, nb) && Notified(a, na), L"both earlier viewers hear of a picture");
-  na = viewers[a].notices;
-  PutClipboard([] { return PutText(L"text"); });
-  Check(Notified(a, na), L"viewer a hears of text");
-  LeaveViewer(b);
-  na = viewers[a].notices;
-  ExpectCapture(L"picture after b left", 1, L"V0002.BMP", Put("rgb24", 5));
-  Check(Notified(a, na), L"viewer a still hears after b left");
-  HWND c = JoinViewer(L"viewer c");
-  na = viewers[a].notices;
-  ExpectCapture(L"picture with a viewer ahead of Pixkeeper", 2, L"V0003.BMP", Put("rgb24", 7));
-  Check(Notified(a, na), L"viewer a hears through c and Pixkeeper");
-  Stop();
-  Check(viewers[c].next == a, L"Pixkeeper names a as it leaves");
-  na = viewers[a].notices;
-  PutClipboard([] { return PutText(L"after exit"); });
-  Check(Notified(a, na), L"viewer a hears after Pixkeeper ended");
-}
-
-// The main window and the file-name dialog as laid out (twips at 15 to a
-// pixel), with screenshots in work\screenshots.
-wstring Layout(HWND top) {  // each control: class, text and place in the client area
-  wstring all;
-  for (HWND c = GetWindow(top, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    all += ClassOf(c) + L" " + Text(c) + L" " + Place(Rect(c, top)) + L"\n";
-  }
-  return all;
-}
-wstring Centred(HWND window) {  // across, and 300 twips above the middle of 1280 x 1024
-  const RECT r = Rect(window);
-  return to_wstring(r.left - (1280 - (r.right - r.left)) / 2) + L"," +
-         to_wstring(r.top - (1024 - (r.bottom - r.top)) / 2);
-}
-void GroupGeometry() {
+// The main window, the file-name dialog and the About box as laid out
+// (twips at 15 to a pixel), with screenshots in work\screenshots.
+void GroupWindows() {
   JoinViewer();
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"G"}, {L"StartValue", L"1"}, {L"StartPos", L"0"}});
-  if (!Start()) return;
-  ExpectCapture(L"an entry to show", 0, L"G0001.BMP", Put("rgb24"));
-  // The client area at 3900, 3345 twips, 4935 x 3495; the list at 120, 120,
-  // as large as the window less 180 x 600, a list box of whole lines.
-  const wstring list = L"ListBox  3,3 323x225\n";
-  Eq(Place(Client(Main())) + L" " + Layout(Main()), L"260,223 329x233 " + list, L"main window: client area, list");
-  Eq(Style(Main()) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_MINIMIZEBOX,
+  // Centred at start, and minimised: restored, the list is placed as usual.
+  if (!Start(Numbering(L"W", {{L"StartPos", L"1"}, {L"StartMode", L"1"}}))) return;
+  ShowWindowAsync(Main(), SW_RESTORE);
+  WaitFor([] { return !IsIconic(Main()) && Rect(Main()).right - Rect(Main()).left > 300; });
+  ExpectCapture(L"an entry to show", 0, L"W0001.BMP", Put("rgb24"));
+  // The list at 120, 120, as large as the window less 180 x 600, a list box
+  // of whole lines.
+  Eq(Centred(Main()) + L" " + Size(Client(Main())) + L" " + Layout(Main()), L"1,-19 329x233 ListBox  3,3 323x225\n",
+     L"main window: centred at start; client area; the list after a minimised start");
+  Eq(to_wstring(Style(Main()) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME)), to_wstring(WS_MINIMIZEBOX),
      L"minimise box only, fixed border");
   Check(GetMenu(Main()) != nullptr, L"menu bar");
   Screenshot(Main(), L"main");
   if (HWND d = OpenFname()) {
-    Eq(Centred(d) + L" " + Place(Client(d)) + L"\n" + Layout(d), L"1,-20 " + Place(Client(d)) + L"\n"
+    Eq(Size(Client(d)) + L"\n" + Layout(d), L"401x289\n"
        L"Button 日付形式(FNAMEmmddhhmmss.BMP) 24,40 257x17\nButton 通番形式(FNAME9999.BMP) 24,64 209x17\n"
        L"Static 初期値 232,64 57x17\nEdit 1 296,64 41x21\nStatic 次回書込値 200,88 89x17\nEdit 2 296,88 41x21\n"
        L"Button Reset 344,88 41x17\nButton 終了時に現在値を保持する 160,112 217x17\n"
        L"Button ユーザ入力形式(保存時に入力ウインドウ表示) 24,136 361x17\nButton ファイル保存名形式 8,8 385x161\n"
-       L"Edit G 16,200 369x22\nButton 日付および通番時のファイル先頭文字列 8,176 385x57\nButton 戻る 296,240 97x41\n",
-       L"file-name dialog: centred, the controls");
-    Eq(Place(Client(d)).substr(Place(Client(d)).find(L' ')), L" 401x289", L"dialog client 6015 x 4335 twips");
-    Eq(Style(d) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_SYSMENU), WS_SYSMENU,
-       L"dialog: close box only, fixed");
-    const LONG ex = Style(d, GWL_EXSTYLE);
-    Check(!(ex & WS_EX_APPWINDOW) && ((ex & WS_EX_TOOLWINDOW) || GetWindow(d, GW_OWNER)),
-          L"dialog: no task-bar button");
+       L"Edit W 16,200 369x22\nButton 日付および通番時のファイル先頭文字列 8,176 385x57\nButton 戻る 296,240 97x41\n",
+       L"file-name dialog: client 6015 x 4335 twips, the controls");
     const auto shot = Screenshot(d, L"fname");
     // Inside a frame, where no control lies, the dialog's own background.
     const RECT r = Rect(d), c = Client(d);
     auto at = [&](int x, int y) { return shot[(c.top - r.top + y) * (r.right - r.left) + c.left - r.left + x]; };
-    Eq(at(90, 120), at(100, 262), L"a frame shows the dialog's background");
+    Check(at(90, 120) == at(100, 262), L"a frame shows the dialog's background");
     PostMessageW(d, WM_CLOSE, 0, 0);
   }
-  Stop();
-  // Centred at start, and minimised: restored, the list is placed as usual.
-  RegSet(L"StartPos", L"1");
-  RegSet(L"StartMode", L"1");
-  if (!Start()) return;
-  ShowWindowAsync(Main(), SW_RESTORE);
-  WaitFor([] { return !IsIconic(Main()) && Rect(Main()).right - Rect(Main()).left > 300; });
-  Eq(Centred(Main()) + L" " + Layout(Main()), L"1,-19 " + list, L"centred at start; the list after a minimised start");
-  Stop();
-}
-
-// --- the save-directory dialog, the About box and the image viewer ---------------
-
-const wchar_t kDirTitle[] = L"保存ディレクトリ選択", kAboutTitle[] = L"バージョン情報", kViewTitle[] = L"画像表示";
-HWND Focus(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-  return info.hwndFocus;
-}
-bool Shut(HWND window, int button = 0) {  // by a button, or by the close box
-  if (button) Click(GetDlgItem(window, button));
-  else PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  return WaitFor([&] { return !IsWindow(window); });
-}
-// Opened by its shortcut from the main window: centred as the file-name
-// dialog is, the program's icon, no task-bar button; Enter and Esc leave it open.
-HWND OpenDialog(WORD key, const wchar_t* title, const wchar_t* cls) {
-  Keys(Main(), {key});
-  HWND d = WaitTop(title, cls);
-  const wstring what = title;
-  if (!Check(d != nullptr, what + L" did not open")) return nullptr;
-  Eq(Centred(d), L"1,-20", what + L": centred");
-  Check(GetWindow(d, GW_OWNER) && !(Style(d, GWL_EXSTYLE) & WS_EX_APPWINDOW), what + L": no task-bar button");
-  Eq(Style(d) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_SYSMENU), WS_SYSMENU, what + L": close box only");
-  Keys(d, {VK_RETURN, VK_ESCAPE});
-  WaitFor([] { return false; }, 300);
-  Check(IsWindowVisible(d), what + L": Enter and Esc leave it open");
-  return d;
-}
-
-void GroupAbout() {
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"A"}, {L"StartValue", L"1"}, {L"StartPos", L"0"}});
-  if (!Start()) return;
   const wstring history =
       L"1.00-新規作成|1.01-環境設定ﾒﾆｭｰ追加|1.02-保存先ﾃﾞｨﾚｸﾄﾘ異常時の対応|     ｺﾏﾝﾄﾞﾗｲﾝ処理追加(ﾚｼﾞｽﾄﾘ異常対策)|"
       L"1.03-通番の初期値を指定出来る様にした|     前回の現在値を保持出来る様にした|1.04-保存ﾌｧｲﾙ名の一覧を表示する様にした|"
@@ -1020,7 +822,7 @@ void GroupAbout() {
       L"     表示の際に関連付けられているｱﾌﾟﾘを使用する様に選択出来る様にした|     PG実行中にVBを起動するとｴﾗｰ終了していた問題の回避|"
       L"     PG実行中にExcelで切取/ｺﾋﾟｰすると画像として取りこんでしまう問題の回避|     保存ﾌｧｲﾙ名に時刻を指定した場合の同一時刻での上書き対策|";
   for (int round = 0; round < 2; ++round) {  // twice: the history is filled anew
-    HWND d = OpenDialog('A' | kCtrl, kAboutTitle, L"PixkeeperAbout");
+    HWND d = OpenDialog('A' | kCtrl, L"バージョン情報", L"PixkeeperAbout");
     if (!d) return;
     HWND list = GetDlgItem(d, 4003), label = GetDlgItem(d, 4001);
     wstring entries;
@@ -1030,89 +832,69 @@ void GroupAbout() {
     Check((Style(label) & SS_TYPEMASK) == SS_CENTER && !(Style(label) & WS_BORDER) &&
           !(Style(label, GWL_EXSTYLE) & (WS_EX_STATICEDGE | WS_EX_CLIENTEDGE)), L"the label centred, without a border");
     if (round == 0) {
-      Eq(Place(Client(d)).substr(Place(Client(d)).find(L' ')) + L"\n" + Layout(d), L" 273x313\nListBox  16,48 241x177\nButton OK 152,264 113x41\n"
+      Eq(Size(Client(d)) + L"\n" + Layout(d), L"273x313\nListBox  16,48 241x177\nButton OK 152,264 113x41\n"
          L"Static Pixkeeper Ver1.04 8,8 257x17\nButton 更新履歴 8,32 257x225\n", L"About: client area, controls");
       Screenshot(d, L"about");
     }
-    ExpectCapture(L"behind the About box", round, Numbered(L"A", round + 1), Put("rgb24", 3 + round));
-    Check(Shut(d, round == 0 ? 4004 : 0), round == 0 ? L"OK closes it" : L"the close box closes it");
+    ExpectCapture(L"behind the About box", round + 1, Numbered(L"W", round + 2), Put("rgb24", 3 + round));
+    if (round == 0) Click(GetDlgItem(d, 4004));
+    else PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Check(WaitFor([&] { return !IsWindow(d); }), round == 0 ? L"OK closes it" : L"the close box closes it");
   }
   Stop();
 }
 
-// The directory list: each line's indent and name; the open line is the
-// selected one.
-std::vector<std::pair<size_t, wstring>> DirLines(HWND dir) {
-  std::vector<std::pair<size_t, wstring>> lines;
+// --- the save-directory dialog and the image viewer ---------------------------
+
+// The directory list: each line's name, "*" after the open one.
+wstring DirShown(HWND dir) {
+  wstring shown;
+  const LRESULT open = Send(dir, LB_GETCURSEL);
   for (int i = 0; i < Send(dir, LB_GETCOUNT); ++i) {
     const wstring line = ListEntry(i, dir);
-    const size_t indent = line.find_first_not_of(L' ');
-    lines.emplace_back(indent, line.substr(line.find(L' ', indent) + 1));
-  }
-  return lines;
-}
-// The hierarchy down to the open directory, one level deeper each, then its
-// subdirectories one level further in: "name|" for each, "*" after the open one.
-wstring DirShown(HWND dir) {
-  const auto lines = DirLines(dir);
-  const size_t open = static_cast<size_t>(Send(dir, LB_GETCURSEL));
-  wstring shown;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const bool deeper = i == 0 || (i <= open ? lines[i].first > lines[i - 1].first
-                                             : lines[i].first == lines[open + 1].first && lines[i].first > lines[open].first);
-    shown += lines[i].second + (i == open ? L"*" : L"") + (deeper ? L"|" : L" (not indented)|");
+    shown += line.substr(line.find(L' ', line.find_first_not_of(L' ')) + 1) + (i == open ? L"*|" : L"|");
   }
   return shown;
 }
-wstring Hierarchy(const wstring& path) {  // "Z:\|a|b|" for Z:\a\b\ .
-  wstring shown = path.substr(0, 3) + L"|";
-  for (size_t at = 3, end; at < path.size(); at = end + 1) shown += path.substr(at, (end = path.find(L'\\', at)) - at) + L"|";
-  return shown;
+wstring OpenAt(const wstring& path) {  // "Z:\|a|b*|" for Z:\a\b\ open, without subdirectories
+  wstring shown = path.substr(0, 3);
+  for (size_t at = 3, end; at < path.size(); at = end + 1) {
+    shown += L"|" + path.substr(at, (end = path.find(L'\\', at)) - at);
+  }
+  return shown + L"*|";
 }
-wstring OpenAt(const wstring& path) {  // the hierarchy of an open directory without subdirectories
-  const wstring shown = Hierarchy(path);
-  return shown.substr(0, shown.size() - 1) + L"*|";
-}
-wstring Upper(wstring text) {
-  CharUpperW(text.data());
-  return text;
-}
+HWND OpenDir() { return OpenDialog('D' | kCtrl, L"保存ディレクトリ選択", L"PixkeeperDirConfig"); }
 void GroupDir() {
   const wstring top = out, sub = out + L"sub\\";
   CreateDirectoryW(sub.c_str(), nullptr);
   for (const wchar_t* name : {L"beta", L"Alpha", L"サブ", L".hidden"}) CreateDirectoryW((sub + name).c_str(), nullptr);
   wstring lower = sub;
   CharLowerW(lower.data());
-  Settings({{L"BaseDir", lower}, {L"FTYPE", L"1"}, {L"FNAME", L"D"}, {L"StartValue", L"1"}, {L"StartPos", L"0"}});
   Check(DefineDosDeviceW(0, L"Y:", (work + L"nowhere").c_str()), L"cannot make drive Y:");  // a drive not ready
-  if (!Start()) return;
-  HWND d = OpenDialog('D' | kCtrl, kDirTitle, L"PixkeeperDirConfig"), drive = GetDlgItem(d, 3001), dir = GetDlgItem(d, 3002);
-  if (!d) return;
+  HWND d = nullptr;
+  if (!Start(Numbering(L"D", {{L"BaseDir", lower}})) || !(d = OpenDir())) return;
+  HWND drive = GetDlgItem(d, 3001), dir = GetDlgItem(d, 3002);
   Check(Focus(d) == drive, L"the drive list has the focus");
-  Eq(Text(drive).substr(0, 2) + L" " + DirShown(dir), L"Z: " + OpenAt(lower) + L"Alpha|beta|サブ|", L"the drive, the hierarchy, the subdirectories sorted, no hidden one");
-  Eq(Place(Client(d)).substr(Place(Client(d)).find(L' ')) + L"\n" + Layout(d), L" 321x249\nComboBox Z: 8,8 305x25\nListBox  8,40 305x150\nButton 戻る 216,200 97x41\n",
-     L"DirConfig: client area, controls");
+  Eq(Text(drive).substr(0, 2) + L" " + DirShown(dir), L"Z: " + OpenAt(lower) + L"Alpha|beta|サブ|",
+     L"the drive, the hierarchy, the subdirectories sorted, no hidden one");
+  Eq(Size(Client(d)) + L"\n" + Layout(d), L"321x249\nComboBox Z: 8,8 305x25\nListBox  8,40 305x150\n"
+     L"Button 戻る 216,200 97x41\n", L"DirConfig: client area, controls");
   Screenshot(d, L"dirconfig");
   out = sub, baseDir = lower;
   ExpectCapture(L"behind the dialog, into the directory in force", 0, L"D0001.BMP", Put("rgb24"));
-  ListClick(static_cast<int>(DirLines(dir).size()) - 2, false, dir);  // beta, highlighted only
-  Check(Shut(d, 3003), L"戻る closes the dialog");
-  baseDir = Upper(sub);
+  ListClick(static_cast<int>(Send(dir, LB_GETCOUNT)) - 2, false, dir);  // beta, highlighted only
+  Click(GetDlgItem(d, 3003));
+  Check(WaitFor([&] { return !IsWindow(d); }), L"戻る closes the dialog");
+  CharUpperW((baseDir = sub).data());
   ExpectCapture(L"into the open directory, upper case", 1, L"D0002.BMP", Put("rgb24", 3));
 
-  if (!(d = OpenDialog('D' | kCtrl, kDirTitle, L"PixkeeperDirConfig"))) return;
+  if (!(d = OpenDir())) return;
   dir = GetDlgItem(d, 3002), drive = GetDlgItem(d, 3001);
-  ListClick(static_cast<int>(DirLines(dir).size()) - 2, true, dir);
+  ListClick(static_cast<int>(Send(dir, LB_GETCOUNT)) - 2, true, dir);
   Check(WaitFor([&] { return DirShown(dir) == OpenAt(baseDir + L"beta\\"); }),
         L"a double-click opens beta: " + DirShown(dir));
-  Check(Shut(d), L"the close box closes the dialog");
-  out = sub + L"beta\\", baseDir = Upper(out);
-  ExpectCapture(L"into the directory opened by a double-click", 2, L"D0003.BMP", Put("rgb24", 4));
-
   // Another drive opens its current directory; a drive that is not ready is
   // refused and the drive list returns.
-  if (!(d = OpenDialog('D' | kCtrl, kDirTitle, L"PixkeeperDirConfig"))) return;
-  dir = GetDlgItem(d, 3002), drive = GetDlgItem(d, 3001);
   const wstring before = DirShown(dir);
   auto pick = [&](const wchar_t* letter) {
     Send(drive, CB_SETCURSEL, Send(drive, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(letter)));
@@ -1120,75 +902,94 @@ void GroupDir() {
   };
   pick(L"Y:");
   HWND box = WaitTop(kMain);
-  Eq(BoxText(box) + L" " + BoxIcon(box), L"ドライブ Y: の準備ができていません。 error", L"a drive that is not ready");
+  Eq(BoxSays(box), L"ドライブ Y: の準備ができていません。 error", L"a drive that is not ready");
   BoxOk(box);
   Eq(Text(drive).substr(0, 2) + L" " + DirShown(dir), L"Z: " + before, L"the drive list returns, nothing else changes");
   pick(L"C:");
-  Check(WaitFor([&] { return DirShown(dir).rfind(L"C:\\*|", 0) == 0; }), L"drive C: opens its current directory: " + DirShown(dir));
-  Shut(d, 3003);
+  Check(WaitFor([&] { return DirShown(dir).rfind(L"C:\\*|", 0) == 0; }),
+        L"drive C: opens its current directory: " + DirShown(dir));
+  PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
+  Check(WaitFor([&] { return !IsWindow(d); }), L"the close box closes the dialog");
+  out = baseDir = L"C:\\";
+  ExpectCapture(L"into the directory open at the close box", 2, L"D0003.BMP", Put("rgb24", 4));
   DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Y:", nullptr);
   Stop();
   Check(RegAll().find(L"BaseDir=C:\\ ") != wstring::npos, L"the drive's directory stored: " + RegAll());
 
-  // A stored directory that has gone, or whose drive is missing: said once,
-  // then the root of its drive, or of the program's drive, is shown and stored.
-  for (const wstring& gone : {top + L"gone\\", wstring(L"Q:\\X\\")}) {
-    RegSet(L"BaseDir", gone);
-    if (!Start()) return;
-    Keys(Main(), {'D' | kCtrl});
-    box = WaitTop(kMain);
-    Eq(BoxText(box) + L" " + BoxIcon(box), L"前回指定されたディレクトリが存在しないのでルートディレクトリを表示します。\r\n"
-       L"前回指定ディレクトリ[" + gone + L"] error", L"the message for " + gone);
-    BoxOk(box);
-    Check(!WaitFor([] { return Top(kMain, kBox) != nullptr; }, 500), L"said once");
-    d = WaitTop(kDirTitle, L"PixkeeperDirConfig");
-    Check(d && DirShown(GetDlgItem(d, 3002)).rfind(L"Z:\\*|", 0) == 0, L"the root shown for " + gone);
-    Shut(d, 3003);
-    Stop();
-    Check(RegAll().find(L"BaseDir=Z:\\ ") != wstring::npos, L"the root stored for " + gone);
-  }
+  // A stored directory that has gone: said once, then the root of its drive
+  // is shown and stored.
+  const wstring gone = top + L"gone\\";
+  RegSet(L"BaseDir", gone);
+  if (!Start()) return;
+  Keys(Main(), {'D' | kCtrl});
+  box = WaitTop(kMain);
+  Eq(BoxSays(box), L"前回指定されたディレクトリが存在しないのでルートディレクトリを表示します。\r\n"
+     L"前回指定ディレクトリ[" + gone + L"] error", L"the message for a directory that has gone");
+  BoxOk(box);
+  Check(!WaitFor([] { return Top(kMain, kBox) != nullptr; }, 500), L"said once");
+  d = WaitTop(L"保存ディレクトリ選択", L"PixkeeperDirConfig");
+  Check(d && DirShown(GetDlgItem(d, 3002)).rfind(L"Z:\\*|", 0) == 0, L"the root shown");
+  Click(GetDlgItem(d, 3003));
+  Stop();
+  Check(RegAll().find(L"BaseDir=Z:\\ ") != wstring::npos, L"the root stored");
 }
 
-// The viewer shows a listed picture at its size, pixel for pixel, centred
-// without clamping; with the mark set the associated application opens it.
-void GroupViewer() {
-  Settings({{L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", L"I"}, {L"StartValue", L"1"}, {L"StartPos", L"0"}});
-  if (!Start()) return;
+// A double-click on a listed picture shows it at its size, pixel for pixel,
+// centred without clamping; with the mark set the associated application
+// opens it. A click puts its path on the clipboard as text, also while
+// another program holds the clipboard a moment; a file that has gone or is
+// no picture is said.
+void GroupList() {
+  HWND viewer = JoinViewer();
+  if (!Start(Numbering(L"I"))) return;
   Picture pictures[] = {Put("rgb555", 200, Form::kDib, 120), {}};
   // The outer size is the picture's + 200 x 480 twips, centred on 1280 x 1024.
   const wchar_t* places[] = {L"533,436 213x152", L"-67,-54 1413x1132"};
   for (int i = 0; i < 2; ++i) {
     if (i == 0) ExpectCapture(L"16 bits", 0, L"I0001.BMP", pictures[0]);
     ListClick(i, true);
-    HWND v = WaitTop(kViewTitle, L"PixkeeperImageView");
+    HWND v = WaitTop(L"画像表示", kViewer);
     if (!Check(v != nullptr, L"a double-click opens the viewer")) return;
     Eq(Place(Rect(v)), places[i], L"the viewer's place for the entry selected");
     if (i == 0) {
       const RECT c = Client(v), at{c.left + 3, c.top + 3, c.left + 203, c.top + 123};  // 50 twips in
-      Bytes shown;
-      WaitFor([&] {
-        shown.clear();
-        for (std::uint32_t p : Grab(at)) shown.insert(shown.end(), {BYTE(p >> 16), BYTE(p >> 8), BYTE(p)});
-        return shown == pictures[0].rgb;
-      }, 2000);
-      Check(shown == pictures[0].rgb, L"the picture pixel for pixel");
-      ExpectCapture(L"larger than the screen, behind the viewer", 1, L"I0002.BMP", pictures[1] = Put("rgb24", 1400, Form::kDib, 1100));
+      Check(WaitFor([&] { return Rgb(Grab(at)) == pictures[0].rgb; }, 2000), L"the picture pixel for pixel");
+      pictures[1] = Put("rgb24", 1400, Form::kDib, 1100);
+      ExpectCapture(L"larger than the screen, behind the viewer", 1, L"I0002.BMP", pictures[1]);
     }
     Keys(v, {VK_RETURN, VK_SPACE, 'A'});
-    WaitFor([] { return false; }, 300);
+    Pause(300);
     Check(IsWindowVisible(v), L"Enter, Space and letters leave the viewer open");
     Keys(v, {VK_ESCAPE});
     Check(WaitFor([&] { return !IsWindow(v); }), L"Esc closes the viewer");
   }
-  // A listed file that is no picture: said, no viewer, the list unchanged.
-  FILE* file = _wfopen((out + L"I0001.BMP").c_str(), L"wb");
-  std::fputs("not a picture", file);
-  std::fclose(file);
-  ListClick(0, true);
+
+  auto clipIs = [](const wstring& text) { return WaitFor([&] { return ClipText() == text; }, 3000); };
+  OpenClipboard(owner);
+  ListClick(0);
+  Pause(300);
+  CloseClipboard();
+  Check(clipIs(baseDir + L"I0001.BMP"), L"a click puts the path on the clipboard");
+  Check(!IsClipboardFormatAvailable(CF_DIB), L"only text on the clipboard");
+  PostMessageW(List(), WM_KEYDOWN, VK_DOWN, 1);
+  Check(clipIs(baseDir + L"I0002.BMP"), L"the entry chosen by Down is on the clipboard");
+  Check(Heard(viewer, [] { PostMessageW(List(), WM_KEYDOWN, VK_UP, 1); }), L"Up: not passed on");
+  Check(clipIs(baseDir + L"I0001.BMP"), L"the entry chosen by Up is on the clipboard");
+  Eq(Files(out) + to_wstring(ListCount()), L"I0001.BMP I0002.BMP 2", L"no file and no entry for the text");
+
+  DeleteFileW((out + L"I0002.BMP").c_str());
+  ListClick(1, true);
   HWND box = WaitTop(kMain);
-  Eq(BoxText(box) + L" " + BoxIcon(box), L"画像を表示できません。\r\n対象画像名 [" + baseDir + L"I0001.BMP] error",
-     L"a file that is no picture");
-  Check(BoxOk(box) && !Top(kViewTitle, L"PixkeeperImageView") && ListCount() == 2, L"no viewer, the list unchanged");
+  Eq(BoxSays(box), L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [" + baseDir +
+     L"I0002.BMP] error", L"message for a missing file");
+  ExpectCapture(L"a picture copied while the message is up", 2, L"I0003.BMP", Put("rgb24", 3));
+  Check(BoxOk(box), L"the message closes with OK");
+  Eq(ListEntry(1), baseDir + L"I0002.BMP", L"the entry stays");
+  WriteOlder(out + L"I0001.BMP");
+  ListClick(0, true);
+  box = WaitTop(kMain);
+  Eq(BoxSays(box), L"画像を表示できません。\r\n対象画像名 [" + baseDir + L"I0001.BMP] error", L"a file that is no picture");
+  Check(BoxOk(box) && !Top(L"画像表示", kViewer) && ListCount() == 3, L"no viewer, the list unchanged");
   Stop();
 
   // The application associated with .bmp records what it was given.
@@ -1207,7 +1008,7 @@ void GroupViewer() {
   const Bytes opened = ReadAll(work + L"opened");
   Eq(wstring(reinterpret_cast<const wchar_t*>(opened.data()), opened.size() / 2), baseDir + L"I0001.BMP|" + program,
      L"the file opened, from the program's directory");
-  Check(!Top(kViewTitle, L"PixkeeperImageView"), L"no viewer with the mark set");
+  Check(!Top(L"画像表示", kViewer), L"no viewer with the mark set");
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\pke2e");
   Stop();
 }
@@ -1216,32 +1017,31 @@ void GroupViewer() {
 
 int wmain(int argc, wchar_t** argv) {
   const std::map<wstring, void (*)()> groups = {{L"capture", GroupCapture}, {L"naming", GroupNaming},
-      {L"fname", GroupFname}, {L"list", GroupList}, {L"close", GroupClose}, {L"single", GroupSingle},
-      {L"values", GroupValues}, {L"viewers", GroupViewers}, {L"geometry", GroupGeometry},
-      {L"about", GroupAbout}, {L"dir", GroupDir}, {L"viewer", GroupViewer}};
+      {L"list", GroupList}, {L"close", GroupClose}, {L"single", GroupSingle},
+      {L"windows", GroupWindows}, {L"dir", GroupDir}};
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  work = wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\work\\";
   if (argc == 3 && wstring(argv[1]) == L"opened") {  // as the application associated with .bmp
-    wchar_t self[MAX_PATH], directory[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    wchar_t directory[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, directory);
     const wstring record = wstring(argv[2]) + L"|" + directory;
-    if (FILE* file = _wfopen((wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\work\\viewer\\opened").c_str(), L"wb")) {
+    if (FILE* file = _wfopen((work + L"list\\opened").c_str(), L"wb")) {
       std::fwrite(record.data(), 2, record.size(), file);
       std::fclose(file);
     }
     return 0;
   }
   if (argc != 2 || groups.count(argv[1]) == 0) {
-    Say(L"usage: e2e_driver capture|naming|fname|list|close|single|values|viewers|geometry|about|dir|viewer");
+    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir");
     return 2;
   }
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  work = wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\work\\";
-  CreateDirectoryW(work.c_str(), nullptr);
-  Files(work += wstring(argv[1]) + L"\\", true);
+  work += wstring(argv[1]) + L"\\";
+  RunUnix(L"rm -rf " + UnixPath(work));
+  WaitFor([] { return GetFileAttributesW(work.c_str()) == INVALID_FILE_ATTRIBUTES; });
   baseDir = out = work + L"out\\";
-  CreateDirectoryW(work.c_str(), nullptr);
-  CreateDirectoryW(out.c_str(), nullptr);
+  RunUnix(L"mkdir -p " + UnixPath(out));
+  WaitFor([] { return GetFileAttributesW(out.c_str()) != INVALID_FILE_ATTRIBUTES; });
   // No window manager on the test display: Wine would wait for one to
   // withdraw each hidden window. Pixkeeper's windows stay unmanaged.
   RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Pixkeeper.exe\\X11 Driver", L"Managed",
@@ -1259,7 +1059,9 @@ int wmain(int argc, wchar_t** argv) {
   for (HANDLE process : launched) {
     if (!Ended(process, 3000)) TerminateProcess(process, 1);
   }
-  if (bellsAtStart >= 0) RunUnix(L"kill $(cat " + UnixPath(work + L"xkbevd.pid") + L")");
+  if (GetFileAttributesW((work + L"xkbevd.pid").c_str()) != INVALID_FILE_ATTRIBUTES) {
+    RunUnix(L"kill $(cat " + UnixPath(work + L"xkbevd.pid") + L")");
+  }
   while (!viewers.empty()) LeaveViewer(viewers.begin()->first);
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PIXKEEPER");
   Say(wstring(argv[1]) + L": " + to_wstring(checks) + L" checks, " + to_wstring(failures) + L" failed");

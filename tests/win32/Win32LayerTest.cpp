@@ -1,22 +1,18 @@
 // The Windows layer's own decisions, which a driver outside the program
-// cannot reach: what the write path leaves on failure, bitmaps without a DIB,
-// the run-time numbers of system errors, the command line, the program's folder.
+// cannot reach: bitmaps without a DIB, the run-time numbers of system errors,
+// the command line, the program's folder.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
-#include <string>
 
 #include "platform/RuntimeError.h"
 #include "platform/win32/BitmapToDib.h"
 #include "platform/win32/Environment.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Error.h"
-#include "platform/win32/Win32Platform.h"
-#include "support/TestPictures.h"
 
 namespace pixkeeper::win32 {
 namespace {
@@ -28,60 +24,6 @@ int ErrorOf(const std::function<void()>& action) {
     return e.number();
   }
   return 0;
-}
-
-// The files of a directory and their sizes, "NAME:SIZE " each; with
-// `remove`, deleted with the directory.
-std::wstring Files(const std::wstring& directory, bool remove = false) {
-  std::wstring all;
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((directory + L"*").c_str(), &found);
-  for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found)) {
-    const std::wstring path = directory + found.cFileName;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    all += std::wstring(found.cFileName) + L":" + std::to_wstring(found.nFileSizeLow) + L" ";
-    if (remove) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL), DeleteFileW(path.c_str());
-  }
-  FindClose(find);
-  if (remove) RemoveDirectoryW(directory.c_str());
-  return all;
-}
-
-// A temporary file moved over the target: an older file is replaced whole
-// or, on any failure, kept whole, and nothing is left behind.
-TEST(WritePathTest, ReplacesWholeOrKeepsTheOlderFile) {
-  struct Case {
-    const wchar_t* name;
-    DWORD older;  // attributes of an older file of that name; 0: none
-    int error;
-    const wchar_t* after;
-  } const cases[] = {
-      {L"画像０１.BMP", 0, 0, L"画像０１.BMP:2630 "},
-      {L"A.BMP", FILE_ATTRIBUTE_NORMAL, 0, L"A.BMP:2630 "},  // 14 + 2616 bytes
-      {L"A.BMP", FILE_ATTRIBUTE_READONLY, error::kPathFileAccess, L"A.BMP:5 "},
-      {L"gone\\A.BMP", 0, error::kPathNotFound, L""},
-      {L"", 0, error::kPathFileAccess, L""},  // the directory itself
-      {L"a?b", 0, error::kBadFileName, L""},
-  };
-  Win32Platform platform;
-  const testing::TestPicture sample = testing::MakeTestPicture("rgb24");
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring directory = std::wstring(temp) + L"pixkeeper-write\\";
-  for (const Case& c : cases) {
-    Files(directory, true);
-    CreateDirectoryW(directory.c_str(), nullptr);
-    const std::wstring path = directory + c.name;
-    if (c.older != 0) {
-      FILE* file = _wfopen(path.c_str(), L"wb");
-      std::fputs("older", file);
-      std::fclose(file);
-      SetFileAttributesW(path.c_str(), c.older);
-    }
-    EXPECT_EQ(c.error, ErrorOf([&] { platform.SaveBitmapFile(Picture::Own(sample.dib), path); })) << c.name;
-    EXPECT_EQ(c.after, Files(directory)) << c.name;
-  }
-  Files(directory, true);
 }
 
 // Only when the clipboard offers no DIB is a bitmap converted: 32 bits stay
