@@ -11,11 +11,11 @@
 // or a save dialog then is logged with "(held)".
 // EndProgram throws ProgramEnded, which no handler of the logic catches.
 
+#include <charconv>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,11 +29,15 @@ struct ProgramEnded {};
 
 // The run-time error number that a call raises, or 0 when it returns.
 template <typename Call>
-int ErrorOf(Call call) try {
-  return call(), 0;
-} catch (const RuntimeError& e) {
-  return e.number();
-}
+int ErrorOf(Call call) try { return call(), 0; } catch (const RuntimeError& e) { return e.number(); }
+
+// Gives the bytes it keeps alive back when the picture is done with them, and counts that.
+struct Lease : PictureLease {
+  explicit Lease(std::shared_ptr<void> keep, int* releases = nullptr) : keep(std::move(keep)), releases(releases) {}
+  ~Lease() override { releases ? void(++*releases) : void(); }
+  std::shared_ptr<void> keep;
+  int* releases;
+};
 
 class FakePlatform final : public Platform, public MainWindowParts {
  public:
@@ -66,7 +70,6 @@ class FakePlatform final : public Platform, public MainWindowParts {
     bytes_ = std::make_shared<std::vector<std::uint8_t>>(clipboardDib);
     return {Picture::Borrow(bytes_->data(), bytes_->size(), std::make_unique<Lease>(bytes_)), sequence_};
   }
-  void ClipboardSetText(const std::wstring&) override {}
   void ClipboardClear() override { Open("clear"), Put({}); }
   bool ClipboardClearIfUnchanged(std::uint32_t sequence) override {
     Open(std::string(sequence == sequence_ ? "clear" : "keep") + (HeldOpen() ? "(held)" : ""));
@@ -78,19 +81,15 @@ class FakePlatform final : public Platform, public MainWindowParts {
     files[path].assign(picture.data(), picture.data() + picture.layout().totalSize);
   }
   Picture LoadPictureFile(const std::wstring& path) override { return Log("load" + Narrow(path)), Picture(); }
-  bool FileExists(const std::wstring&) override { return false; }
-  std::wstring ReadSetting(const std::wstring& app, const std::wstring& section, const std::wstring& key,
-                           const std::wstring& defaultText) override {
+  using S = const std::wstring&;
+  std::wstring ReadSetting(S app, S section, S key, S defaultText) override {
     const auto found = settings.find(app + L"\\" + section + L"\\" + key);
     return Log("read:" + Narrow(key)), found == settings.end() ? defaultText : found->second;
   }
-  void WriteSetting(const std::wstring& app, const std::wstring& section, const std::wstring& key,
-                    const std::wstring& text) override {
+  void WriteSetting(S app, S section, S key, S text) override {
     Log("write:" + Narrow(key));
-    if (settingWriteError != 0) throw RuntimeError(settingWriteError);
-    settings[app + L"\\" + section + L"\\" + key] = text;
+    settings[app + L"\\" + section + L"\\" + key] = settingWriteError ? throw RuntimeError(settingWriteError) : text;
   }
-  void DeleteSettingSection(const std::wstring&, const std::wstring&) override {}
   void ShowMessage(const std::wstring& text, int style, const std::optional<std::wstring>& title) override {
     Log("message" + std::to_string(style)), messages.push_back(text + L"|" + title.value_or(L"untitled"));
   }
@@ -101,8 +100,6 @@ class FakePlatform final : public Platform, public MainWindowParts {
   }
   LocalDate CurrentDate() override { return Log("date"), date; }
   LocalTime CurrentTime() override { return Log("time"), time; }
-  std::wstring CommandLineText() override { return L""; }
-  std::wstring ProgramDirectory() override { return L""; }
   ScreenTwips ScreenSize() override { return {15360, 11520}; }
   [[noreturn]] void EndProgram() override { Log("end"), throw ProgramEnded{}; }
   WindowHandle SetClipboardViewer(WindowHandle window) override { return Log("join" + Hex(window)), nextViewerOnJoin; }
@@ -111,17 +108,21 @@ class FakePlatform final : public Platform, public MainWindowParts {
     return Log("proc" + Hex(window) + Hex(procedure)), std::exchange(procedure_, procedure);
   }
   WindowProcedure HookProcedure() override { return 0x2000; }
-  std::intptr_t CallWindowProcedure(WindowProcedure procedure, WindowHandle window, unsigned message,
-                                    std::uintptr_t wParam, std::intptr_t lParam) override {
-    Log("call" + Hex(procedure) + Hex(window) + Hex(message) + Hex(wParam) + Hex(lParam));
-    return static_cast<std::intptr_t>(message) * 3 + lParam;  // a result to pass back
+  std::intptr_t CallWindowProcedure(WindowProcedure proc, WindowHandle w, unsigned m, std::uintptr_t wp,
+                                    std::intptr_t lp) override {  // a result to pass back
+    return Log("call" + Hex(proc) + Hex(w) + Hex(m) + Hex(wp) + Hex(lp)), static_cast<std::intptr_t>(m) * 3 + lp;
   }
-  std::intptr_t SendWindowMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                                  std::intptr_t lParam) override {
-    return Log("send" + Hex(window) + Hex(message) + Hex(wParam) + Hex(lParam)), 0;
+  std::intptr_t SendWindowMessage(WindowHandle w, unsigned m, std::uintptr_t wp, std::intptr_t lp) override {
+    return Log("send" + Hex(w) + Hex(m) + Hex(wp) + Hex(lp)), 0;
   }
-  bool WindowWithTitleExists(const std::wstring&) override { return false; }
-  void OpenWithAssociatedApplication(WindowHandle, const std::wstring&, const std::wstring&) override {}
+  // Not used by the logic under test.
+  void ClipboardSetText(S) override {}
+  void DeleteSettingSection(S, S) override {}
+  void OpenWithAssociatedApplication(WindowHandle, S, S) override {}
+  bool FileExists(S) override { return false; }
+  bool WindowWithTitleExists(S) override { return false; }
+  std::wstring CommandLineText() override { return L""; }
+  std::wstring ProgramDirectory() override { return L""; }
   void Sleep(int milliseconds) override { Log("sleep" + std::to_string(milliseconds)); }
   void AppendToFileList(const std::wstring& path) override { Log("list:" + Narrow(path)); }
   bool IsChecked(OptionItem item) const override { return checks.count(item) && checks.at(item); }
@@ -129,10 +130,6 @@ class FakePlatform final : public Platform, public MainWindowParts {
   void Log(const std::string& word) { log += (log.empty() ? "" : " ") + word; }
 
  private:
-  struct Lease : PictureLease {  // keeps the bytes alive; counted by their use count
-    explicit Lease(std::shared_ptr<std::vector<std::uint8_t>> bytes) : bytes_(std::move(bytes)) {}
-    std::shared_ptr<std::vector<std::uint8_t>> bytes_;
-  };
   void Open(const std::string& word, int format = -1) {
     Log(format < 0 ? word : word + std::to_string(format));
     if (clipboardLocked) throw RuntimeError(error::kCannotOpenClipboard);
@@ -143,8 +140,8 @@ class FakePlatform final : public Platform, public MainWindowParts {
     return out;
   }
   static std::string Hex(std::uint64_t value) {
-    std::ostringstream out;
-    return out << ',' << std::hex << value, out.str();
+    char text[20];
+    return "," + std::string(text, std::to_chars(text, text + 20, value, 16).ptr);
   }
   std::shared_ptr<std::vector<std::uint8_t>> bytes_;
   std::uint32_t sequence_ = 1;

@@ -5,27 +5,18 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/Picture.h"
-#include "platform/RuntimeError.h"
+#include "fakes/FakePlatform.h"
 
 using namespace pixkeeper;
 
-static void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-struct Lease : PictureLease {
-  explicit Lease(int& releases) : releases(releases) {}
-  ~Lease() override { ++releases; }
-  int& releases;
-};
+static void Check(bool condition) { condition ? void() : std::abort(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // As a DIB from the clipboard: borrowed (the lease given back whatever
   // happens), detached, saved with its file header and loaded again.
   int releases = 0;
   try {
-    Picture picture = Picture::Borrow(data, size, std::make_unique<Lease>(releases));
+    Picture picture = Picture::Borrow(data, size, std::make_unique<Lease>(nullptr, &releases));
     const DibLayout l = picture.layout();
     Check(l.pixelOffset >= l.headerSize && l.pixelOffset + l.imageSize <= l.totalSize && l.totalSize <= size);
     picture.Detach();

@@ -7,11 +7,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct Variant {
-  const char* name;
-  std::uint32_t headerSize;  // 12, 40, 108 or 124
-  unsigned bitCount, compression, tableSize;
-  std::uint32_t clrUsed;  // as written in the header
+struct Variant {  // header size 12, 40, 108 or 124; clrUsed as written in the header
+  const char* name; std::uint32_t headerSize; unsigned bitCount, compression, tableSize; std::uint32_t clrUsed;
   bool topDown = false, sizeImageZero = false;
 };
 

@@ -9,13 +9,11 @@
 #include "support/TestPictures.h"
 
 namespace pixkeeper {
-namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 const Bytes kRed = testing::MakeTestPicture("rgb24", 2, 1).dib, kBlue = testing::MakeTestPicture("pal1", 3, 2).dib;
 
-class Capture : public FakeProgram, public ::testing::Test {
- protected:
+struct Capture : FakeProgram, ::testing::Test {
   Capture() { state.BaseDir = L"C:\\Shots\\", state.FilePrefix = L"BMP", state.NamingScheme = 1; }
   std::wstring Name(int expectedError = 0) {
     std::wstring name;
@@ -79,14 +77,9 @@ TEST_F(Capture, TheSaveDialogGivesTheNamePartOrUserinputOrEndsTheProgram) {
 // clipboard keeps its contents.
 TEST_F(Capture, OneNotice) {
   const char* const saved = " load list:C:\\Shots\\BMP0012.BMP clear beep";
-  const struct {
-    std::string log;
-    std::set<int> formats;
-    Bytes dib;
-    Integer present = 12, next = 12;
-    int writeError = 0;
-    bool locked = false, picKept = false;  // in its own memory
-    Integer scheme = 1;
+  const struct {  // picKept: the picture kept in its own memory
+    std::string log; std::set<int> formats; Bytes dib; Integer present = 12, next = 12; int writeError = 0;
+    bool locked = false, picKept = false; Integer scheme = 1;
   } cases[] = {{"has1 has2 get2 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {2, 8}, kRed, 12, 13},
                {"has1 has2 has8 get8 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {8}, kRed, 12, 13},
                {"has1", {1, 2, 8}, kRed},  // copied cells bring text and a picture
@@ -112,9 +105,7 @@ TEST_F(Capture, OneNotice) {
     const bool wasSaved = c.log.find("beep") != std::string::npos;
     EXPECT_EQ(fake.platform.log, c.log);
     EXPECT_EQ(fake.platform.files.size(), wasSaved ? 1u : 0u);
-    if (wasSaved) {
-      EXPECT_EQ(fake.platform.files.begin()->second, c.dib);
-    }
+    if (wasSaved) EXPECT_EQ(fake.platform.files.begin()->second, c.dib);
     EXPECT_EQ(fake.platform.clipboardFormats.empty(), wasSaved);
     EXPECT_EQ(std::make_pair(fake.state.PresentValue, fake.program.Pic.empty()), std::make_pair(c.next, !c.picKept));
     EXPECT_TRUE(!fake.platform.HeldOpen() && fake.state.CaptureBusy == 0 && fake.platform.messages.empty());
@@ -148,5 +139,4 @@ TEST_F(Capture, NoticesDuringACaptureAskForAnotherRound) {
   EXPECT_TRUE(state.CaptureBusy == 0 && !state.CaptureRequested);
 }
 
-}  // namespace
 }  // namespace pixkeeper

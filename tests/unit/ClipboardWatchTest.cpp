@@ -10,7 +10,6 @@
 #include "support/TestPictures.h"
 
 namespace pixkeeper {
-namespace {
 
 constexpr unsigned kDestroy = 0x2, kDraw = 0x308, kChainChanged = 0x30D;
 constexpr WindowProcedure kOwn = 0x1000;  // the main window's own procedure
@@ -19,8 +18,7 @@ const char kWrites[] = "write:BaseDir write:FTYPE write:FNAME write:StartValue w
                        "write:StartPos write:StartMode write:ViewMode ";
 const std::string kUndo = "leave,100,200 sleep5 proc,100,1000 sleep5 ", kPassOn = "call,1000,100,2,0,0";
 
-class ClipboardWatch : public FakeProgram, public ::testing::Test {
- protected:
+struct ClipboardWatch : FakeProgram, ::testing::Test {
   ClipboardWatch() {
     state.BaseDir = L"C:\\Shots\\", state.FilePrefix = L"BMP", state.NamingScheme = 1;
     platform.nextViewerOnJoin = 0x200;
@@ -80,14 +78,11 @@ TEST_F(ClipboardWatch, TheClosingStepsRunOnceWhicheverExitComesFirst) {
     HookWindow(fake.program);
     JoinViewerChain(fake.program);
     fake.platform.log.clear();
-    if (run == 0) {
-      EXPECT_THROW(RunQueryUnload(fake.program), ProgramEnded);
-    }
+    if (run == 0) EXPECT_THROW(RunQueryUnload(fake.program), ProgramEnded);
     fake.platform.settingWriteError = run == 1 ? error::kPermissionDenied : 0;
     HookProc(fake.program, kMainWindow, kDestroy, 0, 0);
     EXPECT_EQ(fake.platform.log, (run == 0 ? kWrites + kUndo + "end " : "write:BaseDir " + kUndo) + kPassOn);
   }
 }
 
-}  // namespace
 }  // namespace pixkeeper

@@ -7,13 +7,11 @@
 #include "fakes/FakePlatform.h"
 
 namespace pixkeeper {
-namespace {
 
 const char* const kKeys[] = {"BaseDir",  "FTYPE",    "FNAME",     "StartValue", "PresendFlag",
                              "PresendValue", "StartPos", "StartMode", "ViewMode"};
-using Checks = std::map<OptionItem, bool>;
 
-std::string Reads(int count) {
+static std::string Reads(int count) {
   std::string log;
   for (int i = 0; i < count; ++i) log += std::string(i ? " " : "") + "read:" + kKeys[i];
   return log;
@@ -28,8 +26,8 @@ TEST(Settings, LoadingReadsEveryKeyInOrder) {
   EXPECT_EQ(fake.platform.log, Reads(9));
   EXPECT_EQ(std::tie(s.BaseDir, s.FilePrefix, s.StartValue, s.NamingScheme, s.PresendFlag, s.PresendValue),
             std::make_tuple(L"C:\\", L"BMP", L"0", 0, 0, 0));
-  EXPECT_EQ(fake.platform.checks,
-            (Checks{{OptionItem::StartPosition, true}, {OptionItem::StartMode, false}, {OptionItem::ViewMode, false}}));
+  EXPECT_EQ(fake.platform.checks, (std::map<OptionItem, bool>{
+      {OptionItem::StartPosition, true}, {OptionItem::StartMode, false}, {OptionItem::ViewMode, false}}));
   for (auto [key, text] : {std::pair{L"FTYPE", L"2"}, {L"PresendFlag", L"-1"}, {L"PresendValue", L" -37 "}}) {
     fake.platform.Setting(key) = text;
   }
@@ -63,5 +61,4 @@ TEST(Settings, BadNumbers) {
   }
 }
 
-}  // namespace
 }  // namespace pixkeeper

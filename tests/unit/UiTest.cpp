@@ -15,18 +15,16 @@
 #include "ui/ViewerGeometry.h"
 
 namespace pixkeeper {
-namespace {
 
 // The main window's own steps, the file-name dialog's controls and a window
 // to centre, as plain values; the steps are logged with the platform's calls.
 struct FakeWindow final : MainWindowSteps, FnameFields, PlacedWindow {
-  explicit FakeWindow(FakeProgram& fake)
-      : log([&fake](const char* step) { fake.platform.Log(step); }), state(fake.state) {}
-  void SetTitle(const std::wstring& text) override { log("title"), title = text; }
-  void PrepareFnameDialog() override { log("fname"), FillFnameFields(state, *this); }
-  void CenterOnScreen() override { log("centre"); }
-  void PlaceFileList() override { log("place"); }
-  void SetMinimised(bool value) override { log(value ? "minimised" : "normal"); }
+  explicit FakeWindow(FakeProgram& fake) : platform(fake.platform), state(fake.state) {}
+  void SetTitle(const std::wstring& text) override { platform.Log("title"), title = text; }
+  void PrepareFnameDialog() override { platform.Log("fname"), FillFnameFields(state, *this); }
+  void CenterOnScreen() override { platform.Log("centre"); }
+  void PlaceFileList() override { platform.Log("place"); }
+  void SetMinimised(bool value) override { platform.Log(value ? "minimised" : "normal"); }
   WindowHandle Handle() const override { return 0x4711; }
   void SelectOption(int index) override { option = index, state.NamingScheme = static_cast<Integer>(index); }
   std::wstring PrefixText() const override { return prefix; }
@@ -36,12 +34,12 @@ struct FakeWindow final : MainWindowSteps, FnameFields, PlacedWindow {
   void SetPresentValueText(const std::wstring& text) override { presentValue = text; }
   int KeepValueCheck() const override { return keepValue; }
   void SetKeepValueCheck(int value) override { keepValue = value; }
-  double Width() const override { return log("width"), width; }
-  double Height() const override { return log("height"), height; }
-  void SetLeft(float value) override { log("left"), left = value; }
-  void SetTop(float value) override { log("top"), top = value; }
+  double Width() const override { return platform.Log("width"), width; }
+  double Height() const override { return platform.Log("height"), height; }
+  void SetLeft(float value) override { platform.Log("left"), left = value; }
+  void SetTop(float value) override { platform.Log("top"), top = value; }
 
-  std::function<void(const char*)> log;
+  FakePlatform& platform;
   AppState& state;
   std::wstring title, prefix, startValue, presentValue;
   int option = -1, keepValue = 0;
@@ -49,8 +47,7 @@ struct FakeWindow final : MainWindowSteps, FnameFields, PlacedWindow {
   float left = 0, top = 0;
 };
 
-class Ui : public FakeProgram, public ::testing::Test {
- protected:
+struct Ui : FakeProgram, ::testing::Test {
   FakeWindow window{*this};
 };
 
@@ -197,5 +194,4 @@ TEST(UiDirectories, Lines) {
   EXPECT_EQ(DriveNotReadyMessage(L'e'), L"ドライブ E: の準備ができていません。");  // named in upper case
 }
 
-}  // namespace
 }  // namespace pixkeeper
