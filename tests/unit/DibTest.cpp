@@ -45,12 +45,9 @@ static Bytes FileOf(const Bytes& dib) {
 
 // "pixel-offset total-size ", or "refused".
 static std::string Layout(const Bytes& b) {
-  std::string text = "refused";
-  ErrorOf([&] {
-    const DibLayout l = ParseDib(b.data(), b.size());
-    text = std::to_string(l.pixelOffset) + " " + std::to_string(l.totalSize) + " ";
-  });
-  return text;
+  DibLayout l;
+  if (ErrorOf([&] { l = ParseDib(b.data(), b.size()); }) != 0) return "refused";
+  return std::to_string(l.pixelOffset) + " " + std::to_string(l.totalSize) + " ";
 }
 
 // Where the pixels lie is checked with the files written end to end.
