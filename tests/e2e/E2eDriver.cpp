@@ -214,9 +214,8 @@ Bytes Rgb(const std::vector<std::uint32_t>& pixels) {  // R,G,B each
   for (std::uint32_t p : pixels) rgb.insert(rgb.end(), {BYTE(p >> 16), BYTE(p >> 8), BYTE(p)});
   return rgb;
 }
-// A message box's text and which standard icon it shows: the shown pixels
-// against each icon drawn here, where it is opaque (the same on black and on
-// white).
+// A message box's text and which standard icon it shows: the one that,
+// drawn on the box's background, gives the pixels shown.
 wstring BoxSays(HWND box) {
   wstring text;
   HWND icon = nullptr;
@@ -233,19 +232,13 @@ wstring BoxSays(HWND box) {
     const auto shown = Grab(at);
     for (auto known : {std::make_pair(IDI_INFORMATION, L"information"), std::make_pair(IDI_ERROR, L"error"),
                        std::make_pair(IDI_WARNING, L"warning"), std::make_pair(IDI_QUESTION, L"question")}) {
-      HICON candidate = LoadIconW(nullptr, known.first);
-      auto on = [&](COLORREF background) {
-        return Grab(area, [&](HDC dc) {
-          FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(background ? WHITE_BRUSH : BLACK_BRUSH)));
-          DrawIconEx(dc, 0, 0, candidate, size, size, 0, nullptr, DI_NORMAL);
-        });
-      };
-      const auto onBlack = on(0), onWhite = on(1);
-      int opaque = 0, same = 0;
-      for (int i = 0; i < size * size; ++i) {
-        if (onBlack[i] == onWhite[i]) ++opaque, same += shown[i] == onBlack[i];
-      }
-      if (same * 10 >= opaque * 9) name = known.second;
+      const auto drawn = Grab(area, [&](HDC dc) {
+        HBRUSH back = CreateSolidBrush(RGB(shown[0] >> 16, shown[0] >> 8 & 0xFF, shown[0] & 0xFF));
+        FillRect(dc, &area, back);
+        DeleteObject(back);
+        DrawIconEx(dc, 0, 0, LoadIconW(nullptr, known.first), size, size, 0, nullptr, DI_NORMAL);
+      });
+      if (drawn == shown) name = known.second;
     }
     return icon == nullptr || name != L"none";
   });
@@ -254,6 +247,15 @@ wstring BoxSays(HWND box) {
 bool BoxOk(HWND box) {
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   return box != nullptr && WaitFor([&] { return !IsWindow(box); });
+}
+// The box titled so says this with this icon; `meanwhile` runs while it is
+// up; then OK closes it.
+bool Says(const wchar_t* title, const wstring& want, const wstring& what,
+          const std::function<void()>& meanwhile = [] {}) {
+  HWND box = WaitTop(title);
+  Eq(BoxSays(box), want, what);
+  meanwhile();
+  return Check(BoxOk(box), what + L": OK closes the box");
 }
 // The screen under a window, saved to look at (in work\screenshots); a
 // window with text drawn in it has many shades, an empty one a few.
@@ -269,6 +271,11 @@ std::vector<std::uint32_t> Screenshot(HWND window, const wstring& name) {
   const auto pixels = Grab(r);
   Check(std::set<std::uint32_t>(pixels.begin(), pixels.end()).size() > 8, name + L": the screenshot shows no text");
   return pixels;
+}
+// The client area's size and each control as laid out, then a screenshot.
+std::vector<std::uint32_t> LaidOut(HWND window, const wstring& name, const wstring& want) {
+  Eq(Size(Client(window)) + L"\n" + Layout(window), want, name + L": client area, controls");
+  return Screenshot(window, name);
 }
 
 // --- the program and its settings ---------------------------------------------
@@ -485,24 +492,13 @@ void ExpectCapture(const wstring& what, int index, const wstring& name, const Pi
   expected.insert(expected.end(), d.begin(), d.end());
   Check(file == expected, what + L": " + name + L" is not the DIB behind a file header");
 }
-wstring Numbered(const wchar_t* prefix, int n) {
-  wchar_t name[64];
-  std::swprintf(name, 64, L"%ls%04d.BMP", prefix, n);
-  return name;
-}
+wstring Numbered(const wstring& prefix, int n) { return prefix + to_wstring(10000 + n).substr(1) + L".BMP"; }
 
 // A beep reaches the X server as a bell; xkbevd writes a line for each, the
 // first for the bell it rings itself as it starts.
 int Bells() {
   const Bytes bytes = ReadAll(work + L"bells");
   return static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n')) - 1;
-}
-void StartBellCounter() {
-  const wstring config = UnixPath(work + L"xkbevd.cf");
-  Check(RunUnix(L"echo 'Bell() shell \\\"echo bell >> " + UnixPath(work + L"bells") + L"\\\"' > " + config +
-                L"; timeout 300 xkbevd -cfg " + config + L" </dev/null >/dev/null 2>&1 & echo $! > " +
-                UnixPath(work + L"xkbevd.pid")), L"cannot start xkbevd");
-  Check(WaitFor([] { return Bells() >= 0; }), L"xkbevd counts no bells");
 }
 
 // --- the scenario groups ----------------------------------------------------------
@@ -515,7 +511,10 @@ void GroupCapture() {
   const Map settings = Numbering(L"CAP");
   Put("rgb24");
   HWND a = JoinViewer(L"viewer a"), b = JoinViewer(L"viewer b");
-  StartBellCounter();
+  const wstring config = UnixPath(work + L"xkbevd.cf");
+  Check(RunUnix(L"echo 'Bell() shell \\\"echo bell >> " + UnixPath(work + L"bells") + L"\\\"' > " + config +
+                L"; timeout 300 xkbevd -cfg " + config + L" </dev/null >/dev/null 2>&1 & echo $! > " +
+                UnixPath(work + L"xkbevd.pid")) && WaitFor([] { return Bells() >= 0; }), L"xkbevd counts no bells");
   if (!Start(settings)) return;
   Check(ClipEmpty(0) && ListCount() == 0 && Files(out).empty(), L"a picture present at start is discarded");
   Eq(Place(Client(Main())), L"260,223 329x233", L"the client area at 3900, 3345 twips, 4935 x 3495");
@@ -740,9 +739,8 @@ void GroupSingle() {
   const wstring before = state();
   Check(IsIconic(Main()), L"first copy minimised");
   HANDLE second = Launch();
-  HWND box = WaitTop(kNotice);
-  Eq(BoxSays(box), L"すでに起動されているので終了します。 information", L"the notice");
-  Check(BoxOk(box) && Ended(second), L"the second copy ends after OK");
+  Says(kNotice, L"すでに起動されているので終了します。 information", L"the notice");
+  Check(Ended(second), L"the second copy ends after OK");
   Eq(state(), before, L"first copy untouched");
   Check(GetClipboardViewer() == Main(), L"first copy still heads the viewer chain");
   ExpectCapture(L"first copy still captures", 1, L"S0002.BMP", Put("rgb24", 3));
@@ -762,10 +760,10 @@ void GroupSingle() {
     const Map settings = With(bad, {{L"BaseDir", baseDir}});
     Settings(settings);
     HANDLE process = Launch();
-    HWND box = WaitTop(kMain);
-    Eq(BoxSays(box), bad.count(L"ViewMode") ? L"実行時エラー '6':\r\n\r\nオーバーフローしました。 error"
-                                            : L"実行時エラー '13':\r\n\r\n型が一致しません。 error", Join(bad));
-    Check(box && !Top(kMain, kMainClass) && BoxOk(box) && Ended(process), Join(bad) + L": a box, no main window, the end");
+    Says(kMain, bad.count(L"ViewMode") ? L"実行時エラー '6':\r\n\r\nオーバーフローしました。 error"
+                                       : L"実行時エラー '13':\r\n\r\n型が一致しません。 error", Join(bad),
+         [&] { Check(!Top(kMain, kMainClass), Join(bad) + L": no main window"); });
+    Check(Ended(process), Join(bad) + L": the end after OK");
     Eq(RegAll(), Join(settings), Join(bad) + L": settings written");
   }
   Check(Ended(Launch(L"/CLEAR")) && RegAll() == L"absent", L"/CLEAR deletes the settings and ends");
@@ -794,21 +792,18 @@ void GroupWindows() {
   ExpectCapture(L"an entry to show", 0, L"W0001.BMP", Put("rgb24"));
   // The list at 120, 120, as large as the window less 180 x 600, a list box
   // of whole lines.
-  Eq(Centred(Main()) + L" " + Size(Client(Main())) + L" " + Layout(Main()), L"1,-19 329x233 ListBox  3,3 323x225\n",
-     L"main window: centred at start; client area; the list after a minimised start");
+  Eq(Centred(Main()), L"1,-19", L"main window: centred at start");
+  LaidOut(Main(), L"main", L"329x233\nListBox  3,3 323x225\n");  // the list after a minimised start
   Eq(to_wstring(Style(Main()) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME)), to_wstring(WS_MINIMIZEBOX),
      L"minimise box only, fixed border");
   Check(GetMenu(Main()) != nullptr, L"menu bar");
-  Screenshot(Main(), L"main");
   if (HWND d = OpenFname()) {
-    Eq(Size(Client(d)) + L"\n" + Layout(d), L"401x289\n"
+    const auto shot = LaidOut(d, L"fname", L"401x289\n"
        L"Button 日付形式(FNAMEmmddhhmmss.BMP) 24,40 257x17\nButton 通番形式(FNAME9999.BMP) 24,64 209x17\n"
        L"Static 初期値 232,64 57x17\nEdit 1 296,64 41x21\nStatic 次回書込値 200,88 89x17\nEdit 2 296,88 41x21\n"
        L"Button Reset 344,88 41x17\nButton 終了時に現在値を保持する 160,112 217x17\n"
        L"Button ユーザ入力形式(保存時に入力ウインドウ表示) 24,136 361x17\nButton ファイル保存名形式 8,8 385x161\n"
-       L"Edit W 16,200 369x22\nButton 日付および通番時のファイル先頭文字列 8,176 385x57\nButton 戻る 296,240 97x41\n",
-       L"file-name dialog: client 6015 x 4335 twips, the controls");
-    const auto shot = Screenshot(d, L"fname");
+       L"Edit W 16,200 369x22\nButton 日付および通番時のファイル先頭文字列 8,176 385x57\nButton 戻る 296,240 97x41\n");
     // Inside a frame, where no control lies, the dialog's own background.
     const RECT r = Rect(d), c = Client(d);
     auto at = [&](int x, int y) { return shot[(c.top - r.top + y) * (r.right - r.left) + c.left - r.left + x]; };
@@ -832,9 +827,8 @@ void GroupWindows() {
     Check((Style(label) & SS_TYPEMASK) == SS_CENTER && !(Style(label) & WS_BORDER) &&
           !(Style(label, GWL_EXSTYLE) & (WS_EX_STATICEDGE | WS_EX_CLIENTEDGE)), L"the label centred, without a border");
     if (round == 0) {
-      Eq(Size(Client(d)) + L"\n" + Layout(d), L"273x313\nListBox  16,48 241x177\nButton OK 152,264 113x41\n"
-         L"Static Pixkeeper Ver1.04 8,8 257x17\nButton 更新履歴 8,32 257x225\n", L"About: client area, controls");
-      Screenshot(d, L"about");
+      LaidOut(d, L"about", L"273x313\nListBox  16,48 241x177\nButton OK 152,264 113x41\n"
+              L"Static Pixkeeper Ver1.04 8,8 257x17\nButton 更新履歴 8,32 257x225\n");
     }
     ExpectCapture(L"behind the About box", round + 1, Numbered(L"W", round + 2), Put("rgb24", 3 + round));
     if (round == 0) Click(GetDlgItem(d, 4004));
@@ -877,9 +871,7 @@ void GroupDir() {
   Check(Focus(d) == drive, L"the drive list has the focus");
   Eq(Text(drive).substr(0, 2) + L" " + DirShown(dir), L"Z: " + OpenAt(lower) + L"Alpha|beta|サブ|",
      L"the drive, the hierarchy, the subdirectories sorted, no hidden one");
-  Eq(Size(Client(d)) + L"\n" + Layout(d), L"321x249\nComboBox Z: 8,8 305x25\nListBox  8,40 305x150\n"
-     L"Button 戻る 216,200 97x41\n", L"DirConfig: client area, controls");
-  Screenshot(d, L"dirconfig");
+  LaidOut(d, L"dirconfig", L"321x249\nComboBox Z: 8,8 305x25\nListBox  8,40 305x150\nButton 戻る 216,200 97x41\n");
   out = sub, baseDir = lower;
   ExpectCapture(L"behind the dialog, into the directory in force", 0, L"D0001.BMP", Put("rgb24"));
   ListClick(static_cast<int>(Send(dir, LB_GETCOUNT)) - 2, false, dir);  // beta, highlighted only
@@ -901,9 +893,7 @@ void GroupDir() {
     PostMessageW(d, WM_COMMAND, MAKEWPARAM(3001, CBN_SELCHANGE), reinterpret_cast<LPARAM>(drive));
   };
   pick(L"Y:");
-  HWND box = WaitTop(kMain);
-  Eq(BoxSays(box), L"ドライブ Y: の準備ができていません。 error", L"a drive that is not ready");
-  BoxOk(box);
+  Says(kMain, L"ドライブ Y: の準備ができていません。 error", L"a drive that is not ready");
   Eq(Text(drive).substr(0, 2) + L" " + DirShown(dir), L"Z: " + before, L"the drive list returns, nothing else changes");
   pick(L"C:");
   Check(WaitFor([&] { return DirShown(dir).rfind(L"C:\\*|", 0) == 0; }),
@@ -922,10 +912,8 @@ void GroupDir() {
   RegSet(L"BaseDir", gone);
   if (!Start()) return;
   Keys(Main(), {'D' | kCtrl});
-  box = WaitTop(kMain);
-  Eq(BoxSays(box), L"前回指定されたディレクトリが存在しないのでルートディレクトリを表示します。\r\n"
-     L"前回指定ディレクトリ[" + gone + L"] error", L"the message for a directory that has gone");
-  BoxOk(box);
+  Says(kMain, L"前回指定されたディレクトリが存在しないのでルートディレクトリを表示します。\r\n"
+       L"前回指定ディレクトリ[" + gone + L"] error", L"the message for a directory that has gone");
   Check(!WaitFor([] { return Top(kMain, kBox) != nullptr; }, 500), L"said once");
   d = WaitTop(L"保存ディレクトリ選択", L"PixkeeperDirConfig");
   Check(d && DirShown(GetDlgItem(d, 3002)).rfind(L"Z:\\*|", 0) == 0, L"the root shown");
@@ -979,17 +967,14 @@ void GroupList() {
 
   DeleteFileW((out + L"I0002.BMP").c_str());
   ListClick(1, true);
-  HWND box = WaitTop(kMain);
-  Eq(BoxSays(box), L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [" + baseDir +
-     L"I0002.BMP] error", L"message for a missing file");
-  ExpectCapture(L"a picture copied while the message is up", 2, L"I0003.BMP", Put("rgb24", 3));
-  Check(BoxOk(box), L"the message closes with OK");
+  Says(kMain, L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [" + baseDir + L"I0002.BMP] error",
+       L"message for a missing file",
+       [] { ExpectCapture(L"a picture copied while the message is up", 2, L"I0003.BMP", Put("rgb24", 3)); });
   Eq(ListEntry(1), baseDir + L"I0002.BMP", L"the entry stays");
   WriteOlder(out + L"I0001.BMP");
   ListClick(0, true);
-  box = WaitTop(kMain);
-  Eq(BoxSays(box), L"画像を表示できません。\r\n対象画像名 [" + baseDir + L"I0001.BMP] error", L"a file that is no picture");
-  Check(BoxOk(box) && !Top(L"画像表示", kViewer) && ListCount() == 3, L"no viewer, the list unchanged");
+  Says(kMain, L"画像を表示できません。\r\n対象画像名 [" + baseDir + L"I0001.BMP] error", L"a file that is no picture");
+  Check(!Top(L"画像表示", kViewer) && ListCount() == 3, L"no viewer, the list unchanged");
   Stop();
 
   // The application associated with .bmp records what it was given.

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "platform/RuntimeError.h"
 #include "platform/win32/BitmapToDib.h"
 #include "platform/win32/Environment.h"
@@ -16,15 +14,6 @@
 
 namespace pixkeeper::win32 {
 namespace {
-
-int ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const RuntimeError& e) {
-    return e.number();
-  }
-  return 0;
-}
 
 // Only when the clipboard offers no DIB is a bitmap converted: 32 bits stay
 // 32, two colours stay two with their table, and every pixel is kept.
@@ -58,7 +47,12 @@ TEST(BitmapToDibTest, KeepsDepthColoursAndPixels) {
     const int set = rows[1 - i / 3] >> (7 - i % 3) & 1;
     EXPECT_EQ(set ? white : 1 - white, bits[i / 3 * 4] >> (7 - i % 3) & 1) << i;
   }
-  EXPECT_EQ(error::kInvalidPicture, ErrorOf([] { DibFromBitmap(nullptr); }));
+  try {
+    DibFromBitmap(nullptr);
+    ADD_FAILURE() << "no error for no bitmap";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(error::kInvalidPicture, e.number());
+  }
 }
 
 TEST(Win32LayerTest, ErrorNumbersCommandLineAndProgramFolder) {
