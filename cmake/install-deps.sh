@@ -17,7 +17,7 @@ commands=(
   wine:wine wineboot:wine winepath:wine /usr/lib/wine/wine64:wine64
   /usr/lib/wine/wineserver:libwine
   Xvfb:xvfb xauth:xauth xdotool:xdotool xwininfo:x11-utils
-  convert:imagemagick cloc:cloc timeout:coreutils
+  convert:imagemagick xclip:xclip cloc:cloc timeout:coreutils
 )
 # Packages that bring no command but files the build and the tests read.
 packages=(libgtest-dev libgmock-dev googletest fonts-wine fonts-ipafont-gothic)

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "capture/FileNaming.h"
+#include "capture/PictureSource.h"
 #include "platform/Integer.h"
 #include "platform/RuntimeError.h"
 
@@ -23,23 +24,10 @@ void KeepPictureOwned(Picture& pic) noexcept {
   }
 }
 
-// Takes the clipboard's picture, or nothing when it holds text or no picture.
-// Returns whether there was a picture; `sequence` is the clipboard's state then.
+// Takes the clipboard's picture into Pic. Returns whether there was one;
+// `sequence` is the clipboard's state then.
 bool TakePicture(Program& program, std::uint32_t& sequence) {
-  Platform& platform = program.platform;
-  // Contents with text are never pictures to keep: copied spreadsheet cells
-  // carry a bitmap beside their text.
-  if (platform.ClipboardHasFormat(clipboard_format::kText) == true) return false;
-
-  int format = 0;
-  if (platform.ClipboardHasFormat(clipboard_format::kBitmap) == true) {
-    format = clipboard_format::kBitmap;
-  } else if (platform.ClipboardHasFormat(clipboard_format::kDib) == true) {
-    format = clipboard_format::kDib;
-  } else {
-    return false;
-  }
-  ClipboardPicture taken = platform.ClipboardGetPicture(format);
+  ClipboardPicture taken = TakeClipboardPicture(program.platform);
   // The picture can vanish between the test and the read; then there is
   // nothing to name or write.
   if (taken.picture.empty()) return false;

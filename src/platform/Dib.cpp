@@ -25,6 +25,7 @@ constexpr std::uint32_t kProfileLinked = 0x4C494E4B;    // 'LINK'
 
 // Offsets inside the headers.
 constexpr std::size_t kMasksInHeader = 40;
+constexpr std::size_t kAlphaMask = 52;
 constexpr std::size_t kColourSpaceType = 56;
 constexpr std::size_t kProfileData = 112;
 constexpr std::size_t kProfileSize = 116;
@@ -99,6 +100,7 @@ Header ReadHeader(const std::uint8_t* data, std::size_t size) {
     l.compression = U32(data + 16);
     sizeImage = U32(data + 20);
     clrUsed = U32(data + 32);
+    if (l.headerSize >= kV3Header) l.alphaMask = U32(data + kAlphaMask);
   }
   // The planes field is ignored: it has no bearing on the layout, and
   // pictures with a careless value there are still good pictures.

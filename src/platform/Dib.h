@@ -17,6 +17,7 @@ struct DibLayout {
   std::uint16_t bitCount = 0;     // 1, 4, 8, 16, 24 or 32
   std::uint32_t compression = 0;  // BI_RGB 0, BI_RLE8 1, BI_RLE4 2, BI_BITFIELDS 3
   std::uint32_t colorCount = 0;   // entries in the colour table
+  std::uint32_t alphaMask = 0;    // from a header of 56 bytes or more; 0 otherwise
   std::size_t pixelOffset = 0;    // from the start of the DIB to the pixels
   std::size_t imageSize = 0;      // bytes of pixel data
   std::size_t totalSize = 0;      // bytes of the DIB that make up the picture

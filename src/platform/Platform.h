@@ -19,6 +19,7 @@ namespace clipboard_format {
 constexpr int kText = 1;
 constexpr int kBitmap = 2;
 constexpr int kDib = 8;
+constexpr int kDibV5 = 17;
 }  // namespace clipboard_format
 
 // Message box styles.
@@ -65,8 +66,17 @@ class Platform {
 
   // Clipboard.
   virtual bool ClipboardHasFormat(int format) = 0;
-  // The picture of format 2 or 8. It may borrow the clipboard's own memory and
-  // keep the clipboard open until the picture is emptied or detached.
+  // The number of the format registered under this name; 0 when there is none.
+  virtual int ClipboardFormatNamed(const std::wstring& name) = 0;
+  // The first four bytes of the format's data as a number; none when the
+  // format is absent or shorter.
+  virtual std::optional<std::uint32_t> ClipboardGetNumber(int format) = 0;
+  // True when the contents come from a program outside Windows: from the
+  // Linux desktop, through Wine.
+  virtual bool ClipboardFilledByHostDesktop() = 0;
+  // The picture of format 2, 8 or 17, or of the format named "PNG", decoded.
+  // It may borrow the clipboard's own memory and keep the clipboard open
+  // until the picture is emptied or detached.
   virtual ClipboardPicture ClipboardGetPicture(int format) = 0;
   virtual void ClipboardSetText(const std::wstring& text) = 0;
   virtual void ClipboardClear() = 0;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/TestPictures.h"
+#include "support/TestPng.h"
 
 namespace {
 
@@ -434,9 +435,9 @@ Bytes ReadAll(const wstring& path) {
   }
   return bytes;
 }
-void WriteOlder(const wstring& path) {  // a file of five bytes, "older"
+void WriteAll(const wstring& path, const Bytes& bytes = {'o', 'l', 'd', 'e', 'r'}) {
   FILE* file = _wfopen(path.c_str(), L"wb");
-  std::fputs("older", file);
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::fclose(file);
 }
 // The names of the files in a directory, in order, each followed by a blank.
@@ -468,6 +469,20 @@ Bytes FilePixels(const wstring& path) {
   return Rgb(pixels);
 }
 
+// A DIB behind a file header that points at its pixels.
+Bytes BmpFile(const Bytes& d) {
+  const unsigned header = d[0] | d[1] << 8, count = header == 12 ? d[10] : d[14];
+  const unsigned used = header == 12 ? 0 : d[32] | d[33] << 8;
+  const unsigned colours = used ? used : count <= 8 ? 1u << count : 0;
+  const std::size_t offset = 14 + header + (header == 40 && d[16] == 3 ? 12 : 0) + colours * (header == 12 ? 3 : 4);
+  Bytes file{'B', 'M'};
+  for (std::uint32_t v : {static_cast<std::uint32_t>(14 + d.size()), 0u, static_cast<std::uint32_t>(offset)}) {
+    for (int i = 0; i < 4; ++i) file.push_back(static_cast<std::uint8_t>(v >> 8 * i));
+  }
+  file.insert(file.end(), d.begin(), d.end());
+  return file;
+}
+
 // Entry INDEX is the save directory joined with NAME, the file holds the
 // picture, and the clipboard is emptied (unless another picture came
 // meanwhile). A DIB is written as it came behind a file header that points
@@ -481,18 +496,58 @@ void ExpectCapture(const wstring& what, int index, const wstring& name, const Pi
     Check(FilePixels(out + name) == picture.rgb, what + L": the pixels of " + name + L" differ");
     return;
   }
-  const unsigned header = d[0] | d[1] << 8, count = header == 12 ? d[10] : d[14];
-  const unsigned used = header == 12 ? 0 : d[32] | d[33] << 8;
-  const unsigned colours = used ? used : count <= 8 ? 1u << count : 0;
-  const std::size_t offset = 14 + header + (header == 40 && d[16] == 3 ? 12 : 0) + colours * (header == 12 ? 3 : 4);
-  Bytes expected{'B', 'M'};
-  for (std::uint32_t v : {static_cast<std::uint32_t>(14 + d.size()), 0u, static_cast<std::uint32_t>(offset)}) {
-    for (int i = 0; i < 4; ++i) expected.push_back(static_cast<std::uint8_t>(v >> 8 * i));
-  }
-  expected.insert(expected.end(), d.begin(), d.end());
-  Check(file == expected, what + L": " + name + L" is not the DIB behind a file header");
+  Check(file == BmpFile(d), what + L": " + name + L" is not the DIB behind a file header");
 }
 wstring Numbered(const wstring& prefix, int n) { return prefix + to_wstring(10000 + n).substr(1) + L".BMP"; }
+
+// --- pictures in other forms ------------------------------------------------------
+
+std::uint8_t AlphaAt(std::size_t pixel) { return static_cast<std::uint8_t>(pixel * 53 % 256); }
+// The PNG of a test picture's pixels (with AlphaAt's alpha when asked).
+Bytes Png(const Picture& p, bool alpha) {
+  Bytes raw;
+  for (std::size_t i = 0; i < p.rgb.size() / 3; ++i) {
+    if (i % p.width == 0) raw.push_back(0);  // no filter
+    raw.insert(raw.end(), p.rgb.begin() + i * 3, p.rgb.begin() + i * 3 + 3);
+    if (alpha) raw.push_back(AlphaAt(i));
+  }
+  return pixkeeper::testing::MakePng(p.width, p.height, alpha ? 6 : 2, pixkeeper::testing::StoredZlib(raw));
+}
+// A 32-bit DIB with a V5 header whose alpha mask is set, with AlphaAt's alpha.
+Picture AlphaDib(int width = 0) {
+  Picture p = pixkeeper::testing::MakeTestPicture("rgb24", width);
+  p.dib = pixkeeper::testing::V5Picture(false, 0, p.width, p.height);
+  pixkeeper::testing::Set32(p.dib, 52, 0xFF000000);
+  for (int i = 0; i < p.width * p.height; ++i) p.dib[124 + i * 4 + 3] = AlphaAt((p.height - 1 - i / p.width) * p.width + i % p.width);
+  return p;
+}
+// A BMP file of 24 or 32 bits from the bottom row up: "bits, alpha mask" and
+// the pixels as R,G,B(,A) from the top row.
+wstring Depth(const Bytes& f) {
+  if (f.size() < 58) return L"no file";
+  wchar_t mask[16] = L"";
+  if (f[14] >= 56) std::swprintf(mask, 16, L" %02x%02x%02x%02x", f[69], f[68], f[67], f[66]);
+  return to_wstring(f[28]) + mask;
+}
+Bytes Pixels(const Bytes& f, int width, int height) {
+  const std::size_t bytes = f[28] / 8, stride = (width * bytes + 3) / 4 * 4, at = f[10] | f[11] << 8;
+  Bytes rgba;
+  for (int y = height - 1; y >= 0; --y) {
+    for (int x = 0; x < width; ++x) {
+      const BYTE* p = f.data() + at + y * stride + x * bytes;
+      rgba.insert(rgba.end(), {p[2], p[1], p[0]});
+      if (bytes == 4) rgba.push_back(p[3]);
+    }
+  }
+  return rgba;
+}
+Bytes WithAlpha(const Picture& p) {
+  Bytes rgba;
+  for (std::size_t i = 0; i < p.rgb.size() / 3; ++i) {
+    rgba.insert(rgba.end(), p.rgb.begin() + i * 3, p.rgb.begin() + i * 3 + 3), rgba.push_back(AlphaAt(i));
+  }
+  return rgba;
+}
 
 // A beep reaches the X server as a bell; xkbevd writes a line for each, the
 // first for the bell it rings itself as it starts.
@@ -524,17 +579,64 @@ void GroupCapture() {
   }
   ExpectCapture(L"full screen", n, Numbered(L"CAP", n + 1), Put("rgb32", 1920, Form::kDib, 1080)), ++n;
   ExpectCapture(L"bitmap", n, Numbered(L"CAP", n + 1), Put("rgb24", 40, Form::kBitmap)), ++n;
+  auto put = [](UINT format, const void* data, std::size_t size, UINT also = 0, const Bytes& more = {}) {
+    PutClipboard([&] { return PutData(format, data, size) && (!also || PutData(also, more.data(), more.size())); });
+  };
+  // PNG only: 24 bits, or 32 with its alpha; a DIB with alpha as CF_DIBV5,
+  // and one beside a CF_DIBV5 without alpha.
+  const UINT pngFormat = RegisterClipboardFormatW(L"PNG");
+  const Picture opaque = pixkeeper::testing::MakeTestPicture("rgb24"), withAlpha = AlphaDib(20);
+  for (const Picture* p : {&opaque, &withAlpha}) {
+    const Bytes png = Png(*p, p == &withAlpha);
+    Picture shown = *p;
+    shown.dib.clear();
+    put(pngFormat, png.data(), png.size());
+    ExpectCapture(L"PNG", n, Numbered(L"CAP", n + 1), shown);
+    const Bytes file = ReadAll(out + Numbered(L"CAP", ++n));
+    Eq(Depth(file), p == &opaque ? L"24" : L"32 ff000000", L"PNG: the depth");
+    Check(p == &opaque || Pixels(file, p->width, p->height) == WithAlpha(*p), L"PNG: the alpha kept");
+  }
+  put(CF_DIBV5, withAlpha.dib.data(), withAlpha.dib.size());
+  ExpectCapture(L"DIB with alpha", n, Numbered(L"CAP", n + 1), withAlpha), ++n;
+  put(CF_DIB, opaque.dib.data(), opaque.dib.size(), CF_DIBV5, pixkeeper::testing::V5Picture(false, 0));
+  ExpectCapture(L"DIB beside one without alpha", n, Numbered(L"CAP", n + 1), opaque), ++n;
+  // From a Linux program: a BMP of 24 bits, and a PNG only.
+  for (const Bytes& file : {BmpFile(opaque.dib), Png(opaque, false)}) {
+    const wstring path = work + L"offered";
+    WriteAll(path, file);
+    RunUnix(L"timeout 30 xclip -selection clipboard -t image/" + wstring(file[0] == 'B' ? L"bmp" : L"png") +
+            L" -i " + UnixPath(path));
+    Picture shown = opaque;
+    shown.dib.clear();
+    ExpectCapture(L"from a Linux program", n, Numbered(L"CAP", n + 1), shown);
+    Eq(Depth(ReadAll(out + Numbered(L"CAP", ++n))), L"24", L"from a Linux program: the depth");
+  }
   Check(WaitFor([&] { return viewers[a].notices >= n && viewers[b].notices >= n; }),
         L"both earlier viewers hear of every picture");
 
   Check(Heard(a, [] { Put("rgb24", 0, Form::kDibAndText); }), L"text + picture: not passed on");
   Eq(ClipText(), L"セル A1", L"text with a picture is kept");
   Check(IsClipboardFormatAvailable(CF_DIB), L"the picture with text is kept");
-  const BYTE png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  auto put = [](UINT format, const void* data, std::size_t size) {
-    PutClipboard([&] { return PutData(format, data, size); });
-  };
-  Check(Heard(a, [&] { put(RegisterClipboardFormatW(L"PNG"), png, 8); }), L"PNG only: not passed on");
+  // PNGs cut at each chunk, with a wrong check sum, of a size past belief;
+  // contents marked private.
+  const Bytes good = Png(opaque, false);
+  std::vector<Bytes> pngs;
+  for (std::size_t cut : {std::size_t{8}, std::size_t{33}, std::size_t{70}, good.size() - 12}) {
+    pngs.emplace_back(good.begin(), good.begin() + cut);
+  }
+  pngs.push_back(good), pngs.back()[good.size() - 13] ^= 1;  // the check sum of the pixels
+  pngs.push_back(good), pngs.back()[17] = 0x7F;  // 2 G pixels across
+  pngs.push_back(good), pngs.back()[19] = pngs.back()[23] = 0;
+  for (const Bytes& png : pngs) {
+    Check(Heard(a, [&] { put(pngFormat, png.data(), png.size()); }) && IsClipboardFormatAvailable(pngFormat),
+          L"bad PNG: not kept, left");
+  }
+  for (const wchar_t* marker : {L"ExcludeClipboardContentFromMonitorProcessing", L"Clipboard Viewer Ignore",
+                                L"CanIncludeInClipboardHistory"}) {
+    const UINT format = RegisterClipboardFormatW(marker);
+    Check(Heard(a, [&] { put(CF_DIB, opaque.dib.data(), opaque.dib.size(), format, Bytes(4, 0)); }) &&
+          IsClipboardFormatAvailable(CF_DIB) && IsClipboardFormatAvailable(format), marker + wstring(L": not kept, left"));
+  }
   Bytes bad(56, 0x5A);
   bad[0] = 40, bad[5] = bad[9] = 3, bad[12] = 1, bad[14] = 24;  // 768 x 768 promised, nothing follows
   for (BYTE header : {40, 7}) {
@@ -552,7 +654,7 @@ void GroupCapture() {
   Check(GetFileAttributesW(out.c_str()) == INVALID_FILE_ATTRIBUTES && MoveFileW((work + L"away").c_str(), out.c_str()),
         L"no save directory made");
   const wstring locked = out + Numbered(L"CAP", n + 2);
-  WriteOlder(locked);
+  WriteAll(locked);
   SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY);
   Check(Heard(a, [] { Put("rgb24", 3); }), L"read-only file: not passed on");
   Check(ReadAll(locked) == Bytes{'o', 'l', 'd', 'e', 'r'}, L"a read-only older file is kept whole");
@@ -657,7 +759,7 @@ void GroupNaming() {
   ExpectCapture(L"the name as typed", 1, L"typed_name", first);
   // Cancelled: USERINPUT.BMP, replacing an older one; a picture copied
   // meanwhile is asked for next.
-  WriteOlder(out + L"USERINPUT.BMP");
+  WriteAll(out + L"USERINPUT.BMP");
   const Picture cancelled = Put("rgb24", 7);
   save = WaitTop(kSaveDialog);
   const Picture meanwhile = Put("rgb24", 13);
@@ -971,7 +1073,7 @@ void GroupList() {
        L"message for a missing file",
        [] { ExpectCapture(L"a picture copied while the message is up", 2, L"I0003.BMP", Put("rgb24", 3)); });
   Eq(ListEntry(1), baseDir + L"I0002.BMP", L"the entry stays");
-  WriteOlder(out + L"I0001.BMP");
+  WriteAll(out + L"I0001.BMP");
   ListClick(0, true);
   Says(kMain, L"画像を表示できません。\r\n対象画像名 [" + baseDir + L"I0001.BMP] error", L"a file that is no picture");
   Check(!Top(L"画像表示", kViewer) && ListCount() == 3, L"no viewer, the list unchanged");

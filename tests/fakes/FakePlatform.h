@@ -27,6 +27,10 @@ namespace pixkeeper {
 
 struct ProgramEnded {};
 
+// What a capture asks the clipboard first: text, the three privacy markers,
+// a bitmap.
+inline const std::string kAsked = "has1 hasExc hasCli hasCan has2 ";
+
 // The run-time error number that a call raises, or 0 when it returns.
 template <typename Call>
 int ErrorOf(Call call) try { return call(), 0; } catch (const RuntimeError& e) { return e.number(); }
@@ -48,6 +52,8 @@ class FakePlatform final : public Platform, public MainWindowParts {
   std::string log;
   std::set<int> clipboardFormats;
   std::vector<std::uint8_t> clipboardDib;  // left empty: the picture is gone when read
+  std::map<int, std::vector<std::uint8_t>> formatData;  // the data of a format, where not clipboardDib
+  bool hostDesktop = false;                             // the clipboard filled from outside Windows
   std::function<void()> onClipboardChange;
   bool clipboardLocked = false;  // every clipboard operation raises 521
   std::map<std::wstring, std::vector<std::uint8_t>> files;
@@ -64,10 +70,22 @@ class FakePlatform final : public Platform, public MainWindowParts {
   bool HeldOpen() const { return bytes_.use_count() > 1; }
 
   bool ClipboardHasFormat(int format) override { return Open("has", format), clipboardFormats.count(format) != 0; }
+  // Registered formats are numbered from 0xC000 in the order first asked for.
+  int ClipboardFormatNamed(const std::wstring& name) override {
+    return named_.emplace(name, 0xC000 + static_cast<int>(named_.size())).first->second;
+  }
+  std::optional<std::uint32_t> ClipboardGetNumber(int format) override {
+    Open("number", format);
+    const auto& data = formatData[format];
+    if (!clipboardFormats.count(format) || data.size() < 4) return std::nullopt;
+    return data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
+  }
+  bool ClipboardFilledByHostDesktop() override { return hostDesktop; }
   ClipboardPicture ClipboardGetPicture(int format) override {
     Open("get", format);
-    if (clipboardDib.empty()) return {Picture(), sequence_};
-    bytes_ = std::make_shared<std::vector<std::uint8_t>>(clipboardDib);
+    const auto& dib = formatData.count(format) ? formatData[format] : clipboardDib;
+    if (dib.empty()) return {Picture(), sequence_};
+    bytes_ = std::make_shared<std::vector<std::uint8_t>>(dib);
     return {Picture::Borrow(bytes_->data(), bytes_->size(), std::make_unique<Lease>(bytes_)), sequence_};
   }
   void ClipboardClear() override { Open("clear"), Put({}); }
@@ -131,7 +149,9 @@ class FakePlatform final : public Platform, public MainWindowParts {
 
  private:
   void Open(const std::string& word, int format = -1) {
-    Log(format < 0 ? word : word + std::to_string(format));
+    std::string name = std::to_string(format);
+    for (const auto& known : named_) name = known.second == format ? Narrow(known.first.substr(0, 3)) : name;
+    Log(format < 0 ? word : word + name);
     if (clipboardLocked) throw RuntimeError(error::kCannotOpenClipboard);
   }
   static std::string Narrow(const std::wstring& text) {
@@ -144,6 +164,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
     return "," + std::string(text, std::to_chars(text, text + 20, value, 16).ptr);
   }
   std::shared_ptr<std::vector<std::uint8_t>> bytes_;
+  std::map<std::wstring, int> named_;
   std::uint32_t sequence_ = 1;
   WindowProcedure procedure_ = 0x1000;  // the main window's own
 };

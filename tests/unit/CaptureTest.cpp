@@ -68,7 +68,7 @@ TEST_F(Capture, TheSaveDialogGivesTheNamePartOrUserinputOrEndsTheProgram) {
   platform.log.clear();
   EXPECT_THROW(CaptureClipboard(program), ProgramEnded);
   EXPECT_EQ(platform.messages, std::vector<std::wstring>{ErrorText(7) + L"|untitled"});
-  EXPECT_EQ(platform.log, "has1 has2 get2 dialog message0 end");
+  EXPECT_EQ(platform.log, kAsked + "has17 get2 dialog message0 end");
   EXPECT_EQ(state.CaptureBusy, 0);
 }
 
@@ -80,19 +80,19 @@ TEST_F(Capture, OneNotice) {
   const struct {  // picKept: the picture kept in its own memory
     std::string log; std::set<int> formats; Bytes dib; Integer present = 12, next = 12; int writeError = 0;
     bool locked = false, picKept = false; Integer scheme = 1;
-  } cases[] = {{"has1 has2 get2 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {2, 8}, kRed, 12, 13},
-               {"has1 has2 has8 get8 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {8}, kRed, 12, 13},
+  } cases[] = {{kAsked + "has17 get2 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {2, 8}, kRed, 12, 13},
+               {kAsked + "has8 has17 get8 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {8}, kRed, 12, 13},
                {"has1", {1, 2, 8}, kRed},  // copied cells bring text and a picture
-               {"has1 has2 has8", {3}, kRed},
+               {kAsked + "has8 hasPNG", {3}, kRed},
                {"has1", {2, 8}, kRed, 12, 12, 0, true},  // another program holds the clipboard
-               {"has1 has2 get2", {2, 8}, Bytes(10, 0)},
-               {"has1 has2 get2", {2, 8}, {}},  // gone when read
-               {"has1 has2 get2", {2, 8}, kRed, 32767, 32767, 0, false, true},
-               {"has1 has2 get2 save:C:\\Shots\\BMP0012.BMP", {2, 8}, kRed, 12, 13, 76, false, true},
-               {"has1 has2 get2 dialog save:C:\\Shots\\USERINPUT.BMP load list:C:\\Shots\\USERINPUT.BMP clear beep",
+               {kAsked + "has17 get2", {2, 8}, Bytes(10, 0)},
+               {kAsked + "has17 get2", {2, 8}, {}},  // gone when read
+               {kAsked + "has17 get2", {2, 8}, kRed, 32767, 32767, 0, false, true},
+               {kAsked + "has17 get2 save:C:\\Shots\\BMP0012.BMP", {2, 8}, kRed, 12, 13, 76, false, true},
+               {kAsked + "has17 get2 dialog save:C:\\Shots\\USERINPUT.BMP load list:C:\\Shots\\USERINPUT.BMP clear beep",
                 {2, 8}, kRed, 12, 12, 0, false, false, 2},  // the save dialog cancelled
                // an empty name leaves only the directory to write to
-               {"has1 has2 get2 dialog save:C:\\Shots\\", {2, 8}, kRed, 12, 12, 0, false, true, 2}};
+               {kAsked + "has17 get2 dialog save:C:\\Shots\\", {2, 8}, kRed, 12, 12, 0, false, true, 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.log);
     FakeProgram fake;
@@ -121,8 +121,8 @@ TEST_F(Capture, NoticesDuringACaptureAskForAnotherRound) {
   state.CaptureBusy = 0;
   platform.onClipboardChange = [this] { CaptureClipboard(program); };
   CaptureClipboard(program);
-  EXPECT_EQ(platform.log, "has1 has2 get2 save:C:\\Shots\\BMP0000.BMP load list:C:\\Shots\\BMP0000.BMP clear beep "
-                          "has1 has2 has8");
+  EXPECT_EQ(platform.log, kAsked + "has17 get2 save:C:\\Shots\\BMP0000.BMP load list:C:\\Shots\\BMP0000.BMP clear beep " +
+                              kAsked + "has8 hasPNG");
   state.NamingScheme = naming_scheme::kUserInput;
   int shown = 0;
   platform.onSaveDialog = [&] {
@@ -132,8 +132,8 @@ TEST_F(Capture, NoticesDuringACaptureAskForAnotherRound) {
   platform.log.clear();
   platform.Put({2, 8}, kRed);
   EXPECT_EQ(platform.log,
-            "has1 has2 get2 dialog save:C:\\Shots\\1.BMP load list:C:\\Shots\\1.BMP keep beep "
-            "has1 has2 get2 dialog save:C:\\Shots\\2.BMP load list:C:\\Shots\\2.BMP clear beep has1 has2 has8");
+            kAsked + "has17 get2 dialog save:C:\\Shots\\1.BMP load list:C:\\Shots\\1.BMP keep beep " + kAsked +
+                "has17 get2 dialog save:C:\\Shots\\2.BMP load list:C:\\Shots\\2.BMP clear beep " + kAsked + "has8 hasPNG");
   EXPECT_EQ(platform.files, (decltype(platform.files){{L"C:\\Shots\\BMP0000.BMP", kRed}, {L"C:\\Shots\\1.BMP", kRed},
                                                       {L"C:\\Shots\\2.BMP", kBlue}}));
   EXPECT_TRUE(state.CaptureBusy == 0 && !state.CaptureRequested);

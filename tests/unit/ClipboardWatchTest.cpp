@@ -41,10 +41,10 @@ TEST_F(ClipboardWatch, MessagesAndTheChain) {
   JoinViewerChain(program);
   EXPECT_EQ(platform.log, "proc,100,2000 sleep5 join,100 sleep5");
   for (auto [message, wParam, lParam, next, log, nextAfter] :
-       {std::tuple<unsigned, std::uintptr_t, std::intptr_t, WindowHandle, const char*, WindowHandle>{
+       {std::tuple<unsigned, std::uintptr_t, std::intptr_t, WindowHandle, std::string, WindowHandle>{
             0x201, 0xABCD, 77, 0x200, "call,1000,100,201,abcd,4d", 0x200},
-        {kDraw, 1, 2, 0x200, "has1 has2 has8 send,200,308,1,2 call,1000,100,308,1,2", 0x200},
-        {kDraw, 1, 2, 0, "has1 has2 has8 call,1000,100,308,1,2", 0},
+        {kDraw, 1, 2, 0x200, kAsked + "has8 hasPNG send,200,308,1,2 call,1000,100,308,1,2", 0x200},
+        {kDraw, 1, 2, 0, kAsked + "has8 hasPNG call,1000,100,308,1,2", 0},
         {kChainChanged, 0x300, 0x400, 0x200, "send,200,30d,300,400 call,1000,100,30d,300,400", 0x200},
         {kChainChanged, 0x200, 0x300, 0x200, "call,1000,100,30d,200,300", 0x300},
         {kChainChanged, 0x300, 0, 0, "call,1000,100,30d,300,0", 0}}) {
@@ -57,8 +57,8 @@ TEST_F(ClipboardWatch, MessagesAndTheChain) {
   platform.onClipboardChange = [this] { HookProc(program, kMainWindow, kDraw, 0, 0); };
   platform.log.clear();
   platform.Put({2, 8}, testing::MakeTestPicture("rgb24", 2, 2).dib);
-  EXPECT_EQ(platform.log, "has1 has2 get2 save:C:\\Shots\\BMP0000.BMP load list:C:\\Shots\\BMP0000.BMP clear "
-                          "send,200,308,0,0 call,1000,100,308,0,0 beep has1 has2 has8 "
+  EXPECT_EQ(platform.log, kAsked + "has17 get2 save:C:\\Shots\\BMP0000.BMP load list:C:\\Shots\\BMP0000.BMP clear "
+                          "send,200,308,0,0 call,1000,100,308,0,0 beep " + kAsked + "has8 hasPNG "
                           "send,200,308,0,0 call,1000,100,308,0,0");
 }
 

@@ -2,12 +2,14 @@
 
 #include <chrono>
 #include <cstring>
+#include <cwchar>
 #include <utility>
 
 #include "platform/Platform.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/BitmapToDib.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/PngDecoder.h"
 #include "platform/win32/Win32Error.h"
 
 namespace pixkeeper::win32 {
@@ -119,29 +121,56 @@ bool Clipboard::HasFormat(int format) const {
   return format > 0 && ::IsClipboardFormatAvailable(static_cast<UINT>(format)) != FALSE;
 }
 
+int Clipboard::FormatNamed(const std::wstring& name) const {
+  return static_cast<int>(::RegisterClipboardFormatW(name.c_str()));
+}
+
+std::optional<std::uint32_t> Clipboard::GetNumber(int format) {
+  if (format <= 0) return std::nullopt;
+  ClipboardSession session(state_, OpenAs::Owner);
+  HANDLE data = ::GetClipboardData(static_cast<UINT>(format));
+  if (data == nullptr || ::GlobalSize(data) < sizeof(std::uint32_t)) return std::nullopt;
+  GlobalLockGuard lock(data);
+  if (!lock) return std::nullopt;
+  std::uint32_t number = 0;
+  std::memcpy(&number, lock.data(), sizeof number);
+  return number;
+}
+
+bool Clipboard::FilledByHostDesktop() const {
+  // Wine puts what a Linux program offers on the clipboard from a window of
+  // its own, of this class.
+  wchar_t name[32] = {};
+  HWND owner = ::GetClipboardOwner();
+  return owner != nullptr && ::GetClassNameW(owner, name, 32) > 0 &&
+         std::wcscmp(name, L"__wine_clipboard_manager") == 0;
+}
+
 ClipboardPicture Clipboard::GetPicture(int format) {
   switch (format) {
     case clipboard_format::kDib:
-      return BorrowDib();
+    case clipboard_format::kDibV5:
+      return BorrowDib(static_cast<unsigned>(format));
     case clipboard_format::kBitmap:
       // The system offers a DIB of nearly every bitmap (and a bitmap of every
       // DIB). That DIB is the same picture without a trip through the
       // screen's format, and it can be borrowed instead of converted.
       if (::IsClipboardFormatAvailable(CF_DIB)) {
-        ClipboardPicture dib = BorrowDib();
+        ClipboardPicture dib = BorrowDib(CF_DIB);
         if (!dib.picture.empty()) return dib;  // else the system could not make one
       }
       return ConvertBitmap();
     default:
+      if (format > 0 && format == FormatNamed(L"PNG")) return DecodeClipboardPng(static_cast<unsigned>(format));
       throw RuntimeError(error::kInvalidPicture);
   }
 }
 
-ClipboardPicture Clipboard::BorrowDib() {
+ClipboardPicture Clipboard::BorrowDib(unsigned format) {
   ClipboardSession session(state_, OpenAs::Owner);
   ClipboardPicture result;
   result.sequence = ::GetClipboardSequenceNumber();
-  HANDLE data = ::GetClipboardData(CF_DIB);
+  HANDLE data = ::GetClipboardData(format);
   if (data == nullptr) return result;  // gone since it was tested: nothing to take
   const SIZE_T size = ::GlobalSize(data);
   GlobalLockGuard lock(data);
@@ -149,6 +178,19 @@ ClipboardPicture Clipboard::BorrowDib() {
   auto lease = std::make_unique<ClipboardLease>(state_, std::move(session), std::move(lock));
   const std::uint8_t* bytes = lease->bytes();
   result.picture = Picture::Borrow(bytes, size, std::move(lease));
+  return result;
+}
+
+ClipboardPicture Clipboard::DecodeClipboardPng(unsigned format) {
+  ClipboardSession session(state_, OpenAs::Owner);
+  ClipboardPicture result;
+  result.sequence = ::GetClipboardSequenceNumber();
+  HANDLE data = ::GetClipboardData(format);
+  if (data == nullptr) return result;
+  const SIZE_T size = ::GlobalSize(data);
+  GlobalLockGuard lock(data);
+  if (!lock) throw RuntimeError(error::kOutOfMemory);
+  result.picture = DecodePng(static_cast<const std::uint8_t*>(lock.data()), size);
   return result;
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Picture.h"
@@ -23,6 +24,9 @@ class Clipboard {
   ~Clipboard();
 
   bool HasFormat(int format) const;
+  int FormatNamed(const std::wstring& name) const;
+  std::optional<std::uint32_t> GetNumber(int format);
+  bool FilledByHostDesktop() const;
   ClipboardPicture GetPicture(int format);
   void SetText(const std::wstring& text);
   void Clear();
@@ -31,7 +35,8 @@ class Clipboard {
  private:
   // Emptying frees the memory a borrowed picture points into.
   void RefuseWhileBorrowed() const;
-  ClipboardPicture BorrowDib();
+  ClipboardPicture BorrowDib(unsigned format);
+  ClipboardPicture DecodeClipboardPng(unsigned format);
   ClipboardPicture ConvertBitmap();
 
   std::shared_ptr<ClipboardState> state_;

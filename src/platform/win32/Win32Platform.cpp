@@ -21,6 +21,14 @@ void Win32Platform::SetHookHandler(HookHandler handler, void* context) {
 
 bool Win32Platform::ClipboardHasFormat(int format) { return clipboard_->HasFormat(format); }
 
+int Win32Platform::ClipboardFormatNamed(const std::wstring& name) { return clipboard_->FormatNamed(name); }
+
+bool Win32Platform::ClipboardFilledByHostDesktop() { return clipboard_->FilledByHostDesktop(); }
+
+std::optional<std::uint32_t> Win32Platform::ClipboardGetNumber(int format) {
+  return clipboard_->GetNumber(format);
+}
+
 ClipboardPicture Win32Platform::ClipboardGetPicture(int format) {
   return clipboard_->GetPicture(format);
 }

@@ -32,6 +32,9 @@ class Win32Platform final : public Platform {
   void SetHookHandler(HookHandler handler, void* context);
 
   bool ClipboardHasFormat(int format) override;
+  int ClipboardFormatNamed(const std::wstring& name) override;
+  std::optional<std::uint32_t> ClipboardGetNumber(int format) override;
+  bool ClipboardFilledByHostDesktop() override;
   ClipboardPicture ClipboardGetPicture(int format) override;
   void ClipboardSetText(const std::wstring& text) override;
   void ClipboardClear() override;

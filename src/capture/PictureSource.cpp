@@ -1,0 +1,68 @@
+#include "capture/PictureSource.h"
+
+#include <utility>
+#include <vector>
+
+#include "platform/RuntimeError.h"
+#include "platform/DibAlpha.h"
+
+namespace pixkeeper {
+
+bool IsMarkedPrivate(Platform& platform) {
+  for (const wchar_t* marker : {L"ExcludeClipboardContentFromMonitorProcessing", L"Clipboard Viewer Ignore"}) {
+    if (platform.ClipboardHasFormat(platform.ClipboardFormatNamed(marker))) return true;
+  }
+  // Present, this one allows recording only when it holds a number other
+  // than 0; a value that cannot be read allows nothing.
+  const int history = platform.ClipboardFormatNamed(L"CanIncludeInClipboardHistory");
+  if (!platform.ClipboardHasFormat(history)) return false;
+  const auto allowed = platform.ClipboardGetNumber(history);
+  return !allowed || *allowed == 0;
+}
+
+namespace {
+
+// The DIB with its alpha, when the clipboard has one whose alpha is used. A
+// form that turns out malformed is passed over for the plain one.
+ClipboardPicture TakeTransparentDib(Platform& platform) {
+  if (!platform.ClipboardHasFormat(clipboard_format::kDibV5)) return {};
+  try {
+    ClipboardPicture taken = platform.ClipboardGetPicture(clipboard_format::kDibV5);
+    const Picture& pic = taken.picture;
+    if (!pic.empty() && HasTransparency(pic.layout(), pic.data())) return taken;
+  } catch (const RuntimeError&) {
+  }
+  return {};
+}
+
+}  // namespace
+
+ClipboardPicture TakeClipboardPicture(Platform& platform) {
+  // Contents with text are never pictures to keep: copied spreadsheet cells
+  // carry a bitmap beside their text.
+  if (platform.ClipboardHasFormat(clipboard_format::kText)) return {};
+  if (IsMarkedPrivate(platform)) return {};
+
+  int format = 0;
+  if (platform.ClipboardHasFormat(clipboard_format::kBitmap)) {
+    format = clipboard_format::kBitmap;
+  } else if (platform.ClipboardHasFormat(clipboard_format::kDib)) {
+    format = clipboard_format::kDib;
+  }
+  if (format == 0) {
+    const int png = platform.ClipboardFormatNamed(L"PNG");
+    return platform.ClipboardHasFormat(png) ? platform.ClipboardGetPicture(png) : ClipboardPicture{};
+  }
+  ClipboardPicture transparent = TakeTransparentDib(platform);
+  if (!transparent.picture.empty()) return transparent;
+  ClipboardPicture taken = platform.ClipboardGetPicture(format);
+  // A picture from the Linux desktop comes over at the screen's depth: one
+  // of 24 bits then has an empty fourth byte, which is dropped again.
+  if (!taken.picture.empty() && platform.ClipboardFilledByHostDesktop()) {
+    std::vector<std::uint8_t> dib24 = Dib24OfPadded32(taken.picture.layout(), taken.picture.data());
+    if (!dib24.empty()) taken.picture = Picture::Own(std::move(dib24));
+  }
+  return taken;
+}
+
+}  // namespace pixkeeper
