@@ -50,7 +50,7 @@ void CaptureOnce(Program& program) {
 
     const std::wstring name = NextFileName(program);
     const std::wstring path = program.state.BaseDir + name;
-    platform.SaveBitmapFile(program.Pic, path);
+    platform.SavePictureFile(program.Pic, path, SaveFormat(program));
     program.Pic = platform.LoadPictureFile(L"");
     program.window.AppendToFileList(path);
     // A picture copied after ours (while the dialog was open) stays on the

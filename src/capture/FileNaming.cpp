@@ -11,8 +11,9 @@ namespace pixkeeper {
 namespace {
 
 constexpr Integer kLastRunningNumber = 9999;
-const wchar_t kExtension[] = L".BMP";
-const wchar_t kCancelledName[] = L"USERINPUT.BMP";
+const wchar_t* Extension(const Program& program) {
+  return SaveFormat(program) == FileFormat::kPng ? L".PNG" : L".BMP";
+}
 
 // Pictures of the same second get "-2", "-3", ... so they do not replace one
 // another. Only the previous stamp counts: other schemes in between leave the
@@ -23,10 +24,10 @@ std::wstring DateTimeName(Program& program) {
   std::wstring name;
   if (stamp != state.LastStamp) {
     state.StampRepeat = 1;
-    name = state.FilePrefix + stamp + kExtension;
+    name = state.FilePrefix + stamp + Extension(program);
   } else {
     state.StampRepeat = AddInteger(state.StampRepeat, 1);
-    name = state.FilePrefix + stamp + L"-" + IntegerText(state.StampRepeat) + kExtension;
+    name = state.FilePrefix + stamp + L"-" + IntegerText(state.StampRepeat) + Extension(program);
   }
   state.LastStamp = stamp;
   return name;
@@ -34,8 +35,9 @@ std::wstring DateTimeName(Program& program) {
 
 // The name takes the number before the increment, so PresentValue always
 // names the next file. Past 9999 the numbers start again at 0000.
-std::wstring RunningNumberName(AppState& state) {
-  const std::wstring name = state.FilePrefix + FormatRunningNumber(state.PresentValue);
+std::wstring RunningNumberName(Program& program) {
+  AppState& state = program.state;
+  const std::wstring name = state.FilePrefix + FormatRunningNumber(state.PresentValue) + Extension(program);
   state.PresentValue = AddInteger(state.PresentValue, 1);
   if (state.PresentValue > kLastRunningNumber) state.PresentValue = 0;
   return name;
@@ -51,12 +53,16 @@ std::wstring CurrentStamp(Platform& platform) {
   return FormatMonthDay(date) + FormatHourMinuteSecond(time);
 }
 
+FileFormat SaveFormat(const Program& program) {
+  return program.window.IsChecked(OptionItem::SavePng) ? FileFormat::kPng : FileFormat::kBmp;
+}
+
 std::wstring NextFileName(Program& program) {
   switch (program.state.NamingScheme) {
     case naming_scheme::kDateTime:
       return DateTimeName(program);
     case naming_scheme::kRunningNumber:
-      return RunningNumberName(program.state);
+      return RunningNumberName(program);
     case naming_scheme::kUserInput:
       return AskUserFileName(program);
     default:
@@ -74,13 +80,14 @@ std::wstring AskUserFileName(Program& program) {
     request.owner = program.state.MainWindow;
     request.initialDirectory = program.state.BaseDir;
     request.title = L"画像ファイル選択";
-    request.filter = L"画像ﾌｧｲﾙ (*.BMP)|*.BMP|";
+    request.filter = SaveFormat(program) == FileFormat::kPng ? L"PNG ファイル (*.PNG)|*.PNG|画像ﾌｧｲﾙ (*.BMP)|*.BMP|"
+                                                             : L"画像ﾌｧｲﾙ (*.BMP)|*.BMP|";
     request.flags = 4;  // hide the read-only box; no overwrite prompt, no default extension
     const SaveDialogChoice choice = platform.ShowSaveDialog(request);
     // Only the name is used: the file always goes into BaseDir.
     return choice.fullPath.empty() ? std::wstring() : choice.fileName;
   } catch (const RuntimeError& e) {
-    if (e.number() == error::kDialogCancelled) return kCancelledName;
+    if (e.number() == error::kDialogCancelled) return std::wstring(L"USERINPUT") + Extension(program);
     failure = e.number();
   }
   platform.ShowMessage(ErrorText(failure), message_style::kPlain, std::nullopt);

@@ -10,8 +10,8 @@
 
 namespace pixkeeper {
 
-// The main window's menu items whose check marks hold the three options.
-enum class OptionItem { StartPosition, StartMode, ViewMode };
+// The main window's menu items whose check marks hold the four options.
+enum class OptionItem { StartPosition, StartMode, ViewMode, SavePng };
 
 class MainWindowParts {
  public:

@@ -24,7 +24,7 @@ std::wstring FormatHourMinuteSecond(const LocalTime& time) {
 std::wstring FormatRunningNumber(int value) {
   const long long wide = value;  // -INT_MIN does not fit in an int
   const std::wstring sign = wide < 0 ? L"-" : L"";
-  return sign + PaddedDigits(wide < 0 ? -wide : wide, 4) + L".BMP";
+  return sign + PaddedDigits(wide < 0 ? -wide : wide, 4);
 }
 
 }  // namespace pixkeeper

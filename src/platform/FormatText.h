@@ -21,7 +21,7 @@ struct LocalTime {
 std::wstring FormatMonthDay(const LocalDate& date);
 // "hhmmss": 24-hour clock, two digits each.
 std::wstring FormatHourMinuteSecond(const LocalTime& time);
-// "0000.BMP": at least four digits, zero-padded, the sign in front, then ".BMP".
+// "0000": at least four digits, zero-padded, the sign in front.
 std::wstring FormatRunningNumber(int value);
 
 }  // namespace pixkeeper

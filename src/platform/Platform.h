@@ -47,6 +47,9 @@ struct ScreenTwips {
 };
 
 // The settings of the standard save-as dialog.
+// The kinds of picture file the program writes.
+enum class FileFormat { kBmp, kPng };
+
 struct SaveDialogRequest {
   WindowHandle owner = 0;  // the dialog is modal to this window
   std::wstring initialDirectory;
@@ -85,8 +88,10 @@ class Platform {
   virtual bool ClipboardClearIfUnchanged(std::uint32_t sequence) = 0;
 
   // Files and pictures.
-  // Writes a BMP file; the older file of that name survives a failed write.
-  virtual void SaveBitmapFile(const Picture& picture, const std::wstring& path) = 0;
+  // Writes a BMP or PNG file; the older file of that name survives a failed
+  // write.
+  virtual void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) = 0;
+  // The picture of a BMP or PNG file.
   virtual Picture LoadPictureFile(const std::wstring& path) = 0;
   virtual bool FileExists(const std::wstring& path) = 0;
 

@@ -63,8 +63,12 @@ void Put(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, in
 
 }  // namespace
 
+bool IsPng(const std::uint8_t* data, std::size_t size) {
+  return data != nullptr && size >= 8 && std::equal(kSignature, kSignature + 8, data);
+}
+
 PngSize CheckPng(const std::uint8_t* data, std::size_t size) {
-  if (data == nullptr || size < kIhdrEnd || !std::equal(kSignature, kSignature + 8, data) ||
+  if (size < kIhdrEnd || !IsPng(data, size) ||
       Big32(data + 8) != 13 || !std::equal(data + 12, data + 16, "IHDR")) {
     throw RuntimeError(error::kInvalidPicture);
   }

@@ -13,6 +13,9 @@ struct PngSize {
   std::uint32_t height = 0;
 };
 
+// True when the bytes begin with the PNG signature.
+bool IsPng(const std::uint8_t* data, std::size_t size);
+
 // The size that the PNG's header promises. Raises RuntimeError 481 when the
 // bytes are no PNG, are cut short or damaged, or promise more pixels than
 // the program takes or than bytes of this length could hold, so that nothing

@@ -78,6 +78,7 @@ void LoadSettings(Program& program) {
   store.ReadMark(program.window, OptionItem::StartPosition, L"StartPos", L"1");
   store.ReadMark(program.window, OptionItem::StartMode, L"StartMode", L"0");
   store.ReadMark(program.window, OptionItem::ViewMode, L"ViewMode", L"0");
+  store.ReadMark(program.window, OptionItem::SavePng, L"SaveFormat", L"0");
 }
 
 void SaveSettings(Program& program) {
@@ -94,6 +95,7 @@ void SaveSettings(Program& program) {
   store.WriteMark(program.window, OptionItem::StartPosition, L"StartPos");
   store.WriteMark(program.window, OptionItem::StartMode, L"StartMode");
   store.WriteMark(program.window, OptionItem::ViewMode, L"ViewMode");
+  store.WriteMark(program.window, OptionItem::SavePng, L"SaveFormat");
 }
 
 bool IsClearSwitch(const std::wstring& commandLine) {

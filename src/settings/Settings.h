@@ -1,16 +1,16 @@
 #pragma once
-// The nine persistent settings: loading at start, saving at exit, and the
+// The ten persistent settings: loading at start, saving at exit, and the
 // "/CLEAR" switch.
 
 #include "capture/Program.h"
 
 namespace pixkeeper {
 
-// Reads all nine keys into AppState and the three option marks. Raises
+// Reads all ten keys into AppState and the four option marks. Raises
 // RuntimeError 13 or 6 at the first numeric key that cannot be converted.
 void LoadSettings(Program& program);
 
-// Writes all nine keys.
+// Writes all ten keys.
 void SaveSettings(Program& program);
 
 // True when the command line is the "/CLEAR" switch (whole text, any case).

@@ -13,6 +13,7 @@ constexpr int kSMenuFname = 202;
 constexpr int kSMenuStartPosition = 203;
 constexpr int kSMenuStartMode = 204;
 constexpr int kSMenuViewMode = 205;
+constexpr int kSMenuSaveFormat = 206;
 constexpr int kSMenuHelpVersion = 301;
 
 // The main window's list of saved files.

@@ -29,6 +29,7 @@ int MenuId(OptionItem item) {
     case OptionItem::StartPosition: return ids::kSMenuStartPosition;
     case OptionItem::StartMode: return ids::kSMenuStartMode;
     case OptionItem::ViewMode: return ids::kSMenuViewMode;
+    case OptionItem::SavePng: return ids::kSMenuSaveFormat;
   }
   return 0;
 }
@@ -48,6 +49,7 @@ HMENU BuildMenuBar() {
   AppendMenuW(config, MF_STRING, ids::kSMenuStartMode, L"最小化状態で起動する(&I)\tCtrl+I");
   AppendMenuW(config, MF_STRING, ids::kSMenuViewMode,
               L"関連付けられたアプリで表示する(&V)\tCtrl+V");
+  AppendMenuW(config, MF_STRING, ids::kSMenuSaveFormat, L"PNG形式で保存する(&G)\tCtrl+G");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(config), L"環境設定(&C)");
 
   HMENU help = CreatePopupMenu();
@@ -65,6 +67,7 @@ win32::AcceleratorTable BuildAccelerators() {
       {FVIRTKEY | FCONTROL, 'P', ids::kSMenuStartPosition},
       {FVIRTKEY | FCONTROL, 'I', ids::kSMenuStartMode},
       {FVIRTKEY | FCONTROL, 'V', ids::kSMenuViewMode},
+      {FVIRTKEY | FCONTROL, 'G', ids::kSMenuSaveFormat},
       {FVIRTKEY | FCONTROL, 'A', ids::kSMenuHelpVersion},
   };
   return win32::AcceleratorTable(
@@ -260,6 +263,7 @@ void Form1::OnCommand(int id, int code) {
     case ids::kSMenuStartPosition:
     case ids::kSMenuStartMode:
     case ids::kSMenuViewMode:
+    case ids::kSMenuSaveFormat:
       ToggleCheck(id);
       return;
     default:

@@ -340,10 +340,10 @@ wstring RegAll() {
   RegCloseKey(key);
   return Join(values);
 }
-wstring Stored(const Map& values) {  // RegAll() of the nine keys with these values
+wstring Stored(const Map& values) {  // RegAll() of the ten keys with these values
   return Join(With({{L"BaseDir", baseDir}, {L"FNAME", L"BMP"}, {L"FTYPE", L"0"}, {L"PresendFlag", L"0"},
-                    {L"PresendValue", L"0"}, {L"StartMode", L"0"}, {L"StartPos", L"1"}, {L"StartValue", L"0"},
-                    {L"ViewMode", L"0"}}, values));
+                    {L"PresendValue", L"0"}, {L"SaveFormat", L"0"}, {L"StartMode", L"0"}, {L"StartPos", L"1"},
+                    {L"StartValue", L"0"}, {L"ViewMode", L"0"}}, values));
 }
 
 // --- the clipboard and the viewer chain ----------------------------------------
@@ -360,6 +360,10 @@ bool PutData(UINT format, const void* data, std::size_t size) {
   std::copy_n(static_cast<const char*>(data), size, static_cast<char*>(GlobalLock(memory)));
   GlobalUnlock(memory);
   return SetClipboardData(format, memory) != nullptr;
+}
+// Data of one format, and of a second one when asked, as a program puts it.
+void PutAs(UINT format, const void* data, std::size_t size, UINT also = 0, const Bytes& more = {}) {
+  PutClipboard([&] { return PutData(format, data, size) && (!also || PutData(also, more.data(), more.size())); });
 }
 bool PutText(const wstring& text) { return PutData(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * 2); }
 enum class Form { kDib, kDibAndText, kBitmap };
@@ -579,9 +583,6 @@ void GroupCapture() {
   }
   ExpectCapture(L"full screen", n, Numbered(L"CAP", n + 1), Put("rgb32", 1920, Form::kDib, 1080)), ++n;
   ExpectCapture(L"bitmap", n, Numbered(L"CAP", n + 1), Put("rgb24", 40, Form::kBitmap)), ++n;
-  auto put = [](UINT format, const void* data, std::size_t size, UINT also = 0, const Bytes& more = {}) {
-    PutClipboard([&] { return PutData(format, data, size) && (!also || PutData(also, more.data(), more.size())); });
-  };
   // PNG only: 24 bits, or 32 with its alpha; a DIB with alpha as CF_DIBV5,
   // and one beside a CF_DIBV5 without alpha.
   const UINT pngFormat = RegisterClipboardFormatW(L"PNG");
@@ -590,15 +591,15 @@ void GroupCapture() {
     const Bytes png = Png(*p, p == &withAlpha);
     Picture shown = *p;
     shown.dib.clear();
-    put(pngFormat, png.data(), png.size());
+    PutAs(pngFormat, png.data(), png.size());
     ExpectCapture(L"PNG", n, Numbered(L"CAP", n + 1), shown);
     const Bytes file = ReadAll(out + Numbered(L"CAP", ++n));
     Eq(Depth(file), p == &opaque ? L"24" : L"32 ff000000", L"PNG: the depth");
     Check(p == &opaque || Pixels(file, p->width, p->height) == WithAlpha(*p), L"PNG: the alpha kept");
   }
-  put(CF_DIBV5, withAlpha.dib.data(), withAlpha.dib.size());
+  PutAs(CF_DIBV5, withAlpha.dib.data(), withAlpha.dib.size());
   ExpectCapture(L"DIB with alpha", n, Numbered(L"CAP", n + 1), withAlpha), ++n;
-  put(CF_DIB, opaque.dib.data(), opaque.dib.size(), CF_DIBV5, pixkeeper::testing::V5Picture(false, 0));
+  PutAs(CF_DIB, opaque.dib.data(), opaque.dib.size(), CF_DIBV5, pixkeeper::testing::V5Picture(false, 0));
   ExpectCapture(L"DIB beside one without alpha", n, Numbered(L"CAP", n + 1), opaque), ++n;
   // From a Linux program: a BMP of 24 bits, and a PNG only.
   for (const Bytes& file : {BmpFile(opaque.dib), Png(opaque, false)}) {
@@ -628,20 +629,20 @@ void GroupCapture() {
   pngs.push_back(good), pngs.back()[17] = 0x7F;  // 2 G pixels across
   pngs.push_back(good), pngs.back()[19] = pngs.back()[23] = 0;
   for (const Bytes& png : pngs) {
-    Check(Heard(a, [&] { put(pngFormat, png.data(), png.size()); }) && IsClipboardFormatAvailable(pngFormat),
+    Check(Heard(a, [&] { PutAs(pngFormat, png.data(), png.size()); }) && IsClipboardFormatAvailable(pngFormat),
           L"bad PNG: not kept, left");
   }
   for (const wchar_t* marker : {L"ExcludeClipboardContentFromMonitorProcessing", L"Clipboard Viewer Ignore",
                                 L"CanIncludeInClipboardHistory"}) {
     const UINT format = RegisterClipboardFormatW(marker);
-    Check(Heard(a, [&] { put(CF_DIB, opaque.dib.data(), opaque.dib.size(), format, Bytes(4, 0)); }) &&
+    Check(Heard(a, [&] { PutAs(CF_DIB, opaque.dib.data(), opaque.dib.size(), format, Bytes(4, 0)); }) &&
           IsClipboardFormatAvailable(CF_DIB) && IsClipboardFormatAvailable(format), marker + wstring(L": not kept, left"));
   }
   Bytes bad(56, 0x5A);
   bad[0] = 40, bad[5] = bad[9] = 3, bad[12] = 1, bad[14] = 24;  // 768 x 768 promised, nothing follows
   for (BYTE header : {40, 7}) {
     bad[0] = header;
-    Check(Heard(a, [&] { put(CF_DIB, bad.data(), bad.size()); }), L"malformed DIB: not passed on");
+    Check(Heard(a, [&] { PutAs(CF_DIB, bad.data(), bad.size()); }), L"malformed DIB: not passed on");
     Check(IsClipboardFormatAvailable(CF_DIB), L"a malformed DIB is left on the clipboard");
   }
 
@@ -1100,12 +1101,49 @@ void GroupList() {
   Stop();
 }
 
+// With the PNG mark stored every picture kind becomes a PNG file at its own
+// depth, which an independent decoder reads as the picture put; the viewer
+// shows PNG files; Ctrl+G clears the mark.
+void GroupPng() {
+  JoinViewer();
+  if (!Start(Numbering(L"G", {{L"SaveFormat", L"1"}}))) return;
+  std::vector<Picture> pictures;
+  for (const std::string& kind : pixkeeper::testing::TestPictureNames()) {
+    pictures.push_back(Put(kind));
+    Check(WaitFor([&] { return ListCount() == static_cast<int>(pictures.size()); }), L"an entry for each");
+  }
+  pictures.push_back(AlphaDib(20));
+  PutAs(CF_DIBV5, pictures.back().dib.data(), pictures.back().dib.size());
+  Check(WaitFor([&] { return ListCount() == static_cast<int>(pictures.size()); }), L"an entry for each picture");
+  RunUnix(L"cd " + UnixPath(out) + L" && for f in *.PNG; do convert $f -depth 8 RGBA:$f.rgba; done; touch done");
+  WaitFor([] { return GetFileAttributesW((out + L"done").c_str()) != INVALID_FILE_ATTRIBUTES; });
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    const Picture& p = pictures[i];
+    const wstring name = L"G" + to_wstring(10001 + i).substr(1) + L".PNG", what = wstring(p.name.begin(), p.name.end());
+    Eq(ListEntry(static_cast<int>(i)), baseDir + name, what + L": the entry");
+    const Bytes png = ReadAll(out + name);
+    Eq(png.size() > 26 ? to_wstring(png[24]) + L"," + to_wstring(png[25]) : L"no PNG",
+       p.name.rfind("pal", 0) == 0 || p.name == "core8" ? to_wstring(p.name == "core8" ? 8 : p.name[3] - '0') + L",3" : i + 1 == pictures.size() ? L"8,6" : L"8,2",
+       what + L": bit depth and colour type");
+    Bytes rgba = WithAlpha(p);
+    for (std::size_t at = 3; i + 1 < pictures.size() && at < rgba.size(); at += 4) rgba[at] = 0xFF;
+    Check(ReadAll(out + name + L".rgba") == rgba, what + L": the pixels decoded");
+  }
+  ListClick(0, true);
+  HWND v = WaitTop(L"画像表示", kViewer);
+  const RECT c = Client(v), at{c.left + 3, c.top + 3, c.left + 3 + pictures[0].width, c.top + 3 + pictures[0].height};
+  Check(v && WaitFor([&] { return Rgb(Grab(at)) == pictures[0].rgb; }, 2000), L"the viewer shows a PNG file");
+  PostMessageW(v, WM_CLOSE, 0, 0);
+  Keys(Main(), {'G' | kCtrl, 'Q' | kCtrl});
+  Check(Ended(pk) && RegAll().find(L"SaveFormat=0 ") != wstring::npos, L"Ctrl+G clears the mark: " + RegAll());
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::map<wstring, void (*)()> groups = {{L"capture", GroupCapture}, {L"naming", GroupNaming},
       {L"list", GroupList}, {L"close", GroupClose}, {L"single", GroupSingle},
-      {L"windows", GroupWindows}, {L"dir", GroupDir}};
+      {L"windows", GroupWindows}, {L"dir", GroupDir}, {L"png", GroupPng}};
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   work = wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\work\\";
@@ -1120,7 +1158,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc != 2 || groups.count(argv[1]) == 0) {
-    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir");
+    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png");
     return 2;
   }
   work += wstring(argv[1]) + L"\\";

@@ -93,8 +93,8 @@ class FakePlatform final : public Platform, public MainWindowParts {
     Open(std::string(sequence == sequence_ ? "clear" : "keep") + (HeldOpen() ? "(held)" : ""));
     return sequence == sequence_ && (Put({}), true);
   }
-  void SaveBitmapFile(const Picture& picture, const std::wstring& path) override {
-    Log("save:" + Narrow(path));
+  void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) override {
+    Log((format == FileFormat::kPng ? "savepng:" : "save:") + Narrow(path));
     if (writeError != 0 || path.back() == L'\\') throw RuntimeError(writeError ? writeError : 75);
     files[path].assign(picture.data(), picture.data() + picture.layout().totalSize);
   }

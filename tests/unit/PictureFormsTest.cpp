@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "capture/Capture.h"
 #include "capture/PictureSource.h"
 #include "fakes/FakePlatform.h"
 #include "platform/Png.h"
@@ -86,6 +87,26 @@ TEST(PictureForms, PicturesFromTheLinuxDesktopKeepTheirDepth) {
       EXPECT_EQ(Bytes(pic.data(), pic.data() + pic.layout().totalSize), want) << narrowed << host;
     }
   }
+}
+
+// With the PNG mark set every scheme writes PNG files: the same names with
+// ".PNG", and the save dialog offers PNG first.
+TEST(PictureForms, PngFilesWithTheMarkSet) {
+  FakeProgram fake;
+  fake.platform.checks[OptionItem::SavePng] = true;
+  fake.state.BaseDir = L"C:\\S\\", fake.state.FilePrefix = L"P", fake.state.PresentValue = 7;
+  fake.platform.onClipboardChange = [&] { CaptureClipboard(fake.program); };
+  std::string saved;
+  for (Integer scheme : {0, 0, 1, 2}) {
+    fake.state.NamingScheme = scheme;
+    fake.platform.log.clear();
+    fake.platform.Put({8}, testing::MakeTestPicture("rgb24").dib);
+    saved += fake.platform.log.substr(fake.platform.log.find("save")).substr(0, fake.platform.log.find(" load") -
+                                                                                fake.platform.log.find("save") + 1);
+  }
+  EXPECT_EQ(saved, "savepng:C:\\S\\P0613142530.PNG savepng:C:\\S\\P0613142530-2.PNG savepng:C:\\S\\P0007.PNG "
+                   "savepng:C:\\S\\USERINPUT.PNG ");
+  EXPECT_EQ(fake.platform.dialog.filter, L"PNG ファイル (*.PNG)|*.PNG|画像ﾌｧｲﾙ (*.BMP)|*.BMP|");
 }
 
 // A PNG of `size` bytes whose header promises this size, its pixels zeros.

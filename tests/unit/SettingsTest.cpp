@@ -1,4 +1,4 @@
-// What loading makes of the nine stored settings.
+// What loading makes of the ten stored settings.
 
 #include "settings/Settings.h"
 
@@ -9,7 +9,7 @@
 namespace pixkeeper {
 
 const char* const kKeys[] = {"BaseDir",  "FTYPE",    "FNAME",     "StartValue", "PresendFlag",
-                             "PresendValue", "StartPos", "StartMode", "ViewMode"};
+                             "PresendValue", "StartPos", "StartMode", "ViewMode", "SaveFormat"};
 
 static std::string Reads(int count) {
   std::string log;
@@ -20,14 +20,15 @@ static std::string Reads(int count) {
 TEST(Settings, LoadingReadsEveryKeyInOrder) {
   FakeProgram fake;
   const AppState& s = fake.state;
-  fake.platform.checks = {
-      {OptionItem::StartPosition, false}, {OptionItem::StartMode, true}, {OptionItem::ViewMode, true}};
+  fake.platform.checks = {{OptionItem::StartPosition, false}, {OptionItem::StartMode, true},
+                          {OptionItem::ViewMode, true}, {OptionItem::SavePng, true}};
   LoadSettings(fake.program);  // the defaults
-  EXPECT_EQ(fake.platform.log, Reads(9));
+  EXPECT_EQ(fake.platform.log, Reads(10));
   EXPECT_EQ(std::tie(s.BaseDir, s.FilePrefix, s.StartValue, s.NamingScheme, s.PresendFlag, s.PresendValue),
             std::make_tuple(L"C:\\", L"BMP", L"0", 0, 0, 0));
   EXPECT_EQ(fake.platform.checks, (std::map<OptionItem, bool>{
-      {OptionItem::StartPosition, true}, {OptionItem::StartMode, false}, {OptionItem::ViewMode, false}}));
+      {OptionItem::StartPosition, true}, {OptionItem::StartMode, false}, {OptionItem::ViewMode, false},
+      {OptionItem::SavePng, false}}));
   for (auto [key, text] : {std::pair{L"FTYPE", L"2"}, {L"PresendFlag", L"-1"}, {L"PresendValue", L" -37 "}}) {
     fake.platform.Setting(key) = text;
   }
@@ -41,16 +42,16 @@ TEST(Settings, LoadingReadsEveryKeyInOrder) {
   }
   // Any flag that is not 0 sets its mark, written back as 1.
   for (auto [stored, written] : {std::pair{L"-1", L"1"}, {L"2", L"1"}, {L"0", L"0"}, {L" 1 ", L"1"}}) {
-    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode"}) fake.platform.Setting(key) = stored;
+    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode", L"SaveFormat"}) fake.platform.Setting(key) = stored;
     LoadSettings(fake.program);
     SaveSettings(fake.program);
-    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode"}) EXPECT_EQ(fake.platform.Setting(key), written);
+    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode", L"SaveFormat"}) EXPECT_EQ(fake.platform.Setting(key), written);
   }
 }
 
 // A numeric key that is no Integer stops loading there.
 TEST(Settings, BadNumbers) {
-  for (int key : {1, 4, 5, 6, 7, 8}) {
+  for (int key : {1, 4, 5, 6, 7, 8, 9}) {
     for (auto [text, number] : {std::pair{L"abc", 13}, {L"", 13}, {L"40000", 6}, {L"-40000", 6}}) {
       FakeProgram fake;
       fake.platform.Setting(std::wstring(kKeys[key], kKeys[key] + std::char_traits<char>::length(kKeys[key]))) = text;

@@ -57,7 +57,7 @@ struct Ui : FakeProgram, ::testing::Test {
 // the start before the window is hooked.
 TEST(UiStart, TheLoadStep) {
   const std::string reads = "title read:BaseDir read:FTYPE read:FNAME read:StartValue read:PresendFlag "
-                            "read:PresendValue read:StartPos read:StartMode read:ViewMode fname clear ";
+                            "read:PresendValue read:StartPos read:StartMode read:ViewMode read:SaveFormat fname clear ";
   for (auto [key, text, error, shown, present] :
        {std::tuple<const wchar_t*, const wchar_t*, int, const char*, int>{
            L"FNAME", L"IMG", 0, "centre place normal", 12}, {L"StartPos", L"0", 0, "place normal", 12},

@@ -12,7 +12,10 @@
 
 #include "platform/Dib.h"
 #include "platform/RuntimeError.h"
+#include "platform/Png.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/PngDecoder.h"
+#include "platform/win32/PngEncoder.h"
 #include "platform/win32/Win32Error.h"
 
 namespace pixkeeper::win32 {
@@ -120,7 +123,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
 
 }  // namespace
 
-void SaveBitmapFile(const Picture& picture, const std::wstring& path) {
+void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) {
   if (picture.empty()) throw RuntimeError(error::kInvalidPicture);
   // A path that ends in its directory names no file.
   if (NameStart(path) == path.size()) throw RuntimeError(error::kPathFileAccess);
@@ -130,6 +133,14 @@ void SaveBitmapFile(const Picture& picture, const std::wstring& path) {
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
     throw RuntimeError(error::kPathFileAccess);
+  }
+  if (format == FileFormat::kPng) {
+    // Encoded first: a picture that cannot be encoded leaves no file behind.
+    const std::vector<std::uint8_t> png = EncodePng(picture);
+    TemporaryFile file(path);
+    file.Write(png.data(), png.size());
+    file.MoveTo(path);
+    return;
   }
   const auto header = BmpFileHeader(picture.layout());
   TemporaryFile file(path);
@@ -141,6 +152,7 @@ void SaveBitmapFile(const Picture& picture, const std::wstring& path) {
 Picture LoadPictureFile(const std::wstring& path) {
   if (path.empty()) return Picture();
   const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+  if (IsPng(bytes.data(), bytes.size())) return DecodePng(bytes.data(), bytes.size());
   return Picture::Own(DibFromBmpFile(bytes.data(), bytes.size()));
 }
 

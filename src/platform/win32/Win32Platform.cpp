@@ -41,8 +41,8 @@ bool Win32Platform::ClipboardClearIfUnchanged(std::uint32_t sequence) {
   return clipboard_->ClearIfUnchanged(sequence);
 }
 
-void Win32Platform::SaveBitmapFile(const Picture& picture, const std::wstring& path) {
-  win32::SaveBitmapFile(picture, path);
+void Win32Platform::SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) {
+  win32::SavePictureFile(picture, path, format);
 }
 
 Picture Win32Platform::LoadPictureFile(const std::wstring& path) {

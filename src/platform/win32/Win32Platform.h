@@ -40,7 +40,7 @@ class Win32Platform final : public Platform {
   void ClipboardClear() override;
   bool ClipboardClearIfUnchanged(std::uint32_t sequence) override;
 
-  void SaveBitmapFile(const Picture& picture, const std::wstring& path) override;
+  void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) override;
   Picture LoadPictureFile(const std::wstring& path) override;
   bool FileExists(const std::wstring& path) override;
 

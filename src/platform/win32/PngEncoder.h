@@ -1,0 +1,17 @@
+#pragma once
+// Pictures encoded as PNG by the system's imaging component.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/Picture.h"
+
+namespace pixkeeper::win32 {
+
+// The PNG file of the picture, lossless at the picture's own depth: palette
+// pictures keep their palette, 24 bits stay 24, 32 bits keep a used alpha
+// channel and are 24 bits otherwise. Raises RuntimeError 481 when the picture
+// cannot be encoded, 7 when memory runs out.
+std::vector<std::uint8_t> EncodePng(const Picture& picture);
+
+}  // namespace pixkeeper::win32
