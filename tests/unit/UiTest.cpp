@@ -28,11 +28,11 @@ struct FakeWindow final : MainWindowSteps, FnameFields, PlacedWindow {
   WindowHandle Handle() const override { return 0x4711; }
   void SelectOption(int index) override { option = index, state.NamingScheme = static_cast<Integer>(index); }
   std::wstring PrefixText() const override { return prefix; }
-  std::wstring StartValueText() const override { return startValue; }
-  int KeepValueCheck() const override { return keepValue; }
   void SetPrefixText(const std::wstring& text) override { prefix = text; }
+  std::wstring StartValueText() const override { return startValue; }
   void SetStartValueText(const std::wstring& text) override { startValue = text; }
   void SetPresentValueText(const std::wstring& text) override { presentValue = text; }
+  int KeepValueCheck() const override { return keepValue; }
   void SetKeepValueCheck(int value) override { keepValue = value; }
   double Width() const override { return platform.Log("width"), width; }
   double Height() const override { return platform.Log("height"), height; }
