@@ -67,9 +67,8 @@ TEST_F(Capture, TheSaveDialogGivesTheNamePartOrUserinputOrEndsTheProgram) {
   platform.Put({2, 8}, kRed);
   platform.log.clear();
   EXPECT_THROW(CaptureClipboard(program), ProgramEnded);
-  EXPECT_EQ(platform.messages, std::vector<std::wstring>{ErrorText(7) + L"|untitled"});
-  EXPECT_EQ(platform.log, "has1 has2 get2 dialog message0 end");
-  EXPECT_EQ(state.CaptureBusy, 0);
+  EXPECT_EQ(std::tie(platform.log, platform.messages, state.CaptureBusy),
+            std::make_tuple("has1 has2 get2 dialog message0 end", std::vector{ErrorText(7) + L"|untitled"}, 0));
 }
 
 // One notice with the clipboard in each state: the picture is saved, listed,

@@ -68,8 +68,8 @@ TEST_F(ClipboardWatch, MessagesAndTheChain) {
 TEST_F(ClipboardWatch, TheClosingStepsRunOnceWhicheverExitComesFirst) {
   state.PresentValue = 12;
   EXPECT_EQ(Deliver(kDestroy), kWrites + kUndo + kPassOn);  // saves, leaves, unhooks, then passes it on
-  EXPECT_EQ(platform.Setting(L"PresendValue"), L"12");
-  EXPECT_EQ(std::make_pair(state.PrevWndProc, state.NextViewer), std::make_pair(kOwn, kNext));
+  EXPECT_EQ(std::make_tuple(platform.Setting(L"PresendValue"), state.PrevWndProc, state.NextViewer),
+            std::make_tuple(L"12", kOwn, kNext));
   LeaveViewerChain(program);  // the close request's own steps come too late
   UnhookWindow(program);
   EXPECT_EQ(Deliver(kDestroy), kPassOn);

@@ -110,10 +110,9 @@ TEST_F(Ui, TheFileNameDialog) {
     state.PresentValue = 9, state.StartValue = L"5", window.startValue = box, window.presentValue = L"";
     platform.log.clear();
     try { ResetRunningNumber(program, window); } catch (const ProgramEnded&) {}  // past the range
-    EXPECT_EQ(std::tie(window.startValue, state.PresentValue, state.StartValue),
-              std::make_tuple(boxAfter, present, L"5"));
-    EXPECT_EQ(window.presentValue, present == 9 ? L"" : std::to_wstring(present));
-    EXPECT_EQ(platform.log, present == 9 ? "message0 end" : "");
+    EXPECT_EQ(std::tie(window.startValue, state.PresentValue, state.StartValue, window.presentValue, platform.log),
+              std::make_tuple(boxAfter, present, L"5", present == 9 ? L"" : std::to_wstring(present),
+                              present == 9 ? "message0 end" : ""));
   }
   EXPECT_EQ(platform.messages, std::vector<std::wstring>{ErrorText(6) + L"|untitled"});
   std::wstring box;  // the keys the start-value box lets through
