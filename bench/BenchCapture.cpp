@@ -18,6 +18,7 @@ namespace {
 
 struct Run {
   bool reference = false;
+  bool png = false;
   std::wstring directory;  // ends with "\"
   int wanted = 0;
   std::vector<std::int64_t> savedAt;
@@ -38,7 +39,7 @@ Run g_run;
 class BenchWindowParts final : public MainWindowParts {
  public:
   void AppendToFileList(const std::wstring&) override { g_run.Saved(); }
-  bool IsChecked(OptionItem) const override { return false; }
+  bool IsChecked(OptionItem item) const override { return item == OptionItem::SavePng && g_run.png; }
   void SetChecked(OptionItem, bool) override {}
 };
 
@@ -135,8 +136,10 @@ void RunMessageLoop() {
 
 }  // namespace
 
-int RunCapture(bool reference, const wchar_t* outputDirectory, int count) {
+int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count) {
+  const bool reference = mode == CaptureMode::kReference;
   g_run.reference = reference;
+  g_run.png = mode == CaptureMode::kPng;
   g_run.directory = outputDirectory;
   if (g_run.directory.empty() || g_run.directory.back() != L'\\') g_run.directory += L'\\';
   g_run.wanted = count;

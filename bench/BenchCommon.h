@@ -24,7 +24,12 @@ inline std::int64_t Frequency() {
   return frequency.QuadPart;
 }
 
-int RunCapture(bool reference, const wchar_t* outputDirectory, int count);
-int RunFeed(int width, int height, int count);
+// How the capturer saves: the program's path writing BMP or PNG files, or the
+// minimal reference.
+enum class CaptureMode { kBmp, kPng, kReference };
+int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count);
+// `flat`: a screenshot-like picture (flat areas, lines of text); otherwise a
+// photo-like one (gradients and noise).
+int RunFeed(int width, int height, int count, bool flat);
 
 }  // namespace pixkeeper::bench

@@ -1,5 +1,6 @@
 // The feeder: puts a 32-bit picture on the clipboard, notes the time of the
 // change, and waits until the capturer has written the file.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -9,7 +10,7 @@
 namespace pixkeeper::bench {
 namespace {
 
-std::vector<unsigned char> MakeDib(int width, int height) {
+std::vector<unsigned char> MakeDib(int width, int height, bool flat) {
   BITMAPINFOHEADER header{};
   header.biSize = sizeof header;
   header.biWidth = width;
@@ -21,11 +22,25 @@ std::vector<unsigned char> MakeDib(int width, int height) {
   std::vector<unsigned char> dib(sizeof header + header.biSizeImage);
   std::memcpy(dib.data(), &header, sizeof header);
   unsigned char* pixel = dib.data() + sizeof header;
+  unsigned seed = 1;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x, pixel += 4) {
-      pixel[0] = static_cast<unsigned char>(x);
-      pixel[1] = static_cast<unsigned char>(y);
-      pixel[2] = static_cast<unsigned char>(x ^ y);
+      if (flat) {
+        // Windows on a desktop: grey panes, a coloured title bar, and rows
+        // of dark glyph-like dots.
+        const bool title = y % 270 < 24, text = y % 18 < 9 && x % 7 < 4 && (x / 60 + y / 18) % 3 != 0;
+        const unsigned char grey = text ? 40 : 240;
+        pixel[0] = title ? 200 : grey;
+        pixel[1] = title ? 120 : grey;
+        pixel[2] = title ? 40 : grey;
+      } else {
+        // Smooth gradients with the noise of a camera sensor.
+        seed = seed * 1103515245u + 12345u;
+        const int noise = static_cast<int>(seed >> 27) - 16;
+        pixel[0] = static_cast<unsigned char>(std::clamp(x * 255 / width + noise, 0, 255));
+        pixel[1] = static_cast<unsigned char>(std::clamp(y * 255 / height + noise, 0, 255));
+        pixel[2] = static_cast<unsigned char>(std::clamp(((x + y) * 255 / (width + height)) + noise / 2, 0, 255));
+      }
       pixel[3] = 0;
     }
   }
@@ -74,7 +89,7 @@ bool PutOnClipboard(HWND owner, const std::vector<unsigned char>& dib, std::int6
 
 }  // namespace
 
-int RunFeed(int width, int height, int count) {
+int RunFeed(int width, int height, int count, bool flat) {
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kReadyEvent);
   HANDLE saved = CreateEventW(nullptr, FALSE, FALSE, kSavedEvent);
   if (WaitForSingleObject(ready, 60000) != WAIT_OBJECT_0) {
@@ -83,7 +98,7 @@ int RunFeed(int width, int height, int count) {
   }
   HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                nullptr, nullptr);
-  std::vector<unsigned char> dib = MakeDib(width, height);
+  std::vector<unsigned char> dib = MakeDib(width, height, flat);
   std::printf("freq %lld\n", static_cast<long long>(Frequency()));
   for (int i = 0; i < count; ++i) {
     std::int64_t changedAt = 0;

@@ -1,5 +1,5 @@
-// pk_bench capture <pixkeeper|reference> <output directory> <count>
-// pk_bench feed <width> <height> <count>
+// pk_bench capture <pixkeeper|png|reference> <output directory> <count>
+// pk_bench feed <width> <height> <count> <photo|flat>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -9,14 +9,16 @@
 int wmain(int argc, wchar_t** argv) {
   using namespace pixkeeper::bench;
   if (argc == 5 && std::wcscmp(argv[1], L"capture") == 0) {
-    bool reference = std::wcscmp(argv[2], L"reference") == 0;
-    return RunCapture(reference, argv[3], _wtoi(argv[4]));
+    const CaptureMode mode = std::wcscmp(argv[2], L"reference") == 0 ? CaptureMode::kReference
+                             : std::wcscmp(argv[2], L"png") == 0     ? CaptureMode::kPng
+                                                                     : CaptureMode::kBmp;
+    return RunCapture(mode, argv[3], _wtoi(argv[4]));
   }
-  if (argc == 5 && std::wcscmp(argv[1], L"feed") == 0) {
-    return RunFeed(_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]));
+  if (argc == 6 && std::wcscmp(argv[1], L"feed") == 0) {
+    return RunFeed(_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), std::wcscmp(argv[5], L"flat") == 0);
   }
   std::fprintf(stderr,
-               "usage: pk_bench capture <pixkeeper|reference> <dir> <count>\n"
-               "       pk_bench feed <width> <height> <count>\n");
+               "usage: pk_bench capture <pixkeeper|png|reference> <dir> <count>\n"
+               "       pk_bench feed <width> <height> <count> <photo|flat>\n");
   return 2;
 }

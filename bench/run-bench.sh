@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Times the capture of 1920x1080 and 3840x2160 32-bit pictures, from the
-# clipboard change to the closed file, for the program's own capture path and
-# for a minimal reference, and reports their peak memory above idle.
+# Times the capture of 1920x1080 and 3840x2160 32-bit pictures, photo-like and
+# screenshot-like, from the clipboard change to the closed file, for the
+# program's own capture path writing BMP and PNG files and for a minimal
+# reference, and reports their peak memory above idle and the file sizes.
 # Runs inside cmake/wine-session.sh. Usage: run-bench.sh BUILD_DIR [COUNT]
 set -euo pipefail
 
@@ -13,13 +14,13 @@ rm -rf "$work"
 mkdir -p "$work/out"
 out_windows=$(winepath -w "$work/out")
 
-# Prints "median_ms peak_above_idle_bytes" for one run.
+# Prints "median_ms peak_above_idle_bytes file_bytes times..." for one run.
 measure() {
-  local mode=$1 width=$2 height=$3
+  local mode=$1 width=$2 height=$3 kind=$4
   rm -f "$work/out"/*
   wine "$exe" capture "$mode" "$out_windows" "$count" 2>&1 | tr -d "\r" >"$work/capture.txt" &
   local capturer=$!
-  if ! wine "$exe" feed "$width" "$height" "$count" | tr -d "\r" >"$work/feed.txt"; then
+  if ! wine "$exe" feed "$width" "$height" "$count" "$kind" | tr -d "\r" >"$work/feed.txt"; then
     kill "$capturer" 2>/dev/null || true
     echo "bench: the $mode run at ${width}x${height} failed" >&2
     return 1
@@ -36,7 +37,9 @@ measure() {
   idle=$(awk '$1 == "idle_ws" { print $2 }' "$work/capture.txt")
   peak=$(awk '$1 == "peak_ws" { print $2 }' "$work/capture.txt")
   cp "$work/capture.txt" "$work/capture-$mode-${width}x${height}.txt"
-  echo "$median $((peak - idle)) $(tr '\n' ' ' <"$work/ms.txt")"
+  local bytes
+  bytes=$(find "$work/out" -type f -printf '%s\n' | sort -n | tail -1)
+  echo "$median $((peak - idle)) $bytes $(tr '\n' ' ' <"$work/ms.txt")"
 }
 
 median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -45,32 +48,49 @@ max() { [ "$1" -gt "$2" ] && echo "$1" || echo "$2"; }
 # Page rounding and the allocator's bookkeeping.
 slack=$((1024 * 1024))
 
-printf '%-10s %-10s %10s %7s %14s %12s\n' size path "median ms" ratio "peak-idle MiB" "picture MiB"
+printf '%-10s %-6s %-10s %10s %7s %14s %11s\n' size kind path "median ms" ratio "peak-idle MiB" "file KiB"
 status=0
+row() {  # size kind path median ratio memory bytes
+  printf '%-10s %-6s %-10s %10s %7s %14s %11s\n' "$1" "$2" "$3" "$4" "$5" "$(mib "$6")" "$(($7 / 1024))"
+}
 for size in "1920 1080" "3840 2160"; do
   read -r width height <<<"$size"
   picture=$((width * height * 4 + 40))
-  ref_all= pk_all= ref_mem=0 pk_mem=0
-  # Two rounds, alternating, so that neither path always runs first.
-  for round in 1 2; do
-    read -r _ mem all < <(measure reference "$width" "$height")
-    ref_all="$ref_all $all"; ref_mem=$(max "$ref_mem" "$mem")
-    read -r _ mem all < <(measure pixkeeper "$width" "$height")
-    pk_all="$pk_all $all"; pk_mem=$(max "$pk_mem" "$mem")
+  for kind in photo flat; do
+    declare -A all=() mem=() bytes=()
+    # Two rounds, alternating, so that no path always runs first.
+    for round in 1 2; do
+      for mode in reference pixkeeper png; do
+        read -r _ m b times < <(measure "$mode" "$width" "$height" "$kind")
+        all[$mode]="${all[$mode]:-} $times"; mem[$mode]=$(max "${mem[$mode]:-0}" "$m"); bytes[$mode]=$b
+      done
+    done
+    ref_ms=$(echo "${all[reference]}" | median)
+    pk_ms=$(echo "${all[pixkeeper]}" | median)
+    png_ms=$(echo "${all[png]}" | median)
+    ratio=$(awk -v a="$pk_ms" -v b="$ref_ms" 'BEGIN { printf "%.2f", a / b }')
+    png_ratio=$(awk -v a="$png_ms" -v b="$pk_ms" 'BEGIN { printf "%.2f", a / b }')
+    smaller=$(awk -v a="${bytes[pixkeeper]}" -v b="${bytes[png]}" 'BEGIN { printf "%.1f", a / b }')
+    row "${width}x${height}" "$kind" reference "$ref_ms" "" "${mem[reference]}" "${bytes[reference]}"
+    row "${width}x${height}" "$kind" pixkeeper "$pk_ms" "$ratio" "${mem[pixkeeper]}" "${bytes[pixkeeper]}"
+    row "${width}x${height}" "$kind" png "$png_ms" "$png_ratio" "${mem[png]}" "${bytes[png]}"
+    echo "  reference (ms):${all[reference]}"
+    echo "  pixkeeper (ms):${all[pixkeeper]}"
+    echo "  png (ms):${all[png]}   (ratio against the BMP path; files $smaller x smaller)"
+    if awk -v r="$ratio" 'BEGIN { exit !(r > 1.2) }'; then
+      echo "  target missed: the BMP path's median is more than 1.2 times the reference's"; status=1
+    fi
+    if [ "${mem[pixkeeper]}" -gt $((picture + slack)) ]; then
+      echo "  target missed: the BMP path's peak is more than one picture above idle"; status=1
+    fi
+    if [ "$width" = 1920 ] && awk -v r="$png_ratio" 'BEGIN { exit !(r > 2) }'; then
+      echo "  target missed: the PNG path's median is more than 2 times the BMP path's"; status=1
+    fi
+    if [ "$kind" = flat ] && awk -v r="$smaller" 'BEGIN { exit !(r < 5) }'; then
+      echo "  target missed: the PNG file is less than 5 times smaller than the BMP file"; status=1
+    fi
+    unset all mem bytes
   done
-  ref_ms=$(echo "$ref_all" | median)
-  pk_ms=$(echo "$pk_all" | median)
-  ratio=$(awk -v a="$pk_ms" -v b="$ref_ms" 'BEGIN { printf "%.2f", a / b }')
-  printf '%-10s %-10s %10s %7s %14s %12s\n' "${width}x${height}" reference "$ref_ms" "" "$(mib "$ref_mem")" "$(mib "$picture")"
-  printf '%-10s %-10s %10s %7s %14s %12s\n' "${width}x${height}" pixkeeper "$pk_ms" "$ratio" "$(mib "$pk_mem")" "$(mib "$picture")"
-  echo "  reference (ms):$ref_all"
-  echo "  pixkeeper (ms):$pk_all"
-  if awk -v r="$ratio" 'BEGIN { exit !(r > 1.2) }'; then
-    echo "  target missed: the median is more than 1.2 times the reference's"; status=1
-  fi
-  if [ "$pk_mem" -gt $((picture + slack)) ]; then
-    echo "  target missed: the peak is more than one picture above idle"; status=1
-  fi
 done
-[ $status -eq 0 ] && echo "targets met: median within 1.2 x the reference, peak within one picture above idle"
+[ $status -eq 0 ] && echo "targets met: BMP median within 1.2 x the reference and peak within one picture above idle; PNG median within 2 x BMP at 1920x1080, flat PNG files at least 5 x smaller"
 exit $status

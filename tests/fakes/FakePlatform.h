@@ -45,6 +45,7 @@ struct Lease : PictureLease {
 
 class FakePlatform final : public Platform, public MainWindowParts {
  public:
+  using S = const std::wstring&;
   void Put(std::set<int> formats, std::vector<std::uint8_t> dib = {}) {  // another program copies
     clipboardFormats = std::move(formats), clipboardDib = std::move(dib), ++sequence_;
     if (onClipboardChange) onClipboardChange();
@@ -59,7 +60,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   std::map<std::wstring, std::vector<std::uint8_t>> files;
   int writeError = 0, settingWriteError = 0;
   std::map<std::wstring, std::wstring> settings;  // "APPLICATION\SECTION\key" -> text
-  std::wstring& Setting(const std::wstring& key) { return settings[L"PIXKEEPER\\CONFIG\\" + key]; }
+  std::wstring& Setting(S key) { return settings[L"PIXKEEPER\\CONFIG\\" + key]; }
   std::vector<std::wstring> messages;              // "text|title"; the style is logged
   std::function<SaveDialogChoice()> onSaveDialog;  // none: the user cancels
   SaveDialogRequest dialog;
@@ -98,8 +99,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
     if (writeError != 0 || path.back() == L'\\') throw RuntimeError(writeError ? writeError : 75);
     files[path].assign(picture.data(), picture.data() + picture.layout().totalSize);
   }
-  Picture LoadPictureFile(const std::wstring& path) override { return Log("load" + Narrow(path)), Picture(); }
-  using S = const std::wstring&;
+  Picture LoadPictureFile(S) override { return Log("load"), Picture(); }
   std::wstring ReadSetting(S app, S section, S key, S defaultText) override {
     const auto found = settings.find(app + L"\\" + section + L"\\" + key);
     return Log("read:" + Narrow(key)), found == settings.end() ? defaultText : found->second;
@@ -108,10 +108,9 @@ class FakePlatform final : public Platform, public MainWindowParts {
     Log("write:" + Narrow(key));
     settings[app + L"\\" + section + L"\\" + key] = settingWriteError ? throw RuntimeError(settingWriteError) : text;
   }
-  void ShowMessage(const std::wstring& text, int style, const std::optional<std::wstring>& title) override {
+  void ShowMessage(S text, int style, const std::optional<std::wstring>& title) override {
     Log("message" + std::to_string(style)), messages.push_back(text + L"|" + title.value_or(L"untitled"));
   }
-  void SoundBeep() override { Log("beep"); }
   SaveDialogChoice ShowSaveDialog(const SaveDialogRequest& request) override {
     Log(HeldOpen() ? "dialog(held)" : "dialog"), dialog = request;
     return onSaveDialog ? onSaveDialog() : throw RuntimeError(error::kDialogCancelled);
@@ -120,6 +119,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   LocalTime CurrentTime() override { return Log("time"), time; }
   ScreenTwips ScreenSize() override { return {15360, 11520}; }
   [[noreturn]] void EndProgram() override { Log("end"), throw ProgramEnded{}; }
+  // The window procedures and the viewer chain, logged with their arguments in hex.
   WindowHandle SetClipboardViewer(WindowHandle window) override { return Log("join" + Hex(window)), nextViewerOnJoin; }
   void ChangeClipboardChain(WindowHandle window, WindowHandle next) override { Log("leave" + Hex(window) + Hex(next)); }
   WindowProcedure SetWindowProcedure(WindowHandle window, WindowProcedure procedure) override {
@@ -133,19 +133,20 @@ class FakePlatform final : public Platform, public MainWindowParts {
   std::intptr_t SendWindowMessage(WindowHandle w, unsigned m, std::uintptr_t wp, std::intptr_t lp) override {
     return Log("send" + Hex(w) + Hex(m) + Hex(wp) + Hex(lp)), 0;
   }
+  void SoundBeep() override { Log("beep"); }
+  void Sleep(int milliseconds) override { Log("sleep" + std::to_string(milliseconds)); }
+  void AppendToFileList(S path) override { Log("list:" + Narrow(path)); }
+  bool IsChecked(OptionItem item) const override { return checks.count(item) && checks.at(item); }
+  void SetChecked(OptionItem item, bool checked) override { checks[item] = checked; }
+  void Log(const std::string& word) { log += (log.empty() ? "" : " ") + word; }
   // Not used by the logic under test.
   void ClipboardSetText(S) override {}
   void DeleteSettingSection(S, S) override {}
   void OpenWithAssociatedApplication(WindowHandle, S, S) override {}
   bool FileExists(S) override { return false; }
   bool WindowWithTitleExists(S) override { return false; }
-  std::wstring CommandLineText() override { return L""; }
-  std::wstring ProgramDirectory() override { return L""; }
-  void Sleep(int milliseconds) override { Log("sleep" + std::to_string(milliseconds)); }
-  void AppendToFileList(const std::wstring& path) override { Log("list:" + Narrow(path)); }
-  bool IsChecked(OptionItem item) const override { return checks.count(item) && checks.at(item); }
-  void SetChecked(OptionItem item, bool checked) override { checks[item] = checked; }
-  void Log(const std::string& word) { log += (log.empty() ? "" : " ") + word; }
+  std::wstring CommandLineText() override { return {}; }
+  std::wstring ProgramDirectory() override { return {}; }
 
  private:
   void Open(const std::string& word, int format = -1) {
@@ -154,11 +155,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
     Log(format < 0 ? word : word + name);
     if (clipboardLocked) throw RuntimeError(error::kCannotOpenClipboard);
   }
-  static std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text) out += static_cast<char>(c < 0x80 ? c : '?');
-    return out;
-  }
+  static std::string Narrow(S text) { return std::string(text.begin(), text.end()); }  // ASCII paths only
   static std::string Hex(std::uint64_t value) {
     char text[20];
     return "," + std::string(text, std::to_chars(text, text + 20, value, 16).ptr);

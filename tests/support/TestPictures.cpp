@@ -43,23 +43,30 @@ std::uint32_t Shown16(std::uint32_t p, int green) {
   return widen(p >> (5 + green), 5) << 16 | widen(p >> 5 & ((1u << green) - 1), green) << 8 | widen(p & 31, 5);
 }
 
-Bytes MakeDib(const Variant& v, int width, int height) {
+// The packed DIB, and in `rgb` when given the pixels it shows, top row first.
+Bytes MakeDib(const Variant& v, int width, int height, Bytes* rgb = nullptr) {
   const bool rle = v.compression == 1 || v.compression == 2;
   const int green = v.compression == 3 ? 6 : 5;
   Bytes pixels;
+  if (rgb) rgb->resize(3 * static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   for (int row = 0; row < height; ++row) {
     const unsigned y = static_cast<unsigned>(v.topDown ? row : height - 1 - row);
     const std::size_t start = pixels.size();
     unsigned acc = 0, bits = 0;
     for (unsigned x = 0; x < static_cast<unsigned>(width); ++x) {
+      std::uint32_t shown = v.bitCount <= 8 ? Palette(Index(v, x, y)) : Direct(x, y);
       if (rle) {  // each pixel a run of one
         Put(pixels, 1 | Index(v, x, y) << (v.compression == 2 ? 12 : 8), 2);
       } else if (v.bitCount <= 8) {
         acc = acc << v.bitCount | Index(v, x, y);
         if ((bits += v.bitCount) == 8) pixels.push_back(static_cast<std::uint8_t>(acc)), acc = bits = 0;
       } else {
-        Put(pixels, v.bitCount == 16 ? Pixel16(Direct(x, y), green) : Direct(x, y), static_cast<int>(v.bitCount / 8));
+        const std::uint32_t stored = v.bitCount == 16 ? Pixel16(shown, green) : shown;
+        Put(pixels, stored, static_cast<int>(v.bitCount / 8));
+        if (v.bitCount == 16) shown = Shown16(stored, green);
       }
+      const std::size_t at = (y * static_cast<unsigned>(width) + x) * 3;
+      for (int i = 0; rgb && i < 3; ++i) (*rgb)[at + i] = static_cast<std::uint8_t>(shown >> (16 - 8 * i));
     }
     if (bits > 0) pixels.push_back(static_cast<std::uint8_t>(acc << (8 - bits)));
     while (!rle && (pixels.size() - start) % 4 != 0) pixels.push_back(0);
@@ -103,15 +110,8 @@ TestPicture MakeTestPicture(const std::string& name, int width, int height) {
   if (width < 1 || height < 1 || width > 16384 || height > 16384) throw std::invalid_argument("size out of range");
   for (const Variant& v : kVariants) {
     if (name != v.name) continue;
-    TestPicture picture{name, MakeDib(v, width, height), width, height, {}};
-    for (unsigned y = 0; y < static_cast<unsigned>(height); ++y) {
-      for (unsigned x = 0; x < static_cast<unsigned>(width); ++x) {
-        std::uint32_t c = v.bitCount <= 8 ? Palette(Index(v, x, y)) : Direct(x, y);
-        if (v.bitCount == 16) c = Shown16(Pixel16(c, v.compression == 3 ? 6 : 5), v.compression == 3 ? 6 : 5);
-        for (int shift : {16, 8, 0}) picture.rgb.push_back(static_cast<std::uint8_t>(c >> shift));
-      }
-    }
-    return picture;
+    TestPicture picture{name, {}, width, height, {}};
+    return picture.dib = MakeDib(v, width, height, &picture.rgb), picture;
   }
   throw std::invalid_argument("unknown test picture: " + name);
 }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakePlatform.h"
-#include "settings/Settings.h"
 #include "ui/StartUp.h"
 #include "support/TestPictures.h"
 
@@ -18,13 +17,17 @@ const char kWrites[] = "write:BaseDir write:FTYPE write:FNAME write:StartValue w
                        "write:StartPos write:StartMode write:ViewMode write:SaveFormat ";
 const std::string kUndo = "leave,100,200 sleep5 proc,100,1000 sleep5 ", kPassOn = "call,1000,100,2,0,0";
 
-struct ClipboardWatch : FakeProgram, ::testing::Test {
-  ClipboardWatch() {
+// A main window hooked and in the chain, with the next viewer 0x200.
+struct Watched : FakeProgram {
+  Watched() {
     state.BaseDir = L"C:\\Shots\\", state.FilePrefix = L"BMP", state.NamingScheme = 1;
-    platform.nextViewerOnJoin = 0x200;
+    platform.nextViewerOnJoin = kNext;
     HookWindow(program);
     JoinViewerChain(program);
   }
+};
+
+struct ClipboardWatch : Watched, ::testing::Test {
   std::string Deliver(unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
     platform.log.clear();
     EXPECT_EQ(HookProc(program, kMainWindow, message, wParam, lParam), std::intptr_t{message * 3} + lParam);
@@ -65,18 +68,15 @@ TEST_F(ClipboardWatch, MessagesAndTheChain) {
 TEST_F(ClipboardWatch, TheClosingStepsRunOnceWhicheverExitComesFirst) {
   state.PresentValue = 12;
   EXPECT_EQ(Deliver(kDestroy), kWrites + kUndo + kPassOn);  // saves, leaves, unhooks, then passes it on
-  EXPECT_EQ(platform.Setting(L"PresendValue"), L"12");
-  EXPECT_EQ(std::make_pair(state.PrevWndProc, state.NextViewer), std::make_pair(kOwn, kNext));
+  EXPECT_EQ(std::make_tuple(platform.Setting(L"PresendValue"), state.PrevWndProc, state.NextViewer),
+            std::make_tuple(L"12", kOwn, kNext));
   LeaveViewerChain(program);  // the close request's own steps come too late
   UnhookWindow(program);
   EXPECT_EQ(Deliver(kDestroy), kPassOn);
   // The close request first (saves, leaves, unhooks, ends), then WM_DESTROY;
   // a failing save on WM_DESTROY.
   for (int run = 0; run < 2; ++run) {
-    FakeProgram fake;
-    fake.platform.nextViewerOnJoin = 0x200;
-    HookWindow(fake.program);
-    JoinViewerChain(fake.program);
+    Watched fake;
     fake.platform.log.clear();
     if (run == 0) EXPECT_THROW(RunQueryUnload(fake.program), ProgramEnded);
     fake.platform.settingWriteError = run == 1 ? error::kPermissionDenied : 0;

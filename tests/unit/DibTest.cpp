@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "fakes/FakePlatform.h"
 #include "platform/Dib.h"
@@ -29,24 +31,27 @@ namespace pixkeeper {
 using namespace testing;
 using Bytes = std::vector<std::uint8_t>;
 
-// The test pictures, and 32-bit V5 pictures with bit fields: plain, with the
-// masks after the header, a profile after the pixels, or both.
-static Bytes Dib(const std::string& name) {
-  if (name == "v5plain" || name == "v5masks") return V5Picture(name == "v5masks", 0);
-  if (name == "v5profile" || name == "v5both") return V5Picture(name == "v5both", 32);
-  return MakeTestPicture(name).dib;
-}
-
 static Bytes FileOf(const Bytes& dib) {
   const auto header = BmpFileHeader(ParseDib(dib.data(), dib.size()));
   Bytes file(header.begin(), header.end());
   return file.insert(file.end(), dib.begin(), dib.end()), file;
 }
 
-// "pixel-offset total-size ", or "refused".
-static std::string Layout(const Bytes& b) {
+// The test pictures, and 32-bit V5 pictures with bit fields: plain, with the
+// masks after the header, a profile after the pixels, or both; "name.bmp" is
+// the picture as a BMP file.
+static Bytes Dib(const std::string& name) {
+  if (name.size() > 4 && name.substr(name.size() - 4) == ".bmp") return FileOf(Dib(name.substr(0, name.size() - 4)));
+  if (name == "v5plain" || name == "v5masks") return V5Picture(name == "v5masks", 0);
+  if (name == "v5profile" || name == "v5both") return V5Picture(name == "v5both", 32);
+  return MakeTestPicture(name).dib;
+}
+
+// "pixel-offset total-size " of a DIB, or of a BMP file's DIB when `file`; or "refused".
+static std::string Layout(const Bytes& b, bool file = false) {
   DibLayout l;
-  if (ErrorOf([&] { l = ParseDib(b.data(), b.size()); }) != 0) return "refused";
+  const auto read = [&](const Bytes& dib) { l = ParseDib(dib.data(), dib.size()); };
+  if (ErrorOf([&] { read(file ? DibFromBmpFile(b.data(), b.size()) : b); }) != 0) return "refused";
   return std::to_string(l.pixelOffset) + " " + std::to_string(l.totalSize) + " ";
 }
 
@@ -88,15 +93,19 @@ const struct Edit {  // padding: bytes after the picture
     // Bit counts, compressions, colour counts; run-length pictures are
     // bottom-up only and must give their size.
     {"rgb24", 14, {0, 2, 3, 15, 31, 48, 64}}, {"core24", 8, {1 | 16 << 16, 1 | 32 << 16}},
-    {"rgb32", 16, {4, 5, 6, 11, 12, 13, 0xFFFFFFFF}}, {"rgb24", 16, {1, 3}}, {"pal8", 16, {2, 3}}, {"pal4", 16, {1}},
-    {"rle8", 16, {2}}, {"rle4", 16, {1}}, {"pal1", 32, {3}, 0, 0, 0, 12}, {"pal4", 32, {17}, 0, 0, 0, 4},
-    {"pal8", 32, {257, 0xFFFFFFFF}},
-    {"rle8", 32, {0x10000}}, {"rgb24", 32, {3, 0x40000000}}, {"bitfields32", 32, {2}}, {"rle8", 8, {0xFFFFFFE9}},
+    {"rgb32", 16, {4, 5, 6, 11, 12, 13, 0xFFFFFFFF}}, {"rgb24", 16, {1, 3}, 0, 0, 0, 12}, {"pal8", 16, {2, 3}},
+    {"pal4", 16, {1}}, {"rle8", 16, {2}}, {"rle4", 16, {1}}, {"pal1", 32, {3}, 0, 0, 0, 12},
+    {"pal4", 32, {17}, 0, 0, 0, 4}, {"pal8", 32, {257, 0xFFFFFFFF}}, {"rle8", 32, {0x10000}},
+    {"rgb24", 32, {3, 0x40000000}}, {"bitfields32", 32, {2}}, {"rle8", 8, {0xFFFFFFE9}},
     {"rle8", 20, {0, 0xFFFFFFFF}}, {"rle4", 8, {0xFFFFFFE9}}, {"rle4", 20, {0}},
     // Profiles (offset, size) past the data, over the header or the pixels;
     // a linked profile's name is held the same way.
     {"v5profile", 112, {3528}, 0, 116, 33}, {"v5profile", 112, {0xFFFFFFF0}, 0, 116, 0x20},
     {"v5profile", 112, {0, 100, 3527}, 0, 116, 32}, {"v5profile", 56, {0x4C494E4B}, 0, 116, 33},
+    // Files: not "BM", the pixels before the end of the colour table or past
+    // the end, a PNG inside, profiles past the end or over the header or pixels.
+    {"pal4.bmp", 0, {'B' << 8 | 'M', 'B' | 'N' << 8}}, {"pal4.bmp", 10, {0, 13, 14, 117, 119, 578, 0xFFFFFFFF}},
+    {"pal4.bmp", 30, {5}}, {"v5profile.bmp", 130, {33}}, {"v5profile.bmp", 126, {0, 100, 124, 3527}},
 };
 
 TEST(Dib, EditedHeaders) {
@@ -109,19 +118,17 @@ TEST(Dib, EditedHeaders) {
       b.resize(size + e.padding, 0);
       const std::string expected =
           e.pixelOffset ? std::to_string(e.pixelOffset) + " " + std::to_string(size) + " " : "refused";
-      EXPECT_EQ(Layout(b), expected) << e.name << " at " << e.at << " = " << value;
+      EXPECT_EQ(Layout(b, std::strstr(e.name, ".bmp")), expected) << e.name << " at " << e.at << " = " << value;
     }
   }
 }
 
+// The file's size and the pixels' offset; past 32 bits the file cannot be written.
 TEST(Dib, BmpFileHeader) {
-  const Bytes dib = Dib("pal8");  // 1360 bytes, the pixels at 440
-  auto h = BmpFileHeader(ParseDib(dib.data(), dib.size()));
-  EXPECT_EQ(Bytes(h.begin(), h.end()), (Bytes{'B', 'M', 0x5E, 0x05, 0, 0, 0, 0, 0, 0, 0xC6, 0x01, 0, 0}));
   DibLayout l;
   l.totalSize = 0xFFFFFFFFu - 14, l.pixelOffset = 0x00ABCDEF;  // the largest file a BMP can describe
-  h = BmpFileHeader(l);
-  EXPECT_EQ(Bytes(h.begin() + 2, h.end()), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0xFD, 0xCD, 0xAB, 0}));
+  const auto h = BmpFileHeader(l);
+  EXPECT_EQ(Bytes(h.begin(), h.end()), (Bytes{'B', 'M', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0xFD, 0xCD, 0xAB, 0}));
   l.totalSize += 1;
   EXPECT_EQ(ErrorOf([&] { BmpFileHeader(l); }), 481);
 }
@@ -138,31 +145,24 @@ TEST(Dib, LoadedFiles) {
   }
   // A gap between the colour table and the pixels is closed; a profile kept
   // between the header and the pixels moves behind them.
-  const Bytes pal8 = Dib("pal8"), plain = Dib("v5plain"), profile = {1, 2, 3, 4, 5, 6, 7, 8};
-  Bytes gap = FileOf(pal8), file = FileOf(plain), expected = plain;
+  const Bytes pal8 = Dib("pal8"), profiled = V5Picture(false, 8);
+  Bytes gap = FileOf(pal8), file = FileOf(profiled);
   gap.insert(gap.begin() + 14 + 440, 10, 0xEE);
   Set32(gap, 10, 14 + 440 + 10);
   EXPECT_EQ(DibFromBmpFile(gap.data(), gap.size()), pal8);
-  file.insert(file.begin() + 14 + 124, profile.begin(), profile.end());
-  expected.insert(expected.end(), profile.begin(), profile.end());
-  Set32(file, 10, 14 + 124 + 8), Set32(file, 14 + 56, 0x4D424544), Set32(file, 14 + 112, 124), Set32(file, 14 + 116, 8);
-  Set32(expected, 56, 0x4D424544), Set32(expected, 112, plain.size()), Set32(expected, 116, 8);
-  EXPECT_EQ(DibFromBmpFile(file.data(), file.size()), expected);
+  std::rotate(file.begin() + 14 + 124, file.end() - 8, file.end());
+  Set32(file, 10, 14 + 124 + 8), Set32(file, 14 + 112, 124);
+  EXPECT_EQ(DibFromBmpFile(file.data(), file.size()), profiled);
 
-  const auto refused = [](Bytes b, std::size_t at = 1, std::uint32_t value = 0) {
-    if (at != 1) Set32(b, at, value);
-    return ErrorOf([&] { DibFromBmpFile(b.data(), b.size()); }) == 481;
-  };
-  const Bytes good = FileOf(Dib("pal4")), profiled = FileOf(Dib("v5profile"));
-  for (std::size_t size = 0; size < good.size(); ++size) EXPECT_TRUE(refused(Bytes(good.begin(), good.begin() + size)));
-  EXPECT_TRUE(refused(good, 0, 'B' << 8 | 'M'));
-  for (std::uint32_t at : {0u, 13u, 14u, 117u, 119u, 578u, 0xFFFFFFFFu}) EXPECT_TRUE(refused(good, 10, at)) << at;
-  EXPECT_TRUE(refused(good, 14 + 16, 5)) << "a PNG inside";
-  EXPECT_TRUE(refused(profiled, 14 + 116, 33)) << "profile past the end";
-  for (std::uint32_t at : {0u, 100u, 124u, 3527u}) EXPECT_TRUE(refused(profiled, 14 + 112, at)) << at;
-  Bytes shared = FileOf(V5Picture(false, 16, 6, 2));  // a profile sharing its last bytes with the pixels
+  // Refused: every file cut short, and a profile sharing its last bytes with the pixels.
+  const Bytes good = FileOf(Dib("pal4"));
+  for (std::size_t size = 0; size < good.size(); ++size) {
+    EXPECT_EQ(Layout({good.begin(), good.begin() + size}, true), "refused");
+  }
+  Bytes shared = FileOf(V5Picture(false, 16, 6, 2));
   shared.resize(shared.size() - 16);
-  EXPECT_TRUE(refused(shared, 14 + 112, 124 + 48 - 16));
+  Set32(shared, 14 + 112, 124 + 48 - 16);
+  EXPECT_EQ(Layout(shared, true), "refused");
 }
 
 static Bytes Of(const Picture& p) { return Bytes(p.data(), p.data() + p.layout().totalSize); }

@@ -37,8 +37,7 @@ TEST(BitmapToDibTest, KeepsDepthColoursAndPixels) {
   }
 
   const Picture two = Picture::Own(DibFromBitmap(static_cast<HBITMAP>(mono.get())));
-  ASSERT_EQ(1, two.layout().bitCount);
-  ASSERT_EQ(2u, two.layout().colorCount);
+  ASSERT_EQ(std::make_pair(1u, 2u), std::make_pair(unsigned{two.layout().bitCount}, two.layout().colorCount));
   const std::uint8_t* table = two.data() + two.layout().headerSize;
   const std::uint8_t* bits = two.data() + two.layout().pixelOffset;
   const int white = table[4] == 255 ? 1 : 0;
@@ -47,10 +46,7 @@ TEST(BitmapToDibTest, KeepsDepthColoursAndPixels) {
     const int set = rows[1 - i / 3] >> (7 - i % 3) & 1;
     EXPECT_EQ(set ? white : 1 - white, bits[i / 3 * 4] >> (7 - i % 3) & 1) << i;
   }
-  try {
-    DibFromBitmap(nullptr);
-    ADD_FAILURE() << "no error for no bitmap";
-  } catch (const RuntimeError& e) {
+  try { DibFromBitmap(nullptr), ADD_FAILURE() << "no error for no bitmap"; } catch (const RuntimeError& e) {
     EXPECT_EQ(error::kInvalidPicture, e.number());
   }
 }
