@@ -1138,12 +1138,60 @@ void GroupPng() {
   Check(Ended(pk) && RegAll().find(L"SaveFormat=0 ") != wstring::npos, L"Ctrl+G clears the mark: " + RegAll());
 }
 
+// Write faults on a small file system of its own, given to Wine as drive P:
+// (mounting needs root here; elsewhere the group is skipped): a picture
+// larger than the free space, then the save directory made read-only, then
+// deleted. Each leaves no file, no entry and no temporary file, an older
+// file of the name whole and the picture on the clipboard; the program goes
+// on and saves the next picture once the directory is usable again.
+void GroupFaults() {
+  const wstring fs = UnixPath(work + L"fs"), rc = work + L"rc";
+  auto sh = [&](const wstring& script) {  // waited for: whether it succeeded
+    DeleteFileW(rc.c_str());
+    RunUnix(script + L"; echo $? > " + UnixPath(rc));
+    WaitFor([&] { return ReadAll(rc).size() > 1; }, 10000);
+    return ReadAll(rc) == Bytes{'0', '\n'};
+  };
+  const wstring drive = L"$WINEPREFIX/dosdevices/p:";
+  if (!sh(L"mkdir -p " + fs + L" && umount -l " + fs + L" 2>/dev/null; mount -t tmpfs -o size=256k tmpfs " + fs +
+          L" && mkdir " + fs + L"/out && ln -sfn " + fs + L" " + drive)) {
+    Say(L"SKIPPED: faults: a small file system cannot be mounted here (mount needs root)");
+    return;
+  }
+  out = baseDir = L"P:\\out\\";
+  const Bytes older{'o', 'l', 'd', 'e', 'r'};
+  WriteAll(out + L"F0001.BMP", older);
+  HWND viewer = JoinViewer();
+  if (Start(Numbering(L"F"))) {
+    auto refused = [&](const wstring& what, const wstring& files, int entries) {
+      Check(Heard(viewer, [] { Put("rgb32", 400, Form::kDib, 300); }), what + L": not passed on");
+      Check(IsClipboardFormatAvailable(CF_DIB), what + L": the picture stays on the clipboard");
+      Eq(Files(out) + to_wstring(ListCount()), files + to_wstring(entries), what + L": the files and entries");
+    };
+    refused(L"full disk", L"F0001.BMP ", 0);
+    Check(ReadAll(out + L"F0001.BMP") == older, L"full disk: the older file of the name kept whole");
+    ExpectCapture(L"a picture that fits", 0, L"F0002.BMP", Put("rgb24"));
+    Check(sh(L"mount -o remount,ro " + fs), L"cannot make the file system read-only");
+    refused(L"read-only", L"F0001.BMP F0002.BMP ", 1);
+    Check(sh(L"mount -o remount,rw " + fs), L"cannot make the file system writable");
+    ExpectCapture(L"writable again", 1, L"F0004.BMP", Put("rgb24", 3));
+    Check(sh(L"rm -r " + fs + L"/out"), L"cannot delete the save directory");
+    refused(L"deleted", L"", 2);
+    Check(GetFileAttributesW(out.c_str()) == INVALID_FILE_ATTRIBUTES, L"deleted: no save directory made");
+    CreateDirectoryW(out.c_str(), nullptr);
+    ExpectCapture(L"made again", 2, L"F0006.BMP", Put("rgb24", 5));
+    Stop();
+  }
+  Check(sh(L"rm " + drive + L" && umount " + fs), L"cannot remove drive P: and unmount " + fs);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::map<wstring, void (*)()> groups = {{L"capture", GroupCapture}, {L"naming", GroupNaming},
       {L"list", GroupList}, {L"close", GroupClose}, {L"single", GroupSingle},
-      {L"windows", GroupWindows}, {L"dir", GroupDir}, {L"png", GroupPng}};
+      {L"windows", GroupWindows}, {L"dir", GroupDir}, {L"png", GroupPng},
+      {L"faults", GroupFaults}};
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   work = wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\work\\";
@@ -1158,7 +1206,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc != 2 || groups.count(argv[1]) == 0) {
-    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png");
+    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png|faults");
     return 2;
   }
   work += wstring(argv[1]) + L"\\";

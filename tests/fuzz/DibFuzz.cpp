@@ -1,11 +1,13 @@
-// Feeds arbitrary bytes to everything that reads a DIB or a BMP file from
-// outside. Any crash, sanitizer report or error other than "invalid picture"
+// Feeds arbitrary bytes to everything that reads a DIB, a BMP file or a PNG
+// from outside. Any crash, sanitizer report or error other than "invalid picture"
 // is a finding.
 
 #include <cstdlib>
 #include <cstring>
 
 #include "fakes/FakePlatform.h"
+#include "platform/DibAlpha.h"
+#include "platform/Png.h"
 
 using namespace pixkeeper;
 
@@ -19,6 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Picture picture = Picture::Borrow(data, size, std::make_unique<Lease>(nullptr, &releases));
     const DibLayout l = picture.layout();
     Check(l.pixelOffset >= l.headerSize && l.pixelOffset + l.imageSize <= l.totalSize && l.totalSize <= size);
+    HasTransparency(l, picture.data());
+    const std::vector<std::uint8_t> dib24 = Dib24OfPadded32(l, picture.data());
+    Check(dib24.empty() || ParseDib(dib24.data(), dib24.size()).totalSize == dib24.size());
     picture.Detach();
     Check(releases == 1 && std::memcmp(picture.data(), data, l.totalSize) == 0);
     const auto header = BmpFileHeader(l);
@@ -32,6 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {  // as a BMP file to load
     const std::vector<std::uint8_t> dib = DibFromBmpFile(data, size);
     Check(dib.size() + 14 <= size && ParseDib(dib.data(), dib.size()).totalSize == dib.size());
+  } catch (const RuntimeError& e) {
+    Check(e.number() == error::kInvalidPicture);
+  }
+  try {  // as PNG bytes from the clipboard, checked before the decoder sees them
+    const PngSize png = CheckPng(data, size);
+    Check(std::uint64_t{png.width} * png.height <= (1u << 26));
   } catch (const RuntimeError& e) {
     Check(e.number() == error::kInvalidPicture);
   }
