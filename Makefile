@@ -5,7 +5,7 @@ NATIVE_BUILD := build/native
 FUZZ_BUILD   := build/fuzz
 FUZZ_SECONDS ?= 120
 
-.PHONY: all deps build build-win build-native test test-native test-win test-ratio run bench dist fuzz clean
+.PHONY: all deps build build-win build-native test test-native test-win test-ratio run bench soak dist fuzz clean
 
 all: build
 
@@ -43,6 +43,9 @@ dist: deps build-win
 
 bench: deps build-win
 	cmake/wine-session.sh $(WIN_BUILD) bench/run-bench.sh $(WIN_BUILD)
+
+soak: deps build-win
+	cmake/wine-session.sh $(WIN_BUILD) bench/run-soak.sh $(WIN_BUILD)
 
 fuzz:
 	@cmake/install-deps.sh fuzz

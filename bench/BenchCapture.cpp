@@ -80,21 +80,7 @@ void ReferenceSave() {
 }
 
 LRESULT CALLBACK ReferenceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_DRAWCLIPBOARD:
-      ReferenceSave();
-      if (g_run.nextViewer) SendMessageW(g_run.nextViewer, message, wParam, lParam);
-      return 0;
-    case WM_CHANGECBCHAIN:
-      if (reinterpret_cast<HWND>(wParam) == g_run.nextViewer) {
-        g_run.nextViewer = reinterpret_cast<HWND>(lParam);
-      } else if (g_run.nextViewer) {
-        SendMessageW(g_run.nextViewer, message, wParam, lParam);
-      }
-      return 0;
-    default:
-      return DefWindowProcW(window, message, wParam, lParam);
-  }
+  return ViewerMessage(g_run.nextViewer, ReferenceSave, window, message, wParam, lParam);
 }
 
 PROCESS_MEMORY_COUNTERS_EX Memory() {

@@ -27,6 +27,25 @@ inline std::int64_t Frequency() {
 // How the capturer saves: the program's path writing BMP or PNG files, or the
 // minimal reference.
 enum class CaptureMode { kBmp, kPng, kReference };
+// A window's part in the clipboard viewer chain: `onChange` runs on each
+// change, which then goes on to `next`; a window leaving the chain is taken
+// out of it.
+inline LRESULT ViewerMessage(HWND& next, void (*onChange)(), HWND window, UINT message, WPARAM wParam,
+                             LPARAM lParam) {
+  switch (message) {
+    case WM_DRAWCLIPBOARD:
+      onChange();
+      if (next) SendMessageW(next, message, wParam, lParam);
+      return 0;
+    case WM_CHANGECBCHAIN:
+      if (reinterpret_cast<HWND>(wParam) == next) next = reinterpret_cast<HWND>(lParam);
+      else if (next) SendMessageW(next, message, wParam, lParam);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
 int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count);
 // `flat`: a screenshot-like picture (flat areas, lines of text); otherwise a
 // photo-like one (gradients and noise).

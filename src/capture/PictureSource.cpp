@@ -37,12 +37,15 @@ ClipboardPicture TakeTransparentDib(Platform& platform) {
 
 }  // namespace
 
-ClipboardPicture TakeClipboardPicture(Platform& platform) {
+namespace {
+
+bool IsRefused(Platform& platform) {
   // Contents with text are never pictures to keep: copied spreadsheet cells
   // carry a bitmap beside their text.
-  if (platform.ClipboardHasFormat(clipboard_format::kText)) return {};
-  if (IsMarkedPrivate(platform)) return {};
+  return platform.ClipboardHasFormat(clipboard_format::kText) || IsMarkedPrivate(platform);
+}
 
+ClipboardPicture TakeOfferedPicture(Platform& platform) {
   int format = 0;
   if (platform.ClipboardHasFormat(clipboard_format::kBitmap)) {
     format = clipboard_format::kBitmap;
@@ -62,6 +65,18 @@ ClipboardPicture TakeClipboardPicture(Platform& platform) {
     std::vector<std::uint8_t> dib24 = Dib24OfPadded32(taken.picture.layout(), taken.picture.data());
     if (!dib24.empty()) taken.picture = Picture::Own(std::move(dib24));
   }
+  return taken;
+}
+
+}  // namespace
+
+ClipboardPicture TakeClipboardPicture(Platform& platform) {
+  if (IsRefused(platform)) return {};
+  ClipboardPicture taken = TakeOfferedPicture(platform);
+  // The formats can be tested while another program is still filling the
+  // clipboard; reading waits until it has closed it. Asked again now, they
+  // tell of everything it put there.
+  if (!taken.picture.empty() && IsRefused(platform)) return {};
   return taken;
 }
 

@@ -373,7 +373,8 @@ Picture Put(const std::string& kind, int width = 0, Form form = Form::kDib, int 
   Picture picture = pixkeeper::testing::MakeTestPicture(kind, width, height);
   PutClipboard([&] {
     if (form != Form::kBitmap) {
-      return PutData(CF_DIB, picture.dib.data(), picture.dib.size()) && (form == Form::kDib || PutText(L"セル A1"));
+      // Text a moment after the picture, as a slow program puts both.
+      return PutData(CF_DIB, picture.dib.data(), picture.dib.size()) && (form == Form::kDib || (Pause(150), PutText(L"セル A1")));
     }
     HDC screen = GetDC(nullptr);
     auto* info = reinterpret_cast<const BITMAPINFO*>(picture.dib.data());

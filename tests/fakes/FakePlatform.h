@@ -30,6 +30,8 @@ struct ProgramEnded {};
 // What a capture asks the clipboard first: text, the three privacy markers,
 // a bitmap.
 inline const std::string kAsked = "has1 hasExc hasCli hasCan has2 ";
+// ... and asked again once a picture has been read.
+inline const std::string kAskedAgain = "has1 hasExc hasCli hasCan";
 
 // The run-time error number that a call raises, or 0 when it returns.
 template <typename Call>
@@ -55,6 +57,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   std::vector<std::uint8_t> clipboardDib;  // left empty: the picture is gone when read
   std::map<int, std::vector<std::uint8_t>> formatData;  // the data of a format, where not clipboardDib
   bool hostDesktop = false;                             // the clipboard filled from outside Windows
+  std::function<void()> onGet;                          // runs as a picture is read
   std::function<void()> onClipboardChange;
   bool clipboardLocked = false;  // every clipboard operation raises 521
   std::map<std::wstring, std::vector<std::uint8_t>> files;
@@ -84,6 +87,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   bool ClipboardFilledByHostDesktop() override { return hostDesktop; }
   ClipboardPicture ClipboardGetPicture(int format) override {
     Open("get", format);
+    if (onGet) onGet();
     const auto& dib = formatData.count(format) ? formatData[format] : clipboardDib;
     if (dib.empty()) return {Picture(), sequence_};
     bytes_ = std::make_shared<std::vector<std::uint8_t>>(dib);

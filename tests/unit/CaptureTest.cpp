@@ -68,7 +68,7 @@ TEST_F(Capture, TheSaveDialogGivesTheNamePartOrUserinputOrEndsTheProgram) {
   platform.log.clear();
   EXPECT_THROW(CaptureClipboard(program), ProgramEnded);
   EXPECT_EQ(std::tie(platform.log, platform.messages, state.CaptureBusy),
-            std::make_tuple(kAsked + "has17 get2 dialog message0 end", std::vector{ErrorText(7) + L"|untitled"}, 0));
+            std::make_tuple(kAsked + "has17 get2 " + kAskedAgain + " dialog message0 end", std::vector{ErrorText(7) + L"|untitled"}, 0));
 }
 
 // One notice with the clipboard in each state: the picture is saved, listed,
@@ -79,19 +79,19 @@ TEST_F(Capture, OneNotice) {
   const struct {  // picKept: the picture kept in its own memory
     std::string log; std::set<int> formats; Bytes dib; Integer present = 12, next = 12; int writeError = 0;
     bool locked = false, picKept = false; Integer scheme = 1;
-  } cases[] = {{kAsked + "has17 get2 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {2, 8}, kRed, 12, 13},
-               {kAsked + "has8 has17 get8 save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {8}, kRed, 12, 13},
+  } cases[] = {{kAsked + "has17 get2 " + kAskedAgain + " save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {2, 8}, kRed, 12, 13},
+               {kAsked + "has8 has17 get8 " + kAskedAgain + " save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {8}, kRed, 12, 13},
                {"has1", {1, 2, 8}, kRed},  // copied cells bring text and a picture
                {kAsked + "has8 hasPNG", {3}, kRed},
                {"has1", {2, 8}, kRed, 12, 12, 0, true},  // another program holds the clipboard
                {kAsked + "has17 get2", {2, 8}, Bytes(10, 0)},
                {kAsked + "has17 get2", {2, 8}, {}},  // gone when read
-               {kAsked + "has17 get2", {2, 8}, kRed, 32767, 32767, 0, false, true},
-               {kAsked + "has17 get2 save:C:\\Shots\\BMP0012.BMP", {2, 8}, kRed, 12, 13, 76, false, true},
-               {kAsked + "has17 get2 dialog save:C:\\Shots\\USERINPUT.BMP load list:C:\\Shots\\USERINPUT.BMP clear beep",
+               {kAsked + "has17 get2 " + kAskedAgain, {2, 8}, kRed, 32767, 32767, 0, false, true},
+               {kAsked + "has17 get2 " + kAskedAgain + " save:C:\\Shots\\BMP0012.BMP", {2, 8}, kRed, 12, 13, 76, false, true},
+               {kAsked + "has17 get2 " + kAskedAgain + " dialog save:C:\\Shots\\USERINPUT.BMP load list:C:\\Shots\\USERINPUT.BMP clear beep",
                 {2, 8}, kRed, 12, 12, 0, false, false, 2},  // the save dialog cancelled
                // an empty name leaves only the directory to write to
-               {kAsked + "has17 get2 dialog save:C:\\Shots\\", {2, 8}, kRed, 12, 12, 0, false, true, 2}};
+               {kAsked + "has17 get2 " + kAskedAgain + " dialog save:C:\\Shots\\", {2, 8}, kRed, 12, 12, 0, false, true, 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.log);
     FakeProgram fake;
@@ -124,8 +124,8 @@ TEST_F(Capture, NoticesDuringACaptureAskForAnotherRound) {
   };
   platform.Put({2, 8}, kRed);
   EXPECT_EQ(platform.log,
-            kAsked + "has17 get2 dialog save:C:\\Shots\\1.BMP load list:C:\\Shots\\1.BMP keep beep " +
-            kAsked + "has17 get2 dialog save:C:\\Shots\\2.BMP load list:C:\\Shots\\2.BMP clear beep " + kAsked + "has8 hasPNG");
+            kAsked + "has17 get2 " + kAskedAgain + " dialog save:C:\\Shots\\1.BMP load list:C:\\Shots\\1.BMP keep beep " +
+            kAsked + "has17 get2 " + kAskedAgain + " dialog save:C:\\Shots\\2.BMP load list:C:\\Shots\\2.BMP clear beep " + kAsked + "has8 hasPNG");
   EXPECT_EQ(platform.files, (decltype(platform.files){{L"C:\\Shots\\1.BMP", kRed}, {L"C:\\Shots\\2.BMP", kBlue}}));
   EXPECT_TRUE(state.CaptureBusy == 0 && !state.CaptureRequested);
 }

@@ -60,7 +60,7 @@ TEST_F(ClipboardWatch, MessagesAndTheChain) {
   platform.onClipboardChange = [this] { HookProc(program, kMainWindow, kDraw, 0, 0); };
   platform.log.clear();
   platform.Put({2, 8}, testing::MakeTestPicture("rgb24", 2, 2).dib);
-  EXPECT_EQ(platform.log, kAsked + "has17 get2 save:C:\\Shots\\BMP0000.BMP load list:C:\\Shots\\BMP0000.BMP clear "
+  EXPECT_EQ(platform.log, kAsked + "has17 get2 " + kAskedAgain + " save:C:\\Shots\\BMP0000.BMP load list:C:\\Shots\\BMP0000.BMP clear "
                           "send,200,308,0,0 call,1000,100,308,0,0 beep " + kAsked + "has8 hasPNG "
                           "send,200,308,0,0 call,1000,100,308,0,0");
 }

@@ -68,6 +68,11 @@ TEST(PictureForms, TheFormTakenOrNone) {
     const std::string which = got.empty() ? "" : got == plain ? "plain" : got == png ? "png" : got == row.v5 ? "v5" : "?";
     EXPECT_EQ(which, row.taken) << platform.log;
   }
+  // Text that another program adds while the picture is read counts too.
+  FakePlatform platform;
+  platform.onGet = [&] { platform.clipboardFormats.insert(1); };
+  platform.Put({8}, plain);
+  EXPECT_TRUE(TakeClipboardPicture(platform).picture.empty());
 }
 
 // From the Linux desktop a 32-bit picture whose fourth bytes are all 0 is

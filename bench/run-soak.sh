@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The long run: first the proof that the resource counts see a leak, then
+# 1000 pictures of mixed kinds from another process, paced and in bursts,
+# against the real program, then (for information) the program's memory over
+# full-screen pictures handed over as CF_BITMAP and as CF_DIB.
+# Runs inside cmake/wine-session.sh.
+# Usage: run-soak.sh BUILD_DIR [COUNT]
+set -euo pipefail
+
+build_dir=$(cd "$1" && pwd)
+count=${2:-1000}
+tool="$build_dir/bench/pk_soak.exe"
+work="$build_dir/soak-run"
+rm -rf "$work"
+mkdir -p "$work/out"
+out_windows=$(winepath -w "$work/out")
+exe_windows=$(winepath -w "$build_dir/Pixkeeper.exe")
+
+status=0
+echo "== the counting, on a copy of the tool that leaks on purpose"
+wine "$tool" leak-demo | tr -d '\r' || status=1
+echo
+echo "== $count pictures"
+wine "$tool" run "$exe_windows" "$out_windows" "$count" | tr -d '\r' || status=1
+cp -r "$work/out" "$work/run-out"
+echo
+echo "== full-screen pictures: what the program keeps per form (not a target)"
+for form in dib bitmap; do
+  rm -rf "$work/out"; mkdir -p "$work/out"
+  wine "$tool" bitmaps "$exe_windows" "$out_windows" 20 "$form" | tr -d '\r' || status=1
+done
+# Kept after a failure, to look at.
+[ $status -eq 0 ] && rm -rf "$work"
+exit $status
