@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 code_lines() { cloc --quiet --csv "$@" | awk -F, '$2 == "SUM" { print $5 }'; }
 program=$(code_lines $(git ls-files | grep -v '^tests/'))
 tests=$(code_lines $(git ls-files tests))
-echo "Code lines: program $program, tests $tests, ratio $((100 * tests / program)) %"
+echo "Code lines: program $program, tests $tests, ratio $(awk -v t="$tests" -v p="$program" 'BEGIN { printf "%.1f", 100 * t / p }') %"

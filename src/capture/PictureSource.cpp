@@ -1,5 +1,6 @@
 #include "capture/PictureSource.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -22,10 +23,15 @@ bool IsMarkedPrivate(Platform& platform) {
 
 namespace {
 
-// The DIB with its alpha, when the clipboard has one whose alpha is used. A
-// form that turns out malformed is passed over for the plain one.
+// The DIB with its alpha, when the program that filled the clipboard put one
+// there whose alpha is used. One that the system made of a plain DIB has no
+// alpha to give, and making it would copy the whole picture once more. A form
+// that turns out malformed is passed over for the plain one.
 ClipboardPicture TakeTransparentDib(Platform& platform) {
   if (!platform.ClipboardHasFormat(clipboard_format::kDibV5)) return {};
+  const std::vector<int> formats = platform.ClipboardFormats();
+  const auto v5 = std::find(formats.begin(), formats.end(), clipboard_format::kDibV5);
+  if (std::find(formats.begin(), v5, clipboard_format::kDib) != v5) return {};
   try {
     ClipboardPicture taken = platform.ClipboardGetPicture(clipboard_format::kDibV5);
     const Picture& pic = taken.picture;

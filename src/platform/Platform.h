@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/FormatText.h"
 #include "platform/Picture.h"
@@ -69,6 +70,9 @@ class Platform {
 
   // Clipboard.
   virtual bool ClipboardHasFormat(int format) = 0;
+  // The formats on the clipboard in the order offered: those a program put
+  // there first, those the system makes of them after.
+  virtual std::vector<int> ClipboardFormats() = 0;
   // The number of the format registered under this name; 0 when there is none.
   virtual int ClipboardFormatNamed(const std::wstring& name) = 0;
   // The first four bytes of the format's data as a number; none when the

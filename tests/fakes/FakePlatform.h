@@ -58,6 +58,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   std::map<int, std::vector<std::uint8_t>> formatData;  // the data of a format, where not clipboardDib
   bool hostDesktop = false;                             // the clipboard filled from outside Windows
   std::function<void()> onGet;                          // runs as a picture is read
+  std::vector<int> formatOrder;                         // how ClipboardFormats lists them
   std::function<void()> onClipboardChange;
   bool clipboardLocked = false;  // every clipboard operation raises 521
   std::map<std::wstring, std::vector<std::uint8_t>> files;
@@ -74,6 +75,11 @@ class FakePlatform final : public Platform, public MainWindowParts {
   bool HeldOpen() const { return bytes_.use_count() > 1; }
 
   bool ClipboardHasFormat(int format) override { return Open("has", format), clipboardFormats.count(format) != 0; }
+  // In the order offered: as in formatOrder when it is set, else in number order.
+  std::vector<int> ClipboardFormats() override {
+    Open("formats");
+    return formatOrder.empty() ? std::vector<int>(clipboardFormats.begin(), clipboardFormats.end()) : formatOrder;
+  }
   // Registered formats are numbered from 0xC000 in the order first asked for.
   int ClipboardFormatNamed(const std::wstring& name) override {
     return named_.emplace(name, 0xC000 + static_cast<int>(named_.size())).first->second;

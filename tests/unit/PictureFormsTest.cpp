@@ -40,6 +40,7 @@ TEST(PictureForms, TheFormTakenOrNone) {
       {{"1", "2", "17"}, AlphaV5(0, 0x80), {}, ""},
       {{}, {}, {}, ""},
       {{"2", "8", "17"}, AlphaV5(0, 0x80), {}, "v5"},     // partly transparent
+      {{"2", "8", "17made"}, AlphaV5(0, 0x80), {}, "plain"},  // made of the plain one by the system
       {{"8", "17"}, AlphaV5(0xFF, 0), {}, "v5"},          // a cut-out shape
       {{"2", "17"}, AlphaV5(0, 0), {}, "plain"},          // an alpha never filled in
       {{"2", "17"}, AlphaV5(0xFF, 0xFF), {}, "plain"},    // opaque
@@ -60,6 +61,9 @@ TEST(PictureForms, TheFormTakenOrNone) {
         {"PNG", platform.ClipboardFormatNamed(L"PNG")}};
     std::set<int> formats;
     for (const std::string& f : row.offered) formats.insert(numbers.count(f) ? numbers.at(f) : std::stoi(f));
+    // A DIB with alpha put by the program comes first, one made by the system last.
+    platform.formatOrder.assign(formats.begin(), formats.end());
+    if (row.offered.count("17")) std::rotate(platform.formatOrder.begin(), platform.formatOrder.end() - 1, platform.formatOrder.end());
     platform.formatData = {{17, row.v5}, {numbers.at("PNG"), png}, {numbers.at("History"), row.number}};
     platform.Put(formats, plain);
     ClipboardPicture taken = TakeClipboardPicture(platform);

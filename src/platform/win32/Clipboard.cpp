@@ -121,6 +121,13 @@ bool Clipboard::HasFormat(int format) const {
   return format > 0 && ::IsClipboardFormatAvailable(static_cast<UINT>(format)) != FALSE;
 }
 
+std::vector<int> Clipboard::Formats() {
+  ClipboardSession session(state_, OpenAs::Owner);
+  std::vector<int> formats;
+  for (UINT format = 0; (format = ::EnumClipboardFormats(format)) != 0;) formats.push_back(static_cast<int>(format));
+  return formats;
+}
+
 int Clipboard::FormatNamed(const std::wstring& name) const {
   return static_cast<int>(::RegisterClipboardFormatW(name.c_str()));
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Picture.h"
 
@@ -24,6 +25,7 @@ class Clipboard {
   ~Clipboard();
 
   bool HasFormat(int format) const;
+  std::vector<int> Formats();
   int FormatNamed(const std::wstring& name) const;
   std::optional<std::uint32_t> GetNumber(int format);
   bool FilledByHostDesktop() const;

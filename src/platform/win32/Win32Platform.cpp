@@ -21,6 +21,8 @@ void Win32Platform::SetHookHandler(HookHandler handler, void* context) {
 
 bool Win32Platform::ClipboardHasFormat(int format) { return clipboard_->HasFormat(format); }
 
+std::vector<int> Win32Platform::ClipboardFormats() { return clipboard_->Formats(); }
+
 int Win32Platform::ClipboardFormatNamed(const std::wstring& name) { return clipboard_->FormatNamed(name); }
 
 bool Win32Platform::ClipboardFilledByHostDesktop() { return clipboard_->FilledByHostDesktop(); }

@@ -32,6 +32,7 @@ class Win32Platform final : public Platform {
   void SetHookHandler(HookHandler handler, void* context);
 
   bool ClipboardHasFormat(int format) override;
+  std::vector<int> ClipboardFormats() override;
   int ClipboardFormatNamed(const std::wstring& name) override;
   std::optional<std::uint32_t> ClipboardGetNumber(int format) override;
   bool ClipboardFilledByHostDesktop() override;
