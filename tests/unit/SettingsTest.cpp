@@ -40,4 +40,12 @@ TEST(Settings, LoadingReadsEveryKeyInOrder) {
   }
 }
 
+// Only the whole switch clears, in any case of its ASCII letters.
+TEST(Settings, TheClearSwitch) {
+  for (auto [line, clears] : {std::pair{L"/CLEAR", true}, {L"/clear", true}, {L"/cLeAr", true}, {L"/CLEAR now", false},
+                              {L"/CLEARX", false}, {L"CLEAR", false}, {L"/ＣＬＥＡＲ", false}, {L"", false}}) {
+    EXPECT_EQ(IsClearSwitch(line), clears) << line;
+  }
+}
+
 }  // namespace pixkeeper

@@ -66,7 +66,8 @@ TEST(UiStart, TheLoadStep) {
            {L"FTYPE", L"3", 340, "fname", 0}, {L"StartValue", L"x1", 13, "clear", 0},
            {L"StartValue", L"40000", 6, "clear", 0}, {L"PresendValue", L"-40000", 6, "read:PresendValue", 0},
            {L"StartPos", L"", 13, "read:StartPos", 0}, {L"ViewMode", L"40000", 6, "read:ViewMode", 0},
-           {L"SaveFormat", L"1.5x", 13, "read:SaveFormat", 0}}) {
+           {L"SaveFormat", L"1.5x", 13, "read:SaveFormat", 0}, {L"PresendFlag", L"x", 13, "read:PresendFlag", 0},
+           {L"StartMode", L"40000", 6, "read:StartMode", 0}, {L"StartValue", L"", 0, "centre place normal", 0}}) {
     FakeProgram fake;
     FakeWindow steps(fake);
     fake.platform.Put({8}, testing::MakeTestPicture("rgb24", 1, 1).dib);

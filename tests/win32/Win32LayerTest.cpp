@@ -1,13 +1,20 @@
 // The Windows layer's own decisions, which a driver outside the program
 // cannot reach: bitmaps without a DIB, the run-time numbers of system errors,
-// the command line, the program's folder.
+// the command line, the program's folder, refused writes, settings sections
+// and pictures borrowed from the clipboard.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "platform/RuntimeError.h"
+#include "platform/Platform.h"
+#include "platform/win32/BitmapFile.h"
 #include "platform/win32/BitmapToDib.h"
+#include "platform/win32/Clipboard.h"
+#include "platform/win32/Registry.h"
 #include "platform/win32/Environment.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Error.h"
@@ -61,6 +68,46 @@ TEST(Win32LayerTest, ErrorNumbersCommandLineAndProgramFolder) {
   EXPECT_EQ(L"", ArgumentsAfterProgramName(L"\"unclosed quote /CLEAR"));
   EXPECT_EQ(L"C:\\Tools\\ピク", FolderOfPath(L"C:\\Tools\\ピク\\Pixkeeper.exe"));
   EXPECT_EQ(L"C:\\", FolderOfPath(L"C:\\Pixkeeper.exe"));
+}
+
+template <typename Call>
+int ErrorOf(Call call) try { return call(), 0; } catch (const RuntimeError& e) { return e.number(); }
+
+TEST(Win32LayerTest, RefusedWritesSettingsSectionsAndBorrowedPictures) {
+  // Nothing is written for an empty picture, a directory or a name Windows
+  // refuses; a directory is no file.
+  wchar_t temp[MAX_PATH];
+  const std::wstring folder(temp, GetTempPathW(MAX_PATH, temp));
+  const std::uint8_t dib[44] = {40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24};
+  const Picture picture = Picture::Own({dib, dib + 44}), none;
+  EXPECT_EQ(481, ErrorOf([&] { SavePictureFile(none, folder + L"pk.BMP", FileFormat::kBmp); }));
+  EXPECT_EQ(75, ErrorOf([&] { SavePictureFile(picture, folder, FileFormat::kBmp); }));
+  EXPECT_EQ(52, ErrorOf([&] { SavePictureFile(picture, folder + L"a?b.BMP", FileFormat::kPng); }));
+  EXPECT_FALSE(FileExists(folder) || FileExists(L""));
+  // Deleting one section keeps the others; a missing one is no error.
+  WriteSetting(L"PixkeeperTest", L"A", L"k", L"a"), WriteSetting(L"PixkeeperTest", L"B", L"k", L"b");
+  DeleteSettingSection(L"PixkeeperTest", L"A"), DeleteSettingSection(L"PixkeeperTest", L"A");
+  EXPECT_EQ(L"- b", ReadSetting(L"PixkeeperTest", L"A", L"k", L"-") + L" " + ReadSetting(L"PixkeeperTest", L"B", L"k", L"-"));
+  DeleteSettingSection(L"PixkeeperTest", L"B");
+  // A DIB is read in place and holds the clipboard open until let go; a
+  // second read shares it, and emptying waits for both.
+  Clipboard clipboard;
+  clipboard.SetText(L"x");
+  ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard());
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, 44);
+  std::copy(dib, dib + 44, static_cast<std::uint8_t*>(GlobalLock(memory)));
+  GlobalUnlock(memory);
+  ASSERT_TRUE(SetClipboardData(CF_DIB, memory) && CloseClipboard());
+  ClipboardPicture first = clipboard.GetPicture(CF_DIB), second = clipboard.GetPicture(CF_DIB);
+  EXPECT_TRUE(first.picture.borrowed() && second.picture.data() == first.picture.data());
+  const auto othersOpen = [] {
+    return std::async(std::launch::async, [] { return OpenClipboard(nullptr) && CloseClipboard(); }).get();
+  };
+  EXPECT_TRUE(!othersOpen() && ErrorOf([&] { clipboard.Clear(); }) == 521);
+  first.picture.Detach();
+  EXPECT_FALSE(othersOpen());
+  second.picture = Picture();
+  EXPECT_TRUE(othersOpen() && ErrorOf([&] { clipboard.Clear(); }) == 0);
 }
 
 }  // namespace
