@@ -69,6 +69,9 @@ TEST(Dib, EveryPictureInALargerBlockAndEveryCutShortOfIt) {
     }
   }
   EXPECT_EQ(ErrorOf([] { ParseDib(nullptr, 1000); }), 481);
+  Bytes withTable = Dib("rgb24");  // a colour table after a header of direct colours is passed over
+  Set32(withTable, 32, 2), withTable.insert(withTable.begin() + 40, 8, 0);
+  EXPECT_EQ(Layout(withTable), "48 " + std::to_string(withTable.size()) + " ");
 }
 
 // A field set to each value in turn, after an optional second field; the

@@ -18,6 +18,7 @@
 #include "platform/win32/Environment.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Error.h"
+#include "platform/win32/WindowFunctions.h"
 
 namespace pixkeeper::win32 {
 namespace {
@@ -58,7 +59,7 @@ TEST(BitmapToDibTest, KeepsDepthColoursAndPixels) {
   }
 }
 
-TEST(Win32LayerTest, ErrorNumbersCommandLineAndProgramFolder) {
+TEST(Win32LayerTest, ErrorNumbersCommandLineFolderAndHook) {
   EXPECT_EQ(error::kPathNotFound, ErrorNumberFor(ERROR_PATH_NOT_FOUND, 5));
   EXPECT_EQ(error::kPathFileAccess, ErrorNumberFor(ERROR_ACCESS_DENIED, 5));
   EXPECT_EQ(error::kDiskFull, ErrorNumberFor(ERROR_HANDLE_DISK_FULL, 5));
@@ -68,6 +69,13 @@ TEST(Win32LayerTest, ErrorNumbersCommandLineAndProgramFolder) {
   EXPECT_EQ(L"", ArgumentsAfterProgramName(L"\"unclosed quote /CLEAR"));
   EXPECT_EQ(L"C:\\Tools\\ピク", FolderOfPath(L"C:\\Tools\\ピク\\Pixkeeper.exe"));
   EXPECT_EQ(L"C:\\", FolderOfPath(L"C:\\Pixkeeper.exe"));
+  // The hook lets no exception of its handler out into the system's dispatch.
+  SetHookHandler([](void*, WindowHandle, unsigned message, std::uintptr_t, std::intptr_t) -> std::intptr_t {
+    return message == WM_USER ? throw RuntimeError(5) : 7;
+  }, nullptr);
+  const auto hook = reinterpret_cast<WNDPROC>(HookProcedure());
+  EXPECT_EQ(std::make_pair(hook(nullptr, WM_USER, 0, 0), hook(nullptr, WM_APP, 0, 0)), std::make_pair(LRESULT{0}, LRESULT{7}));
+  SetHookHandler(nullptr, nullptr);
 }
 
 template <typename Call>
@@ -83,6 +91,7 @@ TEST(Win32LayerTest, RefusedWritesSettingsSectionsAndBorrowedPictures) {
   EXPECT_EQ(481, ErrorOf([&] { SavePictureFile(none, folder + L"pk.BMP", FileFormat::kBmp); }));
   EXPECT_EQ(75, ErrorOf([&] { SavePictureFile(picture, folder, FileFormat::kBmp); }));
   EXPECT_EQ(52, ErrorOf([&] { SavePictureFile(picture, folder + L"a?b.BMP", FileFormat::kPng); }));
+  try { RaiseWin32Error(ERROR_INVALID_NAME, 5); } catch (const RuntimeError& e) { EXPECT_EQ(ErrorText(52), e.text()); }
   EXPECT_FALSE(FileExists(folder) || FileExists(L""));
   // Deleting one section keeps the others; a missing one is no error.
   WriteSetting(L"PixkeeperTest", L"A", L"k", L"a"), WriteSetting(L"PixkeeperTest", L"B", L"k", L"b");
