@@ -425,6 +425,9 @@ void LeaveViewer(HWND window) {
 // A viewer behind Pixkeeper in the chain hears of a change once Pixkeeper
 // is done with it: `put` is then known to be ignored.
 bool Heard(HWND viewer, const std::function<void()>& put) {
+  // A round trip first: the notice of Pixkeeper's own last clear, on its way
+  // down the chain, arrives while this waits and is not taken for `put`'s.
+  Send(Main(), WM_NULL);
   const int before = viewers[viewer].notices;
   put();
   return WaitFor([&] { return viewers[viewer].notices > before; }, 3000);
