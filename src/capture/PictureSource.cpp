@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/RuntimeError.h"
 #include "platform/DibAlpha.h"
+#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 
@@ -40,10 +40,6 @@ ClipboardPicture TakeTransparentDib(Platform& platform) {
   }
   return {};
 }
-
-}  // namespace
-
-namespace {
 
 bool IsRefused(Platform& platform) {
   // Contents with text are never pictures to keep: copied spreadsheet cells
