@@ -717,11 +717,12 @@ void GroupNaming() {
                     {L"StartValue", L"1234"}};
   StopStored(With(kept, {{L"PresendValue", L"1235"}}), L"stored after 戻る");
 
-  // The number carried over; the close box keeps the option, not the texts.
+  // The number carried over; the close box keeps the option and Reset's
+  // number, not the texts.
   if (!Start() || !(d = OpenFname())) return;
   Eq(FnameState(d), L"0101 1234 1235 PK", L"the dialog shows the stored values");
   ExpectCapture(L"carried over", 0, L"PK1235.BMP", Put("rgb24"));
-  Click(GetDlgItem(d, 2002));
+  for (int id : {2002, 2015}) Click(GetDlgItem(d, id));  // user input, Reset
   SetText(GetDlgItem(d, 2018), L"ZZ");
   PostMessageW(d, WM_CLOSE, 0, 0);
   Check(WaitFor([&] { return !IsWindowVisible(d); }), L"the close box closes the dialog");
@@ -750,7 +751,7 @@ void GroupNaming() {
   SetText(GetDlgItem(save, 0x47C), L"later.BMP");
   PostMessageW(save, WM_COMMAND, IDOK, 0);
   ExpectCapture(L"copied while the dialog was open", 3, L"later.BMP", meanwhile);
-  StopStored(With(kept, {{L"FTYPE", L"2"}, {L"PresendValue", L"1236"}}), L"stored after the close box");
+  StopStored(With(kept, {{L"FTYPE", L"2"}, {L"PresendValue", L"1234"}}), L"stored after the close box");
 
   // Values of other types and lengths: a number, a text without its end,
   // a text cut by a NUL, bytes (not read: the default).
@@ -809,7 +810,9 @@ void GroupSingle() {
   const wstring before = state();
   Check(IsIconic(Main()), L"first copy minimised");
   HANDLE second = Launch();
-  Says(kNotice, L"すでに起動されているので終了します。 information", L"the notice");
+  Says(kNotice, L"すでに起動されているので終了します。 information", L"the notice", [] {
+    Check(!FindWindowExW(nullptr, Main(), kMainClass, nullptr), L"one main window while the notice is up");
+  });
   Check(Ended(second), L"the second copy ends after OK");
   Eq(state(), before, L"first copy untouched");
   Check(GetClipboardViewer() == Main(), L"first copy still heads the viewer chain");
@@ -836,7 +839,9 @@ void GroupSingle() {
     Eq(RegAll(), Join(settings), Join(bad) + L": settings written");
   }
   Check(Ended(Launch(L"/CLEAR")) && RegAll() == L"absent", L"/CLEAR deletes the settings and ends");
+  HWND lookalike = NewWindow(L"Pixkeeper 2");  // only the exact title counts
   if (!Start()) return;
+  DestroyWindow(lookalike);
   baseDir = L"C:\\";
   StopStored({}, L"the defaults stored");
   // Two copies started at once: one runs, the other is refused.
