@@ -73,6 +73,10 @@ TEST_F(ClipboardWatch, TheClosingStepsRunOnceWhicheverExitComesFirst) {
   LeaveViewerChain(program);  // the close request's own steps come too late
   UnhookWindow(program);
   EXPECT_EQ(Deliver(kDestroy), kPassOn);
+  Watched last;  // the last viewer in the chain leaves it too
+  last.state.NextViewer = 0, last.platform.log.clear();
+  LeaveViewerChain(last.program);
+  EXPECT_EQ(last.platform.log, "leave,100,0 sleep5");
   // The close request first (saves, leaves, unhooks, ends), then WM_DESTROY;
   // a failing save on WM_DESTROY.
   for (int run = 0; run < 2; ++run) {
