@@ -1159,8 +1159,10 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   work += wstring(argv[1]) + L"\\";
-  RunUnix(L"rm -rf " + UnixPath(work));
-  WaitFor([] { return GetFileAttributesW(work.c_str()) == INVALID_FILE_ATTRIBUTES; });
+  // The last run's folder is moved aside at once, then removed in the
+  // background, so that nothing removes the new one.
+  const wstring old = work.substr(0, work.size() - 1) + L".old" + to_wstring(GetTickCount());
+  if (MoveFileW(work.c_str(), old.c_str())) RunUnix(L"rm -rf " + UnixPath(old));
   baseDir = out = work + L"out\\";
   for (const wstring& directory : {work + L"..", work, out}) CreateDirectoryW(directory.c_str(), nullptr);
   // No window manager on the test display: Wine would wait for one to
