@@ -409,11 +409,14 @@ void LeaveViewer(HWND window) {
 // is done with it: `put` is then known to be ignored (and the format `left`,
 // if given, is still on the clipboard).
 bool Heard(HWND who, const std::function<void()>& put, UINT left = 0) {
-  // A round trip first: the notice of Pixkeeper's own last clear, on its way
-  // down the chain, arrives while this waits and is not taken for `put`'s.
+  // A round trip to Pixkeeper's window before: the notice of its own last
+  // clear, still on its way down the chain, arrives meanwhile and is not
+  // taken for `put`'s. And after: the notice of `put`, queued to Pixkeeper
+  // before the round trip, has then been handled.
   Send(Main(), WM_NULL);
   const int before = viewers[who].notices;
   put();
+  Send(Main(), WM_NULL);
   return WaitFor([&] { return viewers[who].notices > before; }, 3000) && (!left || IsClipboardFormatAvailable(left));
 }
 
