@@ -70,7 +70,6 @@ class FakePlatform final : public Platform, public MainWindowParts {
   SaveDialogRequest dialog;
   LocalDate date{2026, 6, 13};
   LocalTime time{14, 25, 30};
-  WindowHandle nextViewerOnJoin = 0;
   std::map<OptionItem, bool> checks;
   bool HeldOpen() const { return bytes_.use_count() > 1; }
 
@@ -129,8 +128,8 @@ class FakePlatform final : public Platform, public MainWindowParts {
   LocalTime CurrentTime() override { return Log("time"), time; }
   ScreenTwips ScreenSize() override { return {15360, 11520}; }
   [[noreturn]] void EndProgram() override { Log("end"), throw ProgramEnded{}; }
-  // The window procedures and the viewer chain, logged with their arguments in hex.
-  WindowHandle SetClipboardViewer(WindowHandle window) override { return Log("join" + Hex(window)), nextViewerOnJoin; }
+  // The window procedures and the viewer chain, logged with their arguments in hex; the next viewer is 0x200.
+  WindowHandle SetClipboardViewer(WindowHandle window) override { return Log("join" + Hex(window)), 0x200; }
   void ChangeClipboardChain(WindowHandle window, WindowHandle next) override { Log("leave" + Hex(window) + Hex(next)); }
   WindowProcedure SetWindowProcedure(WindowHandle window, WindowProcedure procedure) override {
     return Log("proc" + Hex(window) + Hex(procedure)), std::exchange(procedure_, procedure);

@@ -109,9 +109,8 @@ TestPicture MakeTestPicture(const std::string& name, int width, int height) {
   width = width ? width : 37, height = height ? height : 23;
   if (width < 1 || height < 1 || width > 16384 || height > 16384) throw std::invalid_argument("size out of range");
   for (const Variant& v : kVariants) {
-    if (name != v.name) continue;
     TestPicture picture{name, {}, width, height, {}};
-    return picture.dib = MakeDib(v, width, height, &picture.rgb), picture;
+    if (name == v.name) return picture.dib = MakeDib(v, width, height, &picture.rgb), picture;
   }
   throw std::invalid_argument("unknown test picture: " + name);
 }

@@ -75,23 +75,23 @@ TEST_F(Capture, TheSaveDialogGivesTheNamePartOrUserinputOrEndsTheProgram) {
 // cleared from the clipboard with a beep, or nothing of that happens and the
 // clipboard keeps its contents.
 TEST_F(Capture, OneNotice) {
-  const char* const saved = " load list:C:\\Shots\\BMP0012.BMP clear beep";
+  // What is asked and read of a bitmap on the clipboard, and what follows a save.
+  const std::string read = kAsked + "has17 get2 " + kAskedAgain, saved = " load list:C:\\Shots\\BMP0012.BMP clear beep";
+  const std::string save = " save:C:\\Shots\\BMP0012.BMP", dialog = " dialog save:C:\\Shots\\";
   const struct {  // picKept: the picture kept in its own memory
     std::string log; std::set<int> formats; Bytes dib; Integer present = 12, next = 12; int writeError = 0;
     bool locked = false, picKept = false; Integer scheme = 1;
-  } cases[] = {{kAsked + "has17 get2 " + kAskedAgain + " save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {2, 8}, kRed, 12, 13},
-               {kAsked + "has8 has17 get8 " + kAskedAgain + " save:C:\\Shots\\BMP0012.BMP" + std::string(saved), {8}, kRed, 12, 13},
-               {"has1", {1, 2, 8}, kRed},  // copied cells bring text and a picture
-               {kAsked + "has8 hasPNG", {3}, kRed},
-               {"has1", {2, 8}, kRed, 12, 12, 0, true},  // another program holds the clipboard
-               {kAsked + "has17 get2", {2, 8}, Bytes(10, 0)},
-               {kAsked + "has17 get2", {2, 8}, {}},  // gone when read
-               {kAsked + "has17 get2 " + kAskedAgain, {2, 8}, kRed, 32767, 32767, 0, false, true},
-               {kAsked + "has17 get2 " + kAskedAgain + " save:C:\\Shots\\BMP0012.BMP", {2, 8}, kRed, 12, 13, 76, false, true},
-               {kAsked + "has17 get2 " + kAskedAgain + " dialog save:C:\\Shots\\USERINPUT.BMP load list:C:\\Shots\\USERINPUT.BMP clear beep",
-                {2, 8}, kRed, 12, 12, 0, false, false, 2},  // the save dialog cancelled
-               // an empty name leaves only the directory to write to
-               {kAsked + "has17 get2 " + kAskedAgain + " dialog save:C:\\Shots\\", {2, 8}, kRed, 12, 12, 0, false, true, 2}};
+  } cases[] = {
+      {read + save + saved, {2, 8}, kRed, 12, 13},
+      {kAsked + "has8 has17 get8 " + kAskedAgain + save + saved, {8}, kRed, 12, 13},
+      // Copied cells bring text and a picture; no picture; another program holds the clipboard; a malformed
+      // picture; one gone when read; no running number left; a failed write.
+      {"has1", {1, 2, 8}, kRed}, {kAsked + "has8 hasPNG", {3}, kRed}, {"has1", {2, 8}, kRed, 12, 12, 0, true},
+      {kAsked + "has17 get2", {2, 8}, Bytes(10, 0)}, {kAsked + "has17 get2", {2, 8}, {}},
+      {read, {2, 8}, kRed, 32767, 32767, 0, false, true}, {read + save, {2, 8}, kRed, 12, 13, 76, false, true},
+      // The save dialog cancelled; an empty name leaves only the directory to write to.
+      {read + dialog + "USERINPUT.BMP load list:C:\\Shots\\USERINPUT.BMP clear beep", {2, 8}, kRed, 12, 12, 0, false, false, 2},
+      {read + dialog, {2, 8}, kRed, 12, 12, 0, false, true, 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.log);
     FakeProgram fake;
@@ -109,6 +109,23 @@ TEST_F(Capture, OneNotice) {
               std::make_tuple(wasSaved ? c.dib : Bytes(), wasSaved, c.next, !c.picKept));
     EXPECT_TRUE(!fake.platform.HeldOpen() && fake.state.CaptureBusy == 0 && fake.platform.messages.empty());
   }
+}
+
+// With the PNG mark set every scheme writes PNG files: the same names with
+// ".PNG", and the save dialog offers PNG first.
+TEST_F(Capture, PngFilesWithTheMarkSet) {
+  platform.checks[OptionItem::SavePng] = true;
+  platform.onClipboardChange = [&] { CaptureClipboard(program); };
+  for (Integer scheme : {0, 0, 1, 2}) {
+    state.NamingScheme = scheme;
+    platform.Put({8}, kRed);
+  }
+  std::string saved;
+  for (const auto& file : platform.files) saved += std::string(file.first.begin(), file.first.end()) + " ";
+  EXPECT_EQ(saved, "C:\\Shots\\BMP0000.PNG C:\\Shots\\BMP0613142530-2.PNG C:\\Shots\\BMP0613142530.PNG "
+                   "C:\\Shots\\USERINPUT.PNG ");
+  EXPECT_EQ(platform.log.find("save:"), std::string::npos);  // every one written as PNG
+  EXPECT_EQ(platform.dialog.filter, L"PNG ファイル (*.PNG)|*.PNG|画像ﾌｧｲﾙ (*.BMP)|*.BMP|");
 }
 
 // Notices that arrive while a capture runs (its own clear's, or another

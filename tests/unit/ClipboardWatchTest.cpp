@@ -17,11 +17,10 @@ const char kWrites[] = "write:BaseDir write:FTYPE write:FNAME write:StartValue w
                        "write:StartPos write:StartMode write:ViewMode write:SaveFormat ";
 const std::string kUndo = "leave,100,200 sleep5 proc,100,1000 sleep5 ", kPassOn = "call,1000,100,2,0,0";
 
-// A main window hooked and in the chain, with the next viewer 0x200.
+// A main window hooked and in the chain, with the next viewer 0x200 (kNext).
 struct Watched : FakeProgram {
   Watched() {
     state.BaseDir = L"C:\\Shots\\", state.FilePrefix = L"BMP", state.NamingScheme = 1;
-    platform.nextViewerOnJoin = kNext;
     HookWindow(program);
     JoinViewerChain(program);
   }

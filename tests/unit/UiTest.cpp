@@ -47,9 +47,7 @@ struct FakeWindow final : MainWindowSteps, FnameFields, PlacedWindow {
   float left = 0, top = 0;
 };
 
-struct Ui : FakeProgram, ::testing::Test {
-  FakeWindow window{*this};
-};
+struct Ui : FakeProgram, ::testing::Test { FakeWindow window{*this}; };
 
 // The load step in order, and what the stored values decide at start. The
 // picture on the clipboard at start is dropped, not saved; the window is
