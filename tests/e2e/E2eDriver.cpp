@@ -1091,6 +1091,7 @@ void GroupPng() {
   const RECT c = Client(v), at{c.left + 3, c.top + 3, c.left + 3 + pictures[0].width, c.top + 3 + pictures[0].height};
   Check(v && WaitFor([&] { return Rgb(Grab(at)) == pictures[0].rgb; }, 2000), L"the viewer shows a PNG file");
   PostMessageW(v, WM_CLOSE, 0, 0);
+  WaitFor([&] { return !IsWindow(v); });  // the main window takes keys again
   Keys(Main(), {'G' | kCtrl, 'Q' | kCtrl});
   Check(Ended(pk) && RegAll().find(L"SaveFormat=0 ") != wstring::npos, L"Ctrl+G clears the mark: " + RegAll());
 }
