@@ -126,6 +126,9 @@ TEST(Dib, BmpFiles) {
     EXPECT_EQ(DibFromBmpFile(file.data(), file.size()), dib) << name;
   }
   EXPECT_EQ(ErrorOf([] { ParseDib(nullptr, 1000); }), 481);
+  Bytes withTable = Dib("rgb24");  // a colour table after a header of direct colours is passed over
+  Set32(withTable, 32, 2), withTable.insert(withTable.begin() + 40, 8, 0);
+  EXPECT_EQ(Layout(withTable), "48 " + std::to_string(withTable.size()) + " ");
   // A gap between the colour table and the pixels is closed; a profile kept
   // between the header and the pixels moves behind them.
   const Bytes pal8 = Dib("pal8"), profiled = V5Picture(false, 8);
