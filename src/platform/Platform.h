@@ -47,10 +47,10 @@ struct ScreenTwips {
   double height = 0;
 };
 
-// The settings of the standard save-as dialog.
 // The kinds of picture file the program writes.
 enum class FileFormat { kBmp, kPng };
 
+// The settings of the standard save-as dialog.
 struct SaveDialogRequest {
   WindowHandle owner = 0;  // the dialog is modal to this window
   std::wstring initialDirectory;

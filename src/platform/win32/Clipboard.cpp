@@ -111,6 +111,27 @@ class ClipboardLease final : public PictureLease {
   GlobalLockGuard lock_;
 };
 
+// The data of a format, locked, with the clipboard held open and its
+// sequence number then; nothing is locked when the data is gone since the
+// format was tested. Declared so that the data is unlocked before the
+// clipboard closes.
+struct HeldData {
+  ClipboardSession session;
+  std::uint32_t sequence;
+  GlobalLockGuard lock;
+  SIZE_T size;
+};
+
+HeldData HoldData(const std::shared_ptr<ClipboardState>& state, unsigned format) {
+  ClipboardSession session(state, OpenAs::Owner);
+  const std::uint32_t sequence = ::GetClipboardSequenceNumber();
+  HANDLE data = ::GetClipboardData(format);
+  if (data == nullptr) return {std::move(session), sequence, GlobalLockGuard(), 0};
+  GlobalLockGuard lock(data);
+  if (!lock) throw RuntimeError(error::kOutOfMemory);
+  return {std::move(session), sequence, std::move(lock), ::GlobalSize(data)};
+}
+
 }  // namespace
 
 Clipboard::Clipboard() : state_(std::make_shared<ClipboardState>()) {}
@@ -174,30 +195,19 @@ ClipboardPicture Clipboard::GetPicture(int format) {
 }
 
 ClipboardPicture Clipboard::BorrowDib(unsigned format) {
-  ClipboardSession session(state_, OpenAs::Owner);
-  ClipboardPicture result;
-  result.sequence = ::GetClipboardSequenceNumber();
-  HANDLE data = ::GetClipboardData(format);
-  if (data == nullptr) return result;  // gone since it was tested: nothing to take
-  const SIZE_T size = ::GlobalSize(data);
-  GlobalLockGuard lock(data);
-  if (!lock) throw RuntimeError(error::kOutOfMemory);
-  auto lease = std::make_unique<ClipboardLease>(state_, std::move(session), std::move(lock));
+  HeldData held = HoldData(state_, format);
+  ClipboardPicture result{Picture(), held.sequence};
+  if (!held.lock) return result;  // gone since it was tested: nothing to take
+  auto lease = std::make_unique<ClipboardLease>(state_, std::move(held.session), std::move(held.lock));
   const std::uint8_t* bytes = lease->bytes();
-  result.picture = Picture::Borrow(bytes, size, std::move(lease));
+  result.picture = Picture::Borrow(bytes, held.size, std::move(lease));
   return result;
 }
 
 ClipboardPicture Clipboard::DecodeClipboardPng(unsigned format) {
-  ClipboardSession session(state_, OpenAs::Owner);
-  ClipboardPicture result;
-  result.sequence = ::GetClipboardSequenceNumber();
-  HANDLE data = ::GetClipboardData(format);
-  if (data == nullptr) return result;
-  const SIZE_T size = ::GlobalSize(data);
-  GlobalLockGuard lock(data);
-  if (!lock) throw RuntimeError(error::kOutOfMemory);
-  result.picture = DecodePng(static_cast<const std::uint8_t*>(lock.data()), size);
+  const HeldData held = HoldData(state_, format);
+  ClipboardPicture result{Picture(), held.sequence};
+  if (held.lock) result.picture = DecodePng(static_cast<const std::uint8_t*>(held.lock.data()), held.size);
   return result;
 }
 
