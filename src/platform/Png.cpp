@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/Checksums.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper {
@@ -23,21 +24,6 @@ constexpr std::uint32_t kIntentImages = 4;   // LCS_GM_IMAGES
 
 std::uint32_t Big32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
-}
-
-std::uint32_t Crc32(const std::uint8_t* p, std::size_t size) {
-  static const auto table = [] {
-    std::array<std::uint32_t, 256> t{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-      std::uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
-    }
-    return t;
-  }();
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
 }
 
 // Every chunk whole and with its check sum, pixels among them, up to the

@@ -1,5 +1,6 @@
 #pragma once
-// Pictures encoded as PNG by the system's imaging component.
+// Every kind of DIB encoded as PNG: what the program's encoder takes as it is
+// stored, the rest drawn into 24 bits by the system first.
 
 #include <cstdint>
 #include <vector>
@@ -11,7 +12,7 @@ namespace pixkeeper::win32 {
 // The PNG file of the picture, lossless at the picture's own depth: palette
 // pictures keep their palette, 24 bits stay 24, 32 bits keep a used alpha
 // channel and are 24 bits otherwise. Raises RuntimeError 481 when the picture
-// cannot be encoded, 7 when memory runs out.
+// cannot be encoded, std::bad_alloc when memory runs out.
 std::vector<std::uint8_t> EncodePng(const Picture& picture);
 
 }  // namespace pixkeeper::win32

@@ -1,5 +1,5 @@
 #pragma once
-// What the PNG decoder and encoder share: COM made ready for the scope,
+// What the PNG decoder needs of the system: COM made ready for the scope,
 // the imaging factory, and failures turned into the program's errors.
 
 #include <windows.h>
