@@ -20,6 +20,9 @@
 #include "BenchCommon.h"
 #include "SoakPictures.h"
 #include "SoakProbe.h"
+#include "platform/Dib.h"
+#include "platform/RuntimeError.h"
+#include "platform/win32/PngDecoder.h"
 
 namespace pixkeeper::soak {
 namespace {
@@ -151,12 +154,16 @@ std::wstring ListEntry(int index) {
   return text;
 }
 
+// With it set the program writes PNG files, read back by the system's decoder.
+bool g_png = false;
+
 void StoreSettings(const std::wstring& baseDir) {
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PIXKEEPER");
   HKEY key;
   RegCreateKeyExW(HKEY_CURRENT_USER, kConfig, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
   const std::pair<const wchar_t*, std::wstring> values[] = {
-      {L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", kPrefix}, {L"StartValue", L"1"}, {L"StartPos", L"0"}};
+      {L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", kPrefix}, {L"StartValue", L"1"}, {L"StartPos", L"0"},
+      {L"SaveFormat", g_png ? L"1" : L"0"}};
   for (const auto& value : values) {
     RegSetValueExW(key, value.first, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.second.c_str()),
                    static_cast<DWORD>((value.second.size() + 1) * sizeof(wchar_t)));
@@ -235,11 +242,25 @@ Bytes ReadAll(const std::wstring& path) {
 
 std::wstring Numbered(int n) {
   wchar_t name[32];
-  std::swprintf(name, 32, L"%ls%04d.BMP", kPrefix, n);
+  std::swprintf(name, 32, L"%ls%04d.%ls", kPrefix, n, g_png ? L"PNG" : L"BMP");
   return name;
 }
 
 // --- the long run ------------------------------------------------------------
+
+// The BMP file of a PNG's pixels as the system decodes them; empty when it
+// does not decode.
+Bytes BmpOfPng(const Bytes& png) {
+  try {
+    const Picture picture = win32::DecodePng(png.data(), png.size());
+    const auto header = BmpFileHeader(picture.layout());
+    Bytes bmp(header.begin(), header.end());
+    bmp.insert(bmp.end(), picture.data(), picture.data() + picture.layout().totalSize);
+    return bmp;
+  } catch (const RuntimeError&) {
+    return {};
+  }
+}
 
 bool PutShot(Feeder& feeder, const Shot& shot) {
   return feeder.Put([&] {
@@ -385,7 +406,8 @@ int RunSoak(const std::wstring& exe, std::wstring out, int count) {
   int compared = 0, pixelFaults = 0;
   for (int i = 0; i < std::min<int>(wanted, static_cast<int>(files.size())); ++i) {
     const Shot& shot = plan[static_cast<std::size_t>(savedShots[static_cast<std::size_t>(i)])];
-    const Bytes file = ReadAll(out + Numbered(i + 1));
+    Bytes file = ReadAll(out + Numbered(i + 1));
+    if (g_png) file = BmpOfPng(file);
     int width = 0, height = 0, bits = 0;
     std::string why;
     const Bytes rgb = DecodeBmp(file, &width, &height, &bits, &why);
@@ -655,14 +677,15 @@ int RunReaders(bool asBitmap, int count) {
 int wmain(int argc, wchar_t** argv) {
   using namespace pixkeeper::soak;
   const std::wstring mode = argc > 1 ? argv[1] : L"";
-  if (mode == L"run" && (argc == 4 || argc == 5)) return RunSoak(argv[2], argv[3], argc == 5 ? _wtoi(argv[4]) : 1000);
+  g_png = argc == 6 && std::wcscmp(argv[5], L"png") == 0;
+  if (mode == L"run" && argc >= 4 && argc <= 5 + g_png) return RunSoak(argv[2], argv[3], argc >= 5 ? _wtoi(argv[4]) : 1000);
   if (mode == L"leak-demo" && argc == 2) return RunLeakDemo();
   if (mode == L"leak" && argc == 2) return RunLeak();
   if (mode == L"bitmaps" && argc == 6) return RunBitmaps(argv[2], argv[3], _wtoi(argv[4]), std::wcscmp(argv[5], L"bitmap") == 0);
   if (mode == L"readers" && argc == 4) return RunReaders(std::wcscmp(argv[2], L"bitmap") == 0, _wtoi(argv[3]));
   if (mode == L"reader" && argc == 3) return RunReader(argv[2]);
   std::fprintf(stderr,
-               "usage: pk_soak run <Pixkeeper.exe> <out dir> [count]\n"
+               "usage: pk_soak run <Pixkeeper.exe> <out dir> [count [png]]\n"
                "       pk_soak leak-demo\n"
                "       pk_soak bitmaps <Pixkeeper.exe> <out dir> <count> <bitmap|dib>\n"
                "       pk_soak readers <bitmap|dib> <count>\n");

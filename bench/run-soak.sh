@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The long run: first the proof that the resource counts see a leak, then
 # 1000 pictures of mixed kinds from another process, paced and in bursts,
-# against the real program, then (for information) the program's memory over
+# against the real program writing BMP files and again writing PNG files, then (for information) the program's memory over
 # full-screen pictures handed over as CF_BITMAP and as CF_DIB.
 # Runs inside cmake/wine-session.sh.
 # Usage: run-soak.sh BUILD_DIR [COUNT]
@@ -23,6 +23,10 @@ echo
 echo "== $count pictures"
 wine "$tool" run "$exe_windows" "$out_windows" "$count" | tr -d '\r' || status=1
 cp -r "$work/out" "$work/run-out"
+echo
+echo "== $count pictures saved as PNG files"
+rm -rf "$work/out"; mkdir -p "$work/out"
+wine "$tool" run "$exe_windows" "$out_windows" "$count" png | tr -d '\r' || status=1
 echo
 echo "== full-screen pictures: what the program keeps per form (not a target)"
 for form in dib bitmap; do

@@ -14,7 +14,6 @@ constexpr std::size_t kMaxRun = 258;
 constexpr std::size_t kStoredMax = 65535;
 constexpr int kLitLenSymbols = 286, kEndOfBlock = 256, kCodeLengthSymbols = 19;
 constexpr unsigned kMaxBits = 15, kMaxCodeLengthBits = 7;
-constexpr std::uint16_t kMatch = 256;  // tokens from here on are runs: kMatch + length
 
 // The order in which a dynamic block lists the lengths of the code-length code.
 constexpr std::uint8_t kCodeLengthOrder[kCodeLengthSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
@@ -73,7 +72,7 @@ void CodeLengths(const std::uint32_t* counts, int symbols, unsigned limit, std::
   }
   std::vector<unsigned> depth(nodes, 0);
   std::vector<std::uint32_t> perLength(limit + 1, 0);
-  for (std::size_t k = nodes - 1; k-- > 0;) depth[k] = depth[parent[k]] + 1;
+  for (std::size_t k = nodes - 1; k > 0; --k) depth[k - 1] = depth[parent[k - 1]] + 1;
   for (std::size_t i = 0; i < m; ++i) ++perLength[std::min(depth[i], limit)];
   // Leaves pulled up to the limit overfill the code; each round moves one
   // leaf of the deepest level under a shallower leaf, which then goes one
@@ -180,6 +179,139 @@ bool RunInWindow(const std::uint8_t* p) {
   return (same & same >> 8 & same >> 16 & same >> 24) != 0;
 }
 
+// Counts every byte as a literal, then takes out of them the runs of the
+// byte before (distance 1), each at most kMaxRun long, counting their length
+// codes instead. Returns the extra bits of the runs, with their distance code.
+std::uint64_t CountSymbols(const std::uint8_t* data, std::size_t size, std::uint32_t* counts,
+                           std::vector<DeflateRun>& runs) {
+  const auto& lengthCodes = LengthCodes();
+  std::uint32_t spread[4][256] = {};  // four tables so that a repeated byte does not wait on itself
+  std::size_t i = 0;
+  for (; i + 4 <= size; i += 4) {
+    ++spread[0][data[i]], ++spread[1][data[i + 1]], ++spread[2][data[i + 2]], ++spread[3][data[i + 3]];
+  }
+  for (; i < size; ++i) ++spread[0][data[i]];
+  for (int b = 0; b < 256; ++b) counts[b] = spread[0][b] + spread[1][b] + spread[2][b] + spread[3][b];
+
+  runs.clear();
+  std::uint64_t extraBits = 0;
+  for (i = 1; i < size;) {
+    if (i + 8 <= size && !RunInWindow(data + i - 1)) {
+      i += 5;
+      continue;
+    }
+    const std::uint8_t byte = data[i - 1];
+    std::size_t run = 0;
+    while (i + run < size && data[i + run] == byte) ++run;
+    const std::size_t end = i + std::max<std::size_t>(run, 1);
+    while (run >= kMinRun) {
+      // Never leave a piece shorter than a run can be.
+      std::size_t length = std::min(run, kMaxRun);
+      if (run - length != 0 && run - length < kMinRun) length -= kMinRun;
+      runs.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(length)});
+      counts[byte] -= static_cast<std::uint32_t>(length);
+      ++counts[lengthCodes[length].symbol];
+      extraBits += lengthCodes[length].extraBits + 1u;
+      run -= length;
+      i += length;
+    }
+    i = end;
+  }
+  counts[kEndOfBlock] = 1;
+  return extraBits;
+}
+
+// The Huffman codes of a block, and its size in bits with them.
+struct BlockCodes {
+  std::uint8_t lengths[kLitLenSymbols];
+  std::uint16_t codes[kLitLenSymbols];
+  int litLenListed = kLitLenSymbols;
+  std::vector<LengthStep> steps;  // the code lengths, then those of the two distance codes
+  std::uint8_t stepLengths[kCodeLengthSymbols];
+  std::uint16_t stepCodes[kCodeLengthSymbols];
+  int stepLengthsListed = kCodeLengthSymbols;
+  std::uint64_t bits = 0;
+};
+
+void MakeCodes(const std::uint32_t* counts, std::uint64_t extraBits, BlockCodes& c) {
+  CodeLengths(counts, kLitLenSymbols, kMaxBits, c.lengths);
+  while (c.lengths[c.litLenListed - 1] == 0) --c.litLenListed;
+  std::uint8_t listed[kLitLenSymbols + 2];
+  std::copy(c.lengths, c.lengths + c.litLenListed, listed);
+  listed[c.litLenListed] = listed[c.litLenListed + 1] = 1;  // distance 1 is all that is used
+  c.steps = LengthSteps(listed, static_cast<std::size_t>(c.litLenListed) + 2);
+  std::uint32_t stepCounts[kCodeLengthSymbols] = {};
+  for (const LengthStep& s : c.steps) ++stepCounts[s.symbol];
+  CodeLengths(stepCounts, kCodeLengthSymbols, kMaxCodeLengthBits, c.stepLengths);
+  while (c.stepLengthsListed > 4 && c.stepLengths[kCodeLengthOrder[c.stepLengthsListed - 1]] == 0) {
+    --c.stepLengthsListed;
+  }
+  CodesOf(c.lengths, kLitLenSymbols, c.codes);
+  CodesOf(c.stepLengths, kCodeLengthSymbols, c.stepCodes);
+
+  c.bits = 3 + 14 + 3 * static_cast<std::uint64_t>(c.stepLengthsListed) + extraBits;
+  for (int s = 0; s < kCodeLengthSymbols; ++s) {
+    c.bits += std::uint64_t{stepCounts[s]} * (c.stepLengths[s] + kStepExtraBits[s]);
+  }
+  for (int s = 0; s < kLitLenSymbols; ++s) c.bits += std::uint64_t{counts[s]} * c.lengths[s];
+}
+
+void PutCoded(BitOut& out, const std::uint8_t* data, std::size_t size, const std::vector<DeflateRun>& runs,
+              const BlockCodes& c, bool last) {
+  out.Put((last ? 1 : 0) | 2 << 1, 3);
+  out.Put(static_cast<std::uint32_t>(c.litLenListed - 257) | 1 << 5 |
+              static_cast<std::uint32_t>(c.stepLengthsListed - 4) << 10,
+          14);
+  for (int k = 0; k < c.stepLengthsListed; ++k) out.Put(c.stepLengths[kCodeLengthOrder[k]], 3);
+  for (const LengthStep& s : c.steps) {
+    out.Put(c.stepCodes[s.symbol], c.stepLengths[s.symbol]);
+    out.Put(s.extra, kStepExtraBits[s.symbol]);
+  }
+  // Each run's code, extra bits and distance code (a single 0 bit) at once.
+  std::uint32_t runCode[kMaxRun + 1] = {};
+  std::uint8_t runBits[kMaxRun + 1] = {};
+  for (std::size_t len = 3; len <= kMaxRun; ++len) {
+    const LengthCode& l = LengthCodes()[len];
+    runCode[len] = c.codes[l.symbol] | static_cast<std::uint32_t>(l.extra) << c.lengths[l.symbol];
+    runBits[len] = static_cast<std::uint8_t>(c.lengths[l.symbol] + l.extraBits + 1);
+  }
+  // Literals three at a time: at most 45 bits.
+  std::uint32_t literal[256];  // the code, and its length from bit 24
+  for (int b = 0; b < 256; ++b) literal[b] = c.codes[b] | static_cast<std::uint32_t>(c.lengths[b]) << 24;
+  const auto add = [&](std::uint8_t byte) { out.Add(literal[byte] & 0xFFFFFF, literal[byte] >> 24); };
+  std::size_t at = 0;
+  const auto literalsUpTo = [&](std::size_t end) {
+    for (; at + 3 <= end; at += 3) add(data[at]), add(data[at + 1]), add(data[at + 2]), out.Flush();
+    for (; at < end; ++at) add(data[at]);
+    out.Flush();
+  };
+  for (const DeflateRun& run : runs) {
+    literalsUpTo(run.at);
+    out.Put(runCode[run.length], runBits[run.length]);
+    at += run.length;
+  }
+  literalsUpTo(size);
+  out.Put(c.codes[kEndOfBlock], c.lengths[kEndOfBlock]);
+}
+
+// As many stored blocks as the bytes need.
+std::uint64_t StoredBits(std::size_t size) {
+  const std::size_t blocks = size == 0 ? 1 : (size + kStoredMax - 1) / kStoredMax;
+  return 8 * (std::uint64_t{size} + 6 * blocks);  // a header, bits up to a byte, length and its check
+}
+
+void PutStored(BitOut& out, const std::uint8_t* data, std::size_t size, bool last) {
+  std::size_t done = 0;
+  do {
+    const std::size_t n = std::min(size - done, kStoredMax);
+    out.Put(last && done + n == size ? 1 : 0, 3);
+    out.ToByte();
+    out.Put(static_cast<std::uint32_t>(n | (~n & 0xFFFF) << 16), 32);
+    out.at = std::copy(data + done, data + done + n, out.at);
+    done += n;
+  } while (done < size);
+}
+
 }  // namespace
 
 DeflateWriter::DeflateWriter(std::vector<std::uint8_t>& out) : out_(out) {}
@@ -199,126 +331,19 @@ void DeflateWriter::Align() {
 
 void DeflateWriter::Block(const std::uint8_t* data, std::size_t size, bool last) {
   if (ended_) return;
-  const auto& lengthCodes = LengthCodes();
-
-  // Every byte counted as a literal, four tables so that a repeated byte
-  // does not wait on itself.
   std::uint32_t counts[kLitLenSymbols] = {};
-  {
-    std::uint32_t spread[4][256] = {};
-    std::size_t i = 0;
-    for (; i + 4 <= size; i += 4) {
-      ++spread[0][data[i]], ++spread[1][data[i + 1]], ++spread[2][data[i + 2]], ++spread[3][data[i + 3]];
-    }
-    for (; i < size; ++i) ++spread[0][data[i]];
-    for (int b = 0; b < 256; ++b) counts[b] = spread[0][b] + spread[1][b] + spread[2][b] + spread[3][b];
-  }
-  // Then the runs of the byte before (distance 1) taken out of them.
-  runs_.clear();
-  std::uint64_t extraBits = 0;  // of the runs, with their distance code
-  for (std::size_t i = 1; i < size;) {
-    if (i + 8 <= size && !RunInWindow(data + i - 1)) {
-      i += 5;
-      continue;
-    }
-    const std::uint8_t byte = data[i - 1];
-    if (data[i] != byte) {
-      ++i;
-      continue;
-    }
-    std::size_t run = 1;
-    while (i + run < size && data[i + run] == byte) ++run;
-    const std::size_t end = i + run;
-    while (run >= kMinRun) {
-      // Never leave a piece shorter than a run can be.
-      std::size_t length = std::min(run, kMaxRun);
-      if (run - length != 0 && run - length < kMinRun) length -= kMinRun;
-      runs_.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(length)});
-      counts[byte] -= static_cast<std::uint32_t>(length);
-      ++counts[lengthCodes[length].symbol];
-      extraBits += lengthCodes[length].extraBits + 1u;
-      run -= length;
-      i += length;
-    }
-    i = end;
-  }
-  counts[kEndOfBlock] = 1;
-
-  // The codes, and the block's size with them.
-  std::uint8_t lengths[kLitLenSymbols];
-  CodeLengths(counts, kLitLenSymbols, kMaxBits, lengths);
-  int litLen = kLitLenSymbols;
-  while (lengths[litLen - 1] == 0) --litLen;
-  std::uint8_t listed[kLitLenSymbols + 2];  // then the two distance codes: only distance 1 is used
-  std::copy(lengths, lengths + litLen, listed);
-  listed[litLen] = listed[litLen + 1] = 1;
-  const std::vector<LengthStep> steps = LengthSteps(listed, static_cast<std::size_t>(litLen) + 2);
-  std::uint32_t stepCounts[kCodeLengthSymbols] = {};
-  for (const LengthStep& s : steps) ++stepCounts[s.symbol];
-  std::uint8_t stepLengths[kCodeLengthSymbols];
-  CodeLengths(stepCounts, kCodeLengthSymbols, kMaxCodeLengthBits, stepLengths);
-  int stepLengthsListed = kCodeLengthSymbols;
-  while (stepLengthsListed > 4 && stepLengths[kCodeLengthOrder[stepLengthsListed - 1]] == 0) --stepLengthsListed;
-
-  std::uint64_t codedBits = 3 + 14 + 3 * static_cast<std::uint64_t>(stepLengthsListed) + extraBits;
-  for (int s = 0; s < kCodeLengthSymbols; ++s) {
-    codedBits += std::uint64_t{stepCounts[s]} * (stepLengths[s] + kStepExtraBits[s]);
-  }
-  for (int s = 0; s < kLitLenSymbols; ++s) codedBits += std::uint64_t{counts[s]} * lengths[s];
-  // A stored block takes its bytes, a length and its check, a header and
-  // the bits up to the next byte.
-  const std::size_t storedBlocks = size == 0 ? 1 : (size + kStoredMax - 1) / kStoredMax;
-  const std::uint64_t storedBits = 8 * (std::uint64_t{size} + 6 * storedBlocks);
+  const std::uint64_t extraBits = CountSymbols(data, size, counts, runs_);
+  BlockCodes codes;
+  MakeCodes(counts, extraBits, codes);
+  const std::uint64_t storedBits = StoredBits(size);
 
   const std::size_t start = out_.size();
-  out_.resize(start + static_cast<std::size_t>(std::min(codedBits, storedBits) / 8) + 32);
+  out_.resize(start + static_cast<std::size_t>(std::min(codes.bits, storedBits) / 8) + 32);
   BitOut out{out_.data() + start, bits_, bitCount_};
-  if (storedBits <= codedBits) {
-    for (std::size_t done = 0, b = 0; b < storedBlocks; ++b) {
-      const std::size_t n = std::min(size - done, kStoredMax);
-      out.Put(last && b + 1 == storedBlocks ? 1 : 0, 3);
-      out.ToByte();
-      out.Put(static_cast<std::uint32_t>(n | (~n & 0xFFFF) << 16), 32);
-      out.at = std::copy(data + done, data + done + n, out.at);
-      done += n;
-    }
+  if (storedBits <= codes.bits) {
+    PutStored(out, data, size, last);
   } else {
-    std::uint16_t codes[kLitLenSymbols] = {}, stepCodes[kCodeLengthSymbols] = {};
-    CodesOf(lengths, kLitLenSymbols, codes);
-    CodesOf(stepLengths, kCodeLengthSymbols, stepCodes);
-    out.Put((last ? 1 : 0) | 2 << 1, 3);
-    out.Put(static_cast<std::uint32_t>(litLen - 257) | 1 << 5 | static_cast<std::uint32_t>(stepLengthsListed - 4) << 10,
-            14);
-    for (int k = 0; k < stepLengthsListed; ++k) out.Put(stepLengths[kCodeLengthOrder[k]], 3);
-    for (const LengthStep& s : steps) {
-      out.Put(stepCodes[s.symbol], stepLengths[s.symbol]);
-      out.Put(s.extra, kStepExtraBits[s.symbol]);
-    }
-    // Each run's code, extra bits and distance code (a single 0 bit) at once.
-    std::uint32_t runCode[kMaxRun + 1] = {};
-    std::uint8_t runBits[kMaxRun + 1] = {};
-    for (std::size_t len = 3; len <= kMaxRun; ++len) {
-      const LengthCode& c = lengthCodes[len];
-      runCode[len] = codes[c.symbol] | static_cast<std::uint32_t>(c.extra) << lengths[c.symbol];
-      runBits[len] = static_cast<std::uint8_t>(lengths[c.symbol] + c.extraBits + 1);
-    }
-    // Literals three at a time: at most 45 bits.
-    std::uint32_t literal[256];  // code, and its length from bit 24
-    for (int b = 0; b < 256; ++b) literal[b] = codes[b] | static_cast<std::uint32_t>(lengths[b]) << 24;
-    const auto add = [&](std::uint8_t byte) { out.Add(literal[byte] & 0xFFFFFF, literal[byte] >> 24); };
-    std::size_t at = 0;
-    const auto literalsUpTo = [&](std::size_t end) {
-      for (; at + 3 <= end; at += 3) add(data[at]), add(data[at + 1]), add(data[at + 2]), out.Flush();
-      for (; at < end; ++at) add(data[at]);
-      out.Flush();
-    };
-    for (const RunPiece& run : runs_) {
-      literalsUpTo(run.at);
-      out.Put(runCode[run.length], runBits[run.length]);
-      at += run.length;
-    }
-    literalsUpTo(size);
-    out.Put(codes[kEndOfBlock], lengths[kEndOfBlock]);
+    PutCoded(out, data, size, runs_, codes, last);
   }
   if (last) {
     out.ToByte();

@@ -10,6 +10,11 @@
 
 namespace pixkeeper {
 
+// A run of the byte before: at its position in the block, of its length.
+struct DeflateRun {
+  std::uint32_t at, length;
+};
+
 class DeflateWriter {
  public:
   // Appends the blocks to `out`, which must outlive the writer.
@@ -26,10 +31,7 @@ class DeflateWriter {
 
  private:
   std::vector<std::uint8_t>& out_;
-  struct RunPiece {
-    std::uint32_t at, length;
-  };
-  std::vector<RunPiece> runs_;
+  std::vector<DeflateRun> runs_;
   std::uint64_t bits_ = 0;  // not yet written, the oldest lowest
   unsigned bitCount_ = 0;
   bool ended_ = false;

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
-#include <system_error>
-#include <thread>
+#include <utility>
 
 #include "platform/Checksums.h"
 #include "platform/Deflate.h"
 #include "platform/DibAlpha.h"
+#include "platform/HelperThread.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper {
@@ -18,26 +17,54 @@ namespace {
 constexpr std::uint32_t kBiRgb = 0, kBiBitfields = 3;
 constexpr std::size_t kBlockBytes = 256 * 1024;  // rows coded together, with codes of their own
 constexpr std::size_t kSplitBytes = 1024 * 1024;  // worth a second thread from here on
+constexpr std::size_t kChunkBytes = 512 * 1024;   // of coded rows written at once
 constexpr std::uint8_t kFilterNone = 0, kFilterSub = 1, kFilterUp = 2;
 
-void PutBig32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+void PutBig32(std::uint8_t* at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
 }
 
-// A chunk's length and type; its data follows, then EndChunk.
-std::size_t BeginChunk(std::vector<std::uint8_t>& out, const char* type) {
-  PutBig32(out, 0);
-  out.insert(out.end(), type, type + 4);
-  return out.size() - 4;
+// Buffers are kept for the next picture, as taking fresh memory for each is
+// slow on some systems, unless a very large picture made them this large.
+constexpr std::size_t kKeptBytes = 4 << 20;
+
+void Recycle(std::vector<std::uint8_t>& buffer) {
+  if (buffer.capacity() > kKeptBytes) std::vector<std::uint8_t>().swap(buffer);
+  buffer.clear();
 }
 
-// `crc` is that of the first `counted` bytes from the type on, if any.
-void EndChunk(std::vector<std::uint8_t>& out, std::size_t typeAt, std::uint32_t crc = 0, std::size_t counted = 0) {
-  const std::size_t length = out.size() - typeAt - 4;
-  if (length > 0x7FFFFFFF) throw RuntimeError(error::kInvalidPicture);
-  for (int i = 0; i < 4; ++i) out[typeAt - 4 + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
-  PutBig32(out, Crc32(out.data() + typeAt + counted, length + 4 - counted, crc));
-}
+// Gathers one chunk's data after room for its length and type, and writes it
+// whole with its check sum, then begins the next one of the same type.
+class ChunkBuffer {
+ public:
+  explicit ChunkBuffer(const char* type) { std::memcpy(type_, type, 4), Reset(); }
+  std::size_t size() const { return bytes.size() - 8; }
+  void Reset() {
+    Recycle(bytes);
+    bytes.resize(8);
+    std::memcpy(bytes.data() + 4, type_, 4);
+  }
+  void Append(std::initializer_list<std::uint8_t> more) { bytes.insert(bytes.end(), more); }
+  void AppendBig32(std::uint32_t value) {
+    bytes.resize(bytes.size() + 4);
+    PutBig32(bytes.data() + bytes.size() - 4, value);
+  }
+  // The check sum of the type and data so far.
+  std::uint32_t Crc() const { return Crc32(bytes.data() + 4, bytes.size() - 4); }
+  // `crc` is that of the first `counted` bytes from the type on, when known.
+  void WriteTo(PngSink& sink, std::uint32_t crc = 0, std::size_t counted = 0) {
+    if (size() > 0x7FFFFFFF) throw RuntimeError(error::kInvalidPicture);
+    PutBig32(bytes.data(), static_cast<std::uint32_t>(size()));
+    AppendBig32(Crc32(bytes.data() + 4 + counted, bytes.size() - 4 - counted, crc));
+    sink.Write(bytes.data(), bytes.size());
+    Reset();
+  }
+
+  std::vector<std::uint8_t> bytes;
+
+ private:
+  char type_[4];
+};
 
 // The bytes of a row in the file, and the distance from a byte to the same
 // one of the pixel before (1 for palette indices).
@@ -88,21 +115,25 @@ void FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t b
   for (std::size_t x = pixel; x < bytes; ++x) to[x] = static_cast<std::uint8_t>(row[x] - row[x - pixel]);
 }
 
-// Rows [first, end) of a picture, coded as deflate blocks into `out`, the
-// last of them ending the stream when `end` is the picture's end.
+// Rows [first, end) of a picture, coded as deflate blocks into an IDAT
+// chunk, the last of them ending the stream when `end` is the picture's end.
+// With a sink, each chunk is written as soon as it is large enough.
 struct RowsPart {
   std::uint32_t first, end;
-  std::vector<std::uint8_t>* out;
+  PngSink* sink;
+  ChunkBuffer& idat;
   std::uint32_t adler = 1;  // of the filtered rows
 };
 
 void EncodeRows(const PngRows& rows, RowsPart& part) {
   const auto [bytes, pixel] = RowSizeOf(rows);
-  std::vector<std::uint8_t> above(bytes, 0), row(bytes), block;
+  std::vector<std::uint8_t> above(bytes, 0), row(bytes);
+  static thread_local std::vector<std::uint8_t> block;
+  Recycle(block);
   block.reserve(kBlockBytes + bytes + 1);
   const std::uint8_t* from = rows.top + static_cast<std::ptrdiff_t>(part.first) * rows.step;
   if (part.first > 0) FileOrder(rows, from - rows.step, above.data(), bytes);
-  DeflateWriter deflate(*part.out);
+  DeflateWriter deflate(part.idat.bytes);
   for (std::uint32_t y = part.first; y < part.end; ++y, from += rows.step) {
     FileOrder(rows, from, row.data(), bytes);
     block.resize(block.size() + 1 + bytes);
@@ -120,23 +151,11 @@ void EncodeRows(const PngRows& rows, RowsPart& part) {
       part.adler = Adler32(block.data(), block.size(), part.adler);
       deflate.Block(block.data(), block.size(), lastRow && part.end == rows.height);
       block.clear();
+      if (part.sink != nullptr && part.idat.size() >= kChunkBytes) part.idat.WriteTo(*part.sink);
     }
   }
   if (part.end < rows.height) deflate.Align();
 }
-
-class JoinOnExit {
- public:
-  explicit JoinOnExit(std::thread& thread) : thread_(thread) {}
-  ~JoinOnExit() {
-    if (thread_.joinable()) thread_.join();
-  }
-  JoinOnExit(const JoinOnExit&) = delete;
-  JoinOnExit& operator=(const JoinOnExit&) = delete;
-
- private:
-  std::thread& thread_;
-};
 
 }  // namespace
 
@@ -169,75 +188,76 @@ bool PngRowsOf(const Picture& picture, PngRows& rows) {
   return true;
 }
 
-std::vector<std::uint8_t> EncodePng(const PngRows& rows) {
+void EncodePng(const PngRows& rows, PngSink& sink) {
   const bool indexed = rows.bits <= 8;
   const std::size_t bytes = RowSizeOf(rows).bytes;
-  if (rows.width == 0 || rows.height == 0 || rows.width > 0x7FFFFFFF || rows.height > 0x7FFFFFFF) {
+  // Rows of up to 2 GB, so that every block's positions fit in 32 bits.
+  if (rows.width == 0 || rows.height == 0 || rows.width > 0x7FFFFFFF || rows.height > 0x7FFFFFFF ||
+      bytes > 0x7FFFFFFF) {
     throw RuntimeError(error::kInvalidPicture);
   }
-
-  std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  // Room for the worst case, pixels that do not shrink at all, so that the
-  // bytes are never moved; pages that stay unused cost nothing.
-  const std::uint64_t filtered = std::uint64_t{bytes + 1} * rows.height;
-  out.reserve(static_cast<std::size_t>(filtered + filtered / 8192 + rows.palette.size() + 1024));
-  std::size_t chunk = BeginChunk(out, "IHDR");
-  PutBig32(out, rows.width);
-  PutBig32(out, rows.height);
-  out.insert(out.end(), {static_cast<std::uint8_t>(indexed ? rows.bits : 8),
-                         static_cast<std::uint8_t>(indexed ? 3 : rows.alpha ? 6 : 2), 0, 0, 0});
-  EndChunk(out, chunk);
+  static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  sink.Write(kSignature, sizeof kSignature);
+  ChunkBuffer header("IHDR");
+  header.AppendBig32(rows.width);
+  header.AppendBig32(rows.height);
+  header.Append({static_cast<std::uint8_t>(indexed ? rows.bits : 8),
+                 static_cast<std::uint8_t>(indexed ? 3 : rows.alpha ? 6 : 2), 0, 0, 0});
+  header.WriteTo(sink);
   if (indexed) {
-    chunk = BeginChunk(out, "PLTE");
-    out.insert(out.end(), rows.palette.begin(), rows.palette.end());
-    EndChunk(out, chunk);
+    ChunkBuffer palette("PLTE");
+    palette.bytes.insert(palette.bytes.end(), rows.palette.begin(), rows.palette.end());
+    palette.WriteTo(sink);
   }
 
-  chunk = BeginChunk(out, "IDAT");
-  out.insert(out.end(), {0x78, 0x01});  // zlib: deflate in a 32 KB window, fastest coding
-  RowsPart upper{0, rows.height, &out}, lower{rows.height, rows.height, nullptr};
+  const std::uint64_t filtered = std::uint64_t{bytes + 1} * rows.height;
+  static thread_local ChunkBuffer upperIdat("IDAT"), lowerIdat("IDAT");
+  upperIdat.Reset(), lowerIdat.Reset();
+  RowsPart upper{0, rows.height, &sink, upperIdat}, lower{rows.height, rows.height, nullptr, lowerIdat};
+  upper.idat.Append({0x78, 0x01});  // zlib: deflate in a 32 KB window, fastest coding
   if (filtered < kSplitBytes) {
     EncodeRows(rows, upper);
-    PutBig32(out, upper.adler);
-    EndChunk(out, chunk);
+    upper.idat.AppendBig32(upper.adler);
+    upper.idat.WriteTo(sink);
   } else {
-    // A large picture is coded in two halves at once, each a chunk of its
-    // own, the lower half's blocks going on with the stream of the upper's.
+    // A large picture is coded in two halves at once, the lower half's
+    // blocks going on with the stream of the upper's, held until the upper
+    // half is written.
     upper.end = lower.first = rows.height / 2;
-    std::vector<std::uint8_t> lowerBytes;
-    lowerBytes.reserve(out.capacity() / 2 + bytes);
-    lower.out = &lowerBytes;
     std::uint32_t lowerCrc = 0;
-    std::exception_ptr lowerFailure;
     const auto codeLower = [&] {
-      try {
-        BeginChunk(lowerBytes, "IDAT");
-        EncodeRows(rows, lower);
-        lowerCrc = Crc32(lowerBytes.data() + 4, lowerBytes.size() - 4);
-      } catch (...) {
-        lowerFailure = std::current_exception();
-      }
+      EncodeRows(rows, lower);
+      lowerCrc = lower.idat.Crc();
     };
-    std::thread helper;
+    HelperThread& helper = HelperThread::Shared();
+    const bool helped = helper.Start(codeLower);
     try {
-      helper = std::thread(codeLower);
-    } catch (const std::system_error&) {
-      // No thread to be had: this one codes both halves.
-    }
-    {
-      JoinOnExit join(helper);
       EncodeRows(rows, upper);
-      EndChunk(out, chunk);
+      upper.idat.WriteTo(sink);
+    } catch (...) {
+      if (helped) {
+        try {
+          helper.Wait();  // the lower half's own failure, if any, is not the first
+        } catch (...) {
+        }
+      }
+      throw;
     }
-    if (lower.out->empty()) codeLower();
-    if (lowerFailure) std::rethrow_exception(lowerFailure);
-    const std::size_t lowerType = out.size() + 4;
-    out.insert(out.end(), lowerBytes.begin(), lowerBytes.end());
-    PutBig32(out, Adler32Join(upper.adler, lower.adler, filtered - std::uint64_t{bytes + 1} * lower.first));
-    EndChunk(out, lowerType, lowerCrc, lowerBytes.size() - 4);
+    helped ? helper.Wait() : codeLower();
+    const std::size_t counted = lower.idat.bytes.size() - 4;
+    lower.idat.AppendBig32(Adler32Join(upper.adler, lower.adler, filtered - std::uint64_t{bytes + 1} * lower.first));
+    lower.idat.WriteTo(sink, lowerCrc, counted);
   }
-  EndChunk(out, BeginChunk(out, "IEND"));
-  return out;
+  ChunkBuffer("IEND").WriteTo(sink);
+}
+
+std::vector<std::uint8_t> EncodePng(const PngRows& rows) {
+  struct VectorSink final : PngSink {
+    std::vector<std::uint8_t> bytes;
+    void Write(const std::uint8_t* data, std::size_t size) override { bytes.insert(bytes.end(), data, data + size); }
+  } sink;
+  EncodePng(rows, sink);
+  return std::move(sink.bytes);
 }
 
 }  // namespace pixkeeper

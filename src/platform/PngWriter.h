@@ -29,9 +29,20 @@ struct PngRows {
 // which must be drawn into 24 bits first.
 bool PngRowsOf(const Picture& picture, PngRows& rows);
 
+// Where the encoder puts the file's bytes, in order.
+class PngSink {
+ public:
+  virtual ~PngSink() = default;
+  virtual void Write(const std::uint8_t* data, std::size_t size) = 0;
+};
+
 // The PNG file of the rows: colour type 3 with a palette, 2 (24 bits) or 6
-// (32 bits with alpha). Raises RuntimeError 481 when the picture is too large
-// for one.
+// (32 bits with alpha). Written as it is coded, so that no copy of the whole
+// file is held. Raises RuntimeError 481 when the picture is too large for one;
+// lets the sink's exceptions through.
+void EncodePng(const PngRows& rows, PngSink& sink);
+
+// The same file in memory.
 std::vector<std::uint8_t> EncodePng(const PngRows& rows);
 
 }  // namespace pixkeeper

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to everything that reads a DIB, a BMP file or a PNG
-// from outside. Any crash, sanitizer report or error other than "invalid picture"
-// is a finding.
+// from outside, and encodes the pictures it takes as PNG. Any crash, sanitizer
+// report or error other than "invalid picture" is a finding.
 
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +8,7 @@
 #include "fakes/FakePlatform.h"
 #include "platform/DibAlpha.h"
 #include "platform/Png.h"
+#include "platform/PngWriter.h"
 
 using namespace pixkeeper;
 
@@ -26,6 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(dib24.empty() || ParseDib(dib24.data(), dib24.size()).totalSize == dib24.size());
     picture.Detach();
     Check(releases == 1 && std::memcmp(picture.data(), data, l.totalSize) == 0);
+    PngRows rows;  // encoded as PNG: whole chunks with their check sums
+    Check(!PngRowsOf(picture, rows) || [&](const std::vector<std::uint8_t>& png) {
+      return CheckPng(png.data(), png.size()).width == rows.width;
+    }(EncodePng(rows)));
     const auto header = BmpFileHeader(l);
     std::vector<std::uint8_t> file(header.begin(), header.end());
     file.insert(file.end(), data, data + l.totalSize);

@@ -1,4 +1,5 @@
-// PNG files of the program's own encoder, read back by an independent decoder.
+// PNG files of the program's own encoder, read back by an independent decoder
+// (natively; under Wine the end-to-end tests read them back).
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "platform/PngWriter.h"
 #include "support/TestPictures.h"
 
+#ifndef _WIN32
 namespace pixkeeper {
 namespace {
 
@@ -18,13 +20,11 @@ using Bytes = std::vector<std::uint8_t>;
 // The pixels of a PNG file as ImageMagick reads them: red, green, blue, from the top.
 Bytes Decoded(const Bytes& png) {
   Bytes rgb;
-#ifndef _WIN32
   const std::string path = ::testing::TempDir() + "pk_encoded.png";
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), png.size());
   FILE* pipe = popen(("convert " + path + " -depth 8 RGB:- 2>&1").c_str(), "r");
   for (int c; (c = std::fgetc(pipe)) != EOF;) rgb.push_back(static_cast<std::uint8_t>(c));
   pclose(pipe);
-#endif
   return rgb;
 }
 
@@ -44,9 +44,6 @@ Bytes TopDown(int bits, int width, int height, std::uint32_t colours) {
 }
 
 TEST(PngWriter, DecodedPixelForPixel) {
-#ifdef _WIN32
-  GTEST_SKIP() << "read back natively and end to end";
-#endif
   // Every kind the encoder takes as stored, odd-sized and large enough to be coded in two halves.
   for (const std::string& name : testing::TestPictureNames()) {
     const testing::TestPicture p = testing::MakeTestPicture(name, 701, 520);
@@ -58,7 +55,9 @@ TEST(PngWriter, DecodedPixelForPixel) {
   // Thin stripes, where each half's first row is best coded from the row above it.
   Bytes stripes = TopDown(24, 1000, 350, 0);
   for (std::size_t at = 40; at < stripes.size(); at += 12) std::fill_n(stripes.begin() + at, 3, 20);
-  EXPECT_TRUE(Decoded(Encoded(stripes)) == Bytes(stripes.begin() + 40, stripes.end()));
+  const Bytes png = Encoded(stripes);
+  EXPECT_TRUE(Decoded(png) == Bytes(stripes.begin() + 40, stripes.end()));
+  EXPECT_LT(png.size(), stripes.size() / 200) << "rows repeated, all in runs";
   // Palette indices reach the coder unfiltered: a skewed mix whose codes must be cut to 15 bits, runs of
   // every length up to 600, then noise that only stored blocks hold; indices past the table are black.
   Bytes grey = TopDown(8, 1000, 1400, 200), expected;
@@ -77,3 +76,4 @@ TEST(PngWriter, DecodedPixelForPixel) {
 
 }  // namespace
 }  // namespace pixkeeper
+#endif

@@ -135,10 +135,16 @@ void SavePictureFile(const Picture& picture, const std::wstring& path, FileForma
     throw RuntimeError(error::kPathFileAccess);
   }
   if (format == FileFormat::kPng) {
-    // Encoded first: a picture that cannot be encoded leaves no file behind.
-    const std::vector<std::uint8_t> png = EncodePng(picture);
+    // Written as it is encoded; a picture that cannot be encoded takes its
+    // temporary file with it.
+    struct FileSink final : PngSink {
+      explicit FileSink(TemporaryFile& file) : file(file) {}
+      void Write(const std::uint8_t* data, std::size_t size) override { file.Write(data, size); }
+      TemporaryFile& file;
+    };
     TemporaryFile file(path);
-    file.Write(png.data(), png.size());
+    FileSink sink(file);
+    EncodePng(picture, sink);
     file.MoveTo(path);
     return;
   }

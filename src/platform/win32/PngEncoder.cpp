@@ -10,10 +10,10 @@
 
 namespace pixkeeper::win32 {
 
-std::vector<std::uint8_t> EncodePng(const Picture& picture) {
+void EncodePng(const Picture& picture, PngSink& sink) {
   if (picture.empty()) throw RuntimeError(error::kInvalidPicture);
   PngRows rows;
-  if (PngRowsOf(picture, rows)) return pixkeeper::EncodePng(rows);
+  if (PngRowsOf(picture, rows)) return pixkeeper::EncodePng(rows, sink);
 
   // Every other kind (16 bits, run-length coded, odd masks) drawn by the
   // system into 24 bits, which hold all of its colours.
@@ -36,7 +36,7 @@ std::vector<std::uint8_t> EncodePng(const Picture& picture) {
   rows.bits = 24;
   rows.top = static_cast<const std::uint8_t*>(bits);
   rows.step = (static_cast<std::ptrdiff_t>(width) * 3 + 3) / 4 * 4;
-  return pixkeeper::EncodePng(rows);
+  pixkeeper::EncodePng(rows, sink);
 }
 
 }  // namespace pixkeeper::win32
