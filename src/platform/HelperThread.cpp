@@ -6,8 +6,10 @@
 namespace pixkeeper {
 
 HelperThread& HelperThread::Shared() {
-  static HelperThread helper;
-  return helper;
+  // Never destroyed: the program may end from anywhere (ExitProcess), and the
+  // system ends the waiting thread with it; joining it at exit could hang.
+  static HelperThread* const helper = new HelperThread;
+  return *helper;
 }
 
 HelperThread::~HelperThread() {

@@ -8,12 +8,27 @@
 #include <fstream>
 #include <random>
 
+#include "platform/HelperThread.h"
 #include "platform/PngWriter.h"
+#include "platform/RuntimeError.h"
 #include "support/TestPictures.h"
 
-#ifndef _WIN32
 namespace pixkeeper {
 namespace {
+
+// The second half of a large picture runs there: one task at a time, its failure reported to the waiter.
+TEST(HelperThread, OneTaskAtATimeAndItsFailure) {
+  HelperThread helper;
+  int ran = 0;
+  ASSERT_TRUE(helper.Start([&] { ++ran, throw RuntimeError(error::kOutOfMemory); }));
+  EXPECT_FALSE(helper.Start([&] { ran += 10; }));
+  EXPECT_THROW(helper.Wait(), RuntimeError);
+  ASSERT_TRUE(helper.Start([&] { ++ran; }));
+  helper.Wait();
+  EXPECT_EQ(ran, 2);
+}
+
+#ifndef _WIN32
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -74,6 +89,7 @@ TEST(PngWriter, DecodedPixelForPixel) {
   EXPECT_TRUE(Decoded(Encoded(grey)) == expected);
 }
 
+#endif
+
 }  // namespace
 }  // namespace pixkeeper
-#endif
