@@ -1065,11 +1065,13 @@ void GroupList() {
 
 // With the PNG mark stored every picture kind becomes a PNG file at its own
 // depth, which an independent decoder reads as the picture put; the viewer
-// shows PNG files; Ctrl+G clears the mark.
+// shows PNG files; Ctrl+G clears the mark, and the program ends with its
+// helper thread waiting.
 void GroupPng() {
   if (!Start(Numbering(L"G", {{L"SaveFormat", L"1"}}))) return;
   std::vector<Picture> pictures;
   for (const std::string& kind : TestPictureNames()) pictures.push_back(MakeTestPicture(kind));
+  pictures.push_back(MakeTestPicture("topdown32", 800, 700));  // coded in two halves at once
   pictures.push_back(AlphaDib(20));
   for (const Picture& p : pictures) {  // one at a time; the last, with alpha, as CF_DIBV5
     PutAs(&p == &pictures.back() ? CF_DIBV5 : CF_DIB, p.dib.data(), p.dib.size());
