@@ -291,15 +291,18 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Back from another window: the keys go to the list again.
       SetFocus(fileList_);
       return 0;
-    case WM_SETCURSOR:
+    case WM_SETCURSOR: {
       // Behind the viewer the window is disabled and hit as HTERROR: the
       // default handling (a beep on a click) stays, the pointer stays busy.
-      if (busyCursor_ && (LOWORD(lParam) == HTCLIENT || LOWORD(lParam) == HTERROR)) {
-        if (LOWORD(lParam) == HTERROR) Default(message, wParam, lParam);
+      // The hit code is a signed word: HTERROR is -2.
+      const int hit = static_cast<short>(LOWORD(lParam));
+      if (busyCursor_ && (hit == HTCLIENT || hit == HTERROR)) {
+        if (hit == HTERROR) Default(message, wParam, lParam);
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         return TRUE;
       }
       return Default(message, wParam, lParam);
+    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;

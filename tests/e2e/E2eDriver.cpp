@@ -156,7 +156,8 @@ void Keys(HWND window, std::initializer_list<WORD> keys) {
 }
 void Click(HWND button) { Send(button, BM_CLICK); }
 HWND Focus(HWND window) {  // of the window's thread
-  GUITHREADINFO info{sizeof info};
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
   GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
   return info.hwndFocus;
 }
@@ -185,7 +186,7 @@ void ListClick(int index, bool twice = false, HWND list = List()) {
 // Pixels as 0xRRGGBB from the top row: of the screen, or of what `draw` draws.
 std::vector<std::uint32_t> Grab(const RECT& r, const std::function<void(HDC)>& draw = nullptr) {
   const int w = r.right - r.left, h = r.bottom - r.top;
-  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32}};
+  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
   HDC dc = CreateCompatibleDC(nullptr), screen = GetDC(nullptr);
   std::uint32_t* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
@@ -1102,9 +1103,10 @@ void GroupPng() {
 // Write faults on a small file system of its own, given to Wine as drive P:
 // (mounting needs root here; elsewhere the group is skipped): a picture
 // larger than the free space, then the save directory made read-only, then
-// deleted. Each leaves no file, no entry and no temporary file, an older
-// file of the name whole and the picture on the clipboard; the program goes
-// on and saves the next picture once the directory is usable again.
+// deleted, then a PNG file that fills the disk. Each leaves no file, no entry
+// and no temporary file, an older file of the name whole and the picture on
+// the clipboard; the program goes on and saves the next picture once the
+// directory is usable again.
 void GroupFaults() {
   const wstring fs = UnixPath(work + L"fs"), rc = work + L"rc";
   auto sh = [&](const wstring& script) {  // waited for: whether it succeeded
@@ -1139,6 +1141,16 @@ void GroupFaults() {
     Check(GetFileAttributesW(out.c_str()) == INVALID_FILE_ATTRIBUTES, L"deleted: no save directory made");
     CreateDirectoryW(out.c_str(), nullptr);
     ExpectCapture(L"made again", 2, L"F0006.BMP", Put("rgb24", 5));
+    // A PNG file is written as it is coded: the disk filling up halfway,
+    // while the lower half of a large picture is being coded, ends the same.
+    Keys(Main(), {'G' | kCtrl});
+    Check(sh(L"cat /dev/zero > " + fs + L"/fill; truncate -s -8k " + fs + L"/fill"), L"cannot fill the file system");
+    Check(Heard(viewer, [] { Put("topdown32", 800, Form::kDib, 700); }, CF_DIB), L"full disk, PNG: not passed on, left");
+    Eq(Files(out) + to_wstring(ListCount()), L"F0006.BMP 3", L"full disk, PNG: the files and entries");
+    Check(sh(L"rm " + fs + L"/fill"), L"cannot empty the file system");
+    Put("rgb24", 7);
+    Check(WaitFor([] { return ListCount() == 4; }) && ListEntry(3) == baseDir + L"F0008.PNG" &&
+              ReadAll(out + L"F0008.PNG").size() > 100, L"the next PNG saved");
     Stop();
   }
   Check(sh(L"rm " + drive + L" && umount " + fs), L"cannot remove drive P: and unmount " + fs);

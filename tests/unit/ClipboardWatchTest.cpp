@@ -81,7 +81,9 @@ TEST_F(ClipboardWatch, TheClosingStepsRunOnceWhicheverExitComesFirst) {
   for (int run = 0; run < 2; ++run) {
     Watched fake;
     fake.platform.log.clear();
-    if (run == 0) EXPECT_THROW(RunQueryUnload(fake.program), ProgramEnded);
+    if (run == 0) {
+      EXPECT_THROW(RunQueryUnload(fake.program), ProgramEnded);
+    }
     fake.platform.settingWriteError = run == 1 ? error::kPermissionDenied : 0;
     HookProc(fake.program, kMainWindow, kDestroy, 0, 0);
     EXPECT_EQ(fake.platform.log, (run == 0 ? kWrites + kUndo + "end " : "write:BaseDir " + kUndo) + kPassOn);
