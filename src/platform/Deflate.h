@@ -1,8 +1,9 @@
 #pragma once
-// Deflate blocks (RFC 1951) written for speed rather than
-// the smallest size: each block's bytes are coded with Huffman codes made for
-// that block, and a byte repeated four or more times becomes one run. Filtered
-// picture rows, where flat areas turn into long runs of zeros, shrink well so.
+// Deflate blocks (RFC 1951) written for speed rather than the smallest size:
+// each block's bytes are coded with Huffman codes made for that block, and a
+// byte repeated four or more times becomes one run. Filtered picture rows,
+// where flat areas turn into long runs of zeros, shrink well so; a block that
+// would not shrink is stored as it is.
 
 #include <cstddef>
 #include <cstdint>
@@ -32,7 +33,7 @@ class DeflateWriter {
  private:
   std::vector<std::uint8_t>& out_;
   std::vector<DeflateRun> runs_;
-  std::uint64_t bits_ = 0;  // not yet written, the oldest lowest
+  std::uint64_t bits_ = 0;  // fewer than 8 not yet written, the oldest lowest
   unsigned bitCount_ = 0;
   bool ended_ = false;
 };
