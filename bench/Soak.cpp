@@ -34,7 +34,9 @@ constexpr int kListId = 1001;
 
 int failures = 0;
 
-void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
+#if defined(__GNUC__)
+void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));  // GCC checks the arguments
+#endif
 void Say(const char* format, ...) {
   va_list args;
   va_start(args, format);
