@@ -7,7 +7,6 @@
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
 #include "ui/FormCenter.h"
-#include "ui/ModalLoop.h"
 #include "ui/ScreenGeometry.h"
 #include "ui/StartUp.h"
 #include "ui/Version.h"
@@ -67,14 +66,11 @@ About::About(Platform& platform, HWND owner) : BaseWindow(platform) {
 }
 
 void About::ShowModal() {
-  open_ = true;
-  pixkeeper::ShowModal(hwnd(), open_);
-  open_ = false;
+  modal_.Run(hwnd());
 }
 
 void About::Unload() {
-  open_ = false;
-  EndModal(hwnd());
+  modal_.End(hwnd());
   DestroyWindow(hwnd());
 }
 

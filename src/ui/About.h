@@ -6,6 +6,7 @@
 
 #include "ui/BaseWindow.h"
 #include "ui/DialogWindow.h"
+#include "ui/ModalLoop.h"
 #include "ui/WindowFont.h"
 
 namespace pixkeeper {
@@ -26,7 +27,7 @@ class About final : public BaseWindow<About> {
   WindowFont font_{12};
   WindowFont listFont_{9};
   DialogFocus focus_;
-  bool open_ = false;
+  ModalShowing modal_;
 };
 
 }  // namespace pixkeeper

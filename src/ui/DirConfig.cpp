@@ -7,7 +7,6 @@
 #include "ui/ControlText.h"
 #include "ui/DirChoice.h"
 #include "ui/FormCenter.h"
-#include "ui/ModalLoop.h"
 #include "ui/ScreenGeometry.h"
 #include "ui/WindowClasses.h"
 
@@ -57,9 +56,7 @@ DirConfig::DirConfig(Program& program, HWND owner)
 
 void DirConfig::ShowModal() {
   PostMessageW(hwnd(), kActivateOnce, 0, 0);
-  open_ = true;
-  pixkeeper::ShowModal(hwnd(), open_);
-  open_ = false;
+  modal_.Run(hwnd());
 }
 
 // The stored directory is shown; one that cannot be is reported once, and a
@@ -144,8 +141,7 @@ void DirConfig::OnDirDoubleClick() {
 
 void DirConfig::QueryUnloadAndUnload() {
   if (!openPath_.empty()) program_.state.BaseDir = ClosingBaseDir(openPath_);
-  open_ = false;
-  EndModal(hwnd());
+  modal_.End(hwnd());
   DestroyWindow(hwnd());
 }
 

@@ -12,6 +12,7 @@
 #include "ui/DialogWindow.h"
 #include "ui/DirectoryLines.h"
 #include "ui/DriveAccess.h"
+#include "ui/ModalLoop.h"
 #include "ui/WindowFont.h"
 
 namespace pixkeeper {
@@ -44,7 +45,7 @@ class DirConfig final : public BaseWindow<DirConfig> {
   std::vector<DirectoryLine> lines_;
   std::wstring openPath_;  // the directory open in the list, as the list reads it
   DialogFocus focus_;
-  bool open_ = false;
+  ModalShowing modal_;
 };
 
 }  // namespace pixkeeper

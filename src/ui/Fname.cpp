@@ -7,7 +7,6 @@
 #include "ui/ControlText.h"
 #include "ui/DialogWindow.h"
 #include "ui/FormCenter.h"
-#include "ui/ModalLoop.h"
 #include "ui/ScreenGeometry.h"
 #include "ui/WindowClasses.h"
 
@@ -105,9 +104,7 @@ void Fname::CreateControls() {
 void Fname::ShowModal() {
   // The activation: the running number may have moved since the last showing.
   SetPresentValueText(NextValueText(program_.state));
-  open_ = true;
-  pixkeeper::ShowModal(hwnd(), open_);
-  open_ = false;
+  modal_.Run(hwnd());
 }
 
 void Fname::SelectOption(int index) {
@@ -146,15 +143,13 @@ void Fname::OnCommand(int id, int code) {
 
 void Fname::OnReturn() {
   StoreFnameFields(program_.state, *this);
-  open_ = false;
-  EndModal(hwnd());
+  modal_.End(hwnd());
   ShowWindow(hwnd(), SW_HIDE);
 }
 
 void Fname::OnCloseBox() {
   // Stores nothing: what an option or the reset button set stays set.
-  open_ = false;
-  EndModal(hwnd());
+  modal_.End(hwnd());
   DestroyWindow(hwnd());
 }
 

@@ -8,6 +8,7 @@
 #include "ui/BaseWindow.h"
 #include "ui/DialogWindow.h"
 #include "ui/FnameFields.h"
+#include "ui/ModalLoop.h"
 #include "ui/WindowFont.h"
 
 namespace pixkeeper {
@@ -51,7 +52,7 @@ class Fname final : public BaseWindow<Fname>, public FnameFields {
   HWND presentValueCheck_ = nullptr;
   HWND fnameText_ = nullptr;
   DialogFocus focus_;
-  bool open_ = false;         // shown modally right now
+  ModalShowing modal_;
 };
 
 }  // namespace pixkeeper

@@ -4,7 +4,6 @@
 
 #include "platform/RuntimeError.h"
 #include "ui/DialogWindow.h"
-#include "ui/ModalLoop.h"
 #include "ui/ScreenGeometry.h"
 #include "ui/ViewerGeometry.h"
 #include "ui/WindowClasses.h"
@@ -34,14 +33,11 @@ ImageView::ImageView(Platform& platform, HWND owner, Picture picture)
 }
 
 void ImageView::ShowModal() {
-  open_ = true;
-  pixkeeper::ShowModal(hwnd(), open_);
-  open_ = false;
+  modal_.Run(hwnd());
 }
 
 void ImageView::Unload() {
-  open_ = false;
-  EndModal(hwnd());
+  modal_.End(hwnd());
   DestroyWindow(hwnd());
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/Picture.h"
 #include "ui/BaseWindow.h"
+#include "ui/ModalLoop.h"
 
 namespace pixkeeper {
 
@@ -25,7 +26,7 @@ class ImageView final : public BaseWindow<ImageView> {
   void Unload();
 
   Picture picture_;
-  bool open_ = false;
+  ModalShowing modal_;
 };
 
 }  // namespace pixkeeper

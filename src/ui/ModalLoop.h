@@ -15,4 +15,22 @@ void ShowModal(HWND window, const bool& open);
 // that the system activates one of them rather than another program.
 void EndModal(HWND window);
 
+// A window's modal showing: Run returns once End has been called (or the
+// window is gone); the caller then hides or destroys the window.
+class ModalShowing {
+ public:
+  void Run(HWND window) {
+    open_ = true;
+    ShowModal(window, open_);
+    open_ = false;
+  }
+  void End(HWND window) {
+    open_ = false;
+    EndModal(window);
+  }
+
+ private:
+  bool open_ = false;
+};
+
 }  // namespace pixkeeper
