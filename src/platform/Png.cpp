@@ -9,7 +9,6 @@
 namespace pixkeeper {
 namespace {
 
-constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::size_t kIhdrEnd = 8 + 8 + 13 + 4;  // signature, length and type, data, CRC
 // 256 MB of decoded pixels at most: an 8192 x 8192 picture, well past the
 // largest screens. The decoder under Wine holds as much again while it works.
@@ -50,7 +49,7 @@ void Put(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, in
 }  // namespace
 
 bool IsPng(const std::uint8_t* data, std::size_t size) {
-  return data != nullptr && size >= 8 && std::equal(kSignature, kSignature + 8, data);
+  return data != nullptr && size >= 8 && std::equal(kPngSignature, kPngSignature + 8, data);
 }
 
 PngSize CheckPng(const std::uint8_t* data, std::size_t size) {

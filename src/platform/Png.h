@@ -8,6 +8,9 @@
 
 namespace pixkeeper {
 
+// The eight bytes every PNG file begins with.
+inline constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
 struct PngSize {
   std::uint32_t width = 0;
   std::uint32_t height = 0;

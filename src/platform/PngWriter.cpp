@@ -10,6 +10,7 @@
 #include "platform/Deflate.h"
 #include "platform/DibAlpha.h"
 #include "platform/HelperThread.h"
+#include "platform/Png.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper {
@@ -197,8 +198,7 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
       bytes > 0x7FFFFFFF) {
     throw RuntimeError(error::kInvalidPicture);
   }
-  static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  sink.Write(kSignature, sizeof kSignature);
+  sink.Write(kPngSignature, sizeof kPngSignature);
   ChunkBuffer header("IHDR");
   header.AppendBig32(rows.width);
   header.AppendBig32(rows.height);

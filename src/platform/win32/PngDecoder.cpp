@@ -1,13 +1,54 @@
 #include "platform/win32/PngDecoder.h"
 
+#include <windows.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
 #include <vector>
 
 #include "platform/Png.h"
-#include "platform/win32/Wic.h"
+#include "platform/RuntimeError.h"
 
 namespace pixkeeper::win32 {
+namespace {
 
 using Microsoft::WRL::ComPtr;
+
+// COM made ready for the scope.
+class ComScope {
+ public:
+  ComScope() {
+    const HRESULT result = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // Made ready before in another model: usable all the same, and not ours
+    // to undo.
+    if (result == RPC_E_CHANGED_MODE) return;
+    if (FAILED(result)) throw RuntimeError(error::kOutOfMemory);
+    initialized_ = true;
+  }
+  ~ComScope() {
+    if (initialized_) ::CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool initialized_ = false;
+};
+
+// Out of memory is error 7; any other failure means the picture cannot be
+// decoded (481).
+void CheckWic(HRESULT result) {
+  if (result == E_OUTOFMEMORY) throw RuntimeError(error::kOutOfMemory);
+  if (FAILED(result)) throw RuntimeError(error::kInvalidPicture);
+}
+
+ComPtr<IWICImagingFactory> ImagingFactory() {
+  ComPtr<IWICImagingFactory> factory;
+  CheckWic(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)));
+  return factory;
+}
+
+}  // namespace
 
 Picture DecodePng(const std::uint8_t* data, std::size_t size) {
   // Nothing reaches the decoder that promises more than the program takes.
