@@ -14,9 +14,9 @@ std::wstring NextFileName(Program& program);
 // The kind of file pictures are written as: the option's mark.
 FileFormat SaveFormat(const Program& program);
 
-// The save dialog of the user-input scheme: the name part of the user's choice,
-// or "USERINPUT.BMP" (".PNG" for PNG files) when the dialog is cancelled. Any other error is shown
-// and ends the program.
+// The save dialog of the user-input scheme: the name part of the user's
+// choice, or "USERINPUT.BMP" (".PNG" for PNG files) when the dialog is
+// cancelled. Any other error is shown and ends the program.
 std::wstring AskUserFileName(Program& program);
 
 // The ten-digit "mmddhhmmss" stamp of the current local date and time.

@@ -269,8 +269,9 @@ void PutCoded(BitOut& out, const std::uint8_t* data, std::size_t size, const std
   // Each run's code, extra bits and distance code (a single 0 bit) at once.
   std::uint32_t runCode[kMaxRun + 1] = {};
   std::uint8_t runBits[kMaxRun + 1] = {};
+  const auto& lengthCodes = LengthCodes();
   for (std::size_t len = 3; len <= kMaxRun; ++len) {
-    const LengthCode& l = LengthCodes()[len];
+    const LengthCode& l = lengthCodes[len];
     runCode[len] = c.codes[l.symbol] | static_cast<std::uint32_t>(l.extra) << c.lengths[l.symbol];
     runBits[len] = static_cast<std::uint8_t>(c.lengths[l.symbol] + l.extraBits + 1);
   }
