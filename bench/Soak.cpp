@@ -20,7 +20,7 @@
 #include "BenchCommon.h"
 #include "SoakPictures.h"
 #include "SoakProbe.h"
-#include "platform/Dib.h"
+#include "image/Dib.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/PngDecoder.h"
 

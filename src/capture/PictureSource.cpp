@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/DibAlpha.h"
+#include "image/DibAlpha.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper {

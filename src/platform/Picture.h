@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Dib.h"
+#include "image/Dib.h"
 
 namespace pixkeeper {
 

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "fakes/FakePlatform.h"
-#include "platform/DibAlpha.h"
-#include "platform/Png.h"
-#include "platform/PngWriter.h"
+#include "image/DibAlpha.h"
+#include "image/Png.h"
+#include "image/PngWriter.h"
 
 using namespace pixkeeper;
 

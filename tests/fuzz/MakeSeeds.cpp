@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/Dib.h"
+#include "image/Dib.h"
 #include "support/TestPictures.h"
 
 using namespace pixkeeper::testing;

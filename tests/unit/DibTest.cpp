@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "fakes/FakePlatform.h"
-#include "platform/Dib.h"
+#include "image/Dib.h"
 #include "platform/Integer.h"
 #include "platform/Picture.h"
 #include "support/TestPictures.h"

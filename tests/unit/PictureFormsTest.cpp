@@ -5,7 +5,7 @@
 
 #include "capture/PictureSource.h"
 #include "fakes/FakePlatform.h"
-#include "platform/Png.h"
+#include "image/Png.h"
 #include "support/TestPictures.h"
 #include "support/TestPng.h"
 

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <random>
 
+#include "image/PngWriter.h"
 #include "platform/HelperThread.h"
-#include "platform/PngWriter.h"
 #include "platform/RuntimeError.h"
 #include "support/TestPictures.h"
 

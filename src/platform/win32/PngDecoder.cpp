@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "platform/Png.h"
+#include "image/Png.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper::win32 {

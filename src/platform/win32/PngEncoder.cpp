@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "platform/PngWriter.h"
+#include "image/PngWriter.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/Handles.h"
 

@@ -1,4 +1,4 @@
-#include "platform/Dib.h"
+#include "image/Dib.h"
 
 #include <algorithm>
 #include <cstring>

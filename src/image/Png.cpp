@@ -1,9 +1,9 @@
-#include "platform/Png.h"
+#include "image/Png.h"
 
 #include <algorithm>
 #include <array>
 
-#include "platform/Checksums.h"
+#include "image/Checksums.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper {

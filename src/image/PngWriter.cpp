@@ -1,4 +1,4 @@
-#include "platform/PngWriter.h"
+#include "image/PngWriter.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -6,11 +6,11 @@
 #include <initializer_list>
 #include <utility>
 
-#include "platform/Checksums.h"
-#include "platform/Deflate.h"
-#include "platform/DibAlpha.h"
+#include "image/Checksums.h"
+#include "image/Deflate.h"
+#include "image/DibAlpha.h"
+#include "image/Png.h"
 #include "platform/HelperThread.h"
-#include "platform/Png.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper {

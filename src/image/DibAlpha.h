@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Dib.h"
+#include "image/Dib.h"
 
 namespace pixkeeper {
 

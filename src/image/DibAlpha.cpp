@@ -1,4 +1,4 @@
-#include "platform/DibAlpha.h"
+#include "image/DibAlpha.h"
 
 #include <algorithm>
 #include <cstdlib>

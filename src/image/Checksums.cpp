@@ -1,4 +1,4 @@
-#include "platform/Checksums.h"
+#include "image/Checksums.h"
 
 #include <array>
 
