@@ -9,9 +9,12 @@
 #include "BenchCommon.h"
 
 #include <psapi.h>
+#include "capture/CaptureQueue.h"
 #include "capture/ClipboardWatch.h"
 #include "capture/Program.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/WindowTasks.h"
+#include "platform/win32/WorkerThread.h"
 
 namespace pixkeeper::bench {
 namespace {
@@ -33,6 +36,7 @@ struct Run {
 };
 
 Run g_run;
+win32::WindowTasks g_tasks;  // the capture window's thread, for the worker
 
 // The list of the program's main window: the file is closed and in place
 // when the capture appends its path.
@@ -41,6 +45,7 @@ class BenchWindowParts final : public MainWindowParts {
   void AppendToFileList(const std::wstring&) override { g_run.Saved(); }
   bool IsChecked(OptionItem item) const override { return item == OptionItem::SavePng && g_run.png; }
   void SetChecked(OptionItem, bool) override {}
+  void ShowStatus(const std::wstring&) override {}
 };
 
 std::intptr_t ForwardToHook(void* context, WindowHandle window, unsigned message,
@@ -79,6 +84,12 @@ void ReferenceSave() {
   busy = false;
 }
 
+// The program's capture window takes the worker's steps like the main window.
+LRESULT CALLBACK CaptureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (g_tasks.Handle(message, wParam, lParam)) return 0;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK ReferenceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return ViewerMessage(g_run.nextViewer, ReferenceSave, window, message, wParam, lParam);
 }
@@ -104,7 +115,7 @@ void ResetPeakWorkingSet() {
 
 HWND CreateCaptureWindow(bool reference) {
   WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = reference ? ReferenceProc : DefWindowProcW;
+  windowClass.lpfnWndProc = reference ? ReferenceProc : CaptureProc;
   windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.lpszClassName = L"PixkeeperBenchCapture";
   RegisterClassW(&windowClass);
@@ -143,6 +154,10 @@ int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count) {
     program.state.FilePrefix = L"BMP";
     program.state.BaseDir = g_run.directory;
     program.state.MainWindow = reinterpret_cast<WindowHandle>(window);
+    g_tasks.Attach(window);
+    // Never deleted: the worker may still be emptying the clipboard after the
+    // last picture is listed.
+    program.capture = new CaptureQueue(program, win32::WorkerThread::Started(), g_tasks);
     platform.SetHookHandler(&ForwardToHook, &program);
     HookWindow(program);
     JoinViewerChain(program);

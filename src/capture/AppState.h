@@ -24,14 +24,10 @@ struct AppState {
   Integer PresentValue = 0;
   Integer StampRepeat = 0;
   std::wstring LastStamp;
-  Integer CaptureBusy = 0;
   WindowProcedure PrevWndProc = 0;
   WindowHandle NextViewer = 0;
   WindowHandle MainWindow = 0;
 
-  // A clipboard change that reached the busy guard while a capture ran; the
-  // running capture takes it up before it returns.
-  bool CaptureRequested = false;
   // Whether the main window is hooked and in the viewer chain, so that the
   // closing steps run once whichever exit path comes first.
   bool Hooked = false;

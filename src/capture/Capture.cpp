@@ -2,96 +2,70 @@
 
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "capture/FileNaming.h"
 #include "capture/PictureSource.h"
-#include "platform/Integer.h"
+#include "capture/StatusText.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 
-namespace {
-
-// A picture that borrows the clipboard's memory keeps the clipboard open.
-// After a failure Pic keeps its own copy, so the clipboard is let go either way.
-void KeepPictureOwned(Picture& pic) noexcept {
+// One capture, in the order users see it: the file, its list entry, the
+// clipboard emptied, the beep. A failure leaves no list entry, no beep and
+// the clipboard as it was; the naming counters stay advanced, and a file that
+// could not be written is said in the status line.
+void CaptureQueue::CaptureOnce() {
+  Platform& platform = program_.platform;
   try {
-    pic.Detach();
-  } catch (const std::bad_alloc&) {
-    pic = Picture();
-  }
-}
+    // The notices of the program's own clearing, and any repeated ones.
+    if (platform.ClipboardSequence() == passed_) return;
+    ClipboardPicture taken;
+    if (GaveUpWaiting(OwnerWait::kReading, [&] { taken = TakeClipboardPicture(platform); })) return;
+    // The picture can vanish between the test and the read.
+    if (taken.picture.empty() || taken.sequence == passed_) return;
 
-// Takes the clipboard's picture into Pic. Returns whether there was one;
-// `sequence` is the clipboard's state then.
-bool TakePicture(Program& program, std::uint32_t& sequence) {
-  ClipboardPicture taken = TakeClipboardPicture(program.platform);
-  // The picture can vanish between the test and the read; then there is
-  // nothing to name or write.
-  if (taken.picture.empty()) return false;
-  program.Pic = std::move(taken.picture);
-  sequence = taken.sequence;
-  return true;
-}
-
-// One capture. A failure leaves no list entry, no beep and the clipboard as it
-// was; the naming counters stay advanced.
-void CaptureOnce(Program& program) {
-  Platform& platform = program.platform;
-  try {
-    std::uint32_t sequence = 0;
-    if (!TakePicture(program, sequence)) return;
-
+    bool asksUser = false;
+    window_.Invoke([&] { asksUser = program_.state.NamingScheme == naming_scheme::kUserInput; });
     // The save dialog waits for the user: the clipboard must not stay open
     // meanwhile, or no other program could copy anything.
-    if (program.state.NamingScheme == naming_scheme::kUserInput) program.Pic.Detach();
+    if (asksUser) taken.picture.Detach();
+    std::wstring path;
+    FileFormat format = FileFormat::kBmp;
+    window_.Invoke([&] {
+      path = program_.state.BaseDir + NextFileName(program_);
+      format = SaveFormat(program_);
+    });
 
-    const std::wstring name = NextFileName(program);
-    const std::wstring path = program.state.BaseDir + name;
-    platform.SavePictureFile(program.Pic, path, SaveFormat(program));
-    program.Pic = platform.LoadPictureFile(L"");
-    program.window.AppendToFileList(path);
+    try {
+      std::lock_guard<std::timed_mutex> lock(writing_);
+      if (stopped_) return;
+      platform.SavePictureFile(taken.picture, path, format);
+    } catch (const RuntimeError& error) {
+      const std::wstring text = SaveFailedText(path, error);
+      window_.Post([this, text] { program_.window.ShowStatus(text); });
+      return;
+    }
+    taken.picture = Picture();  // lets the clipboard go
+    window_.Invoke([&] {
+      program_.window.AppendToFileList(path);
+      program_.window.ShowStatus(L"");
+    });
+    passed_ = taken.sequence;
+
     // A picture copied after ours (while the dialog was open) stays on the
-    // clipboard; its notice has asked for another round.
-    platform.ClipboardClearIfUnchanged(sequence);
+    // clipboard; its notice has queued another round.
+    std::optional<std::uint32_t> emptied;
+    if (GaveUpWaiting(OwnerWait::kEmptying, [&] { emptied = platform.ClipboardClearIfUnchanged(passed_); })) {
+      return;
+    }
+    if (emptied) passed_ = *emptied;
     platform.SoundBeep();
   } catch (const RuntimeError&) {
-    KeepPictureOwned(program.Pic);
   } catch (const std::bad_alloc&) {
-    KeepPictureOwned(program.Pic);
   }
-}
-
-// CaptureBusy back to 0 however the capture ends.
-class BusyScope {
- public:
-  explicit BusyScope(AppState& state) : state_(state) { state_.CaptureBusy = kTrue; }
-  ~BusyScope() { state_.CaptureBusy = kFalse; }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  AppState& state_;
-};
-
-}  // namespace
-
-void CaptureClipboard(Program& program) {
-  AppState& state = program.state;
-  // Notices arrive nested while a capture runs: from its own clipboard clear,
-  // and from other programs while the save dialog is open. They are taken up
-  // once the running capture is done.
-  if (state.CaptureBusy == kTrue) {
-    state.CaptureRequested = true;
-    return;
-  }
-  BusyScope busy(state);
-  do {
-    state.CaptureRequested = false;
-    CaptureOnce(program);
-  } while (state.CaptureRequested);
 }
 
 }  // namespace pixkeeper

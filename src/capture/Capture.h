@@ -1,12 +1,6 @@
 #pragma once
-// Capture and save: a picture on the clipboard becomes a BMP file in BaseDir.
+// Capture and save: a picture on the clipboard becomes a file in BaseDir. The
+// steps run on the worker thread as CaptureQueue takes up each change; see
+// CaptureQueue.h.
 
-#include "capture/Program.h"
-
-namespace pixkeeper {
-
-// Runs on every clipboard change. Never throws: a failed capture is abandoned
-// silently and the clipboard keeps its contents.
-void CaptureClipboard(Program& program);
-
-}  // namespace pixkeeper
+#include "capture/CaptureQueue.h"

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "capture/Capture.h"
+#include "capture/CaptureQueue.h"
 #include "settings/Settings.h"
 
 namespace pixkeeper {
@@ -93,7 +93,8 @@ std::intptr_t HookProc(Program& program, WindowHandle window, unsigned message,
         if (program.state.Hooked) CloseOnDestroy(program);
         break;
       case window_message::kDrawClipboard:
-        CaptureClipboard(program);
+        // The capture runs on the worker: the chain hears of the change at once.
+        if (program.capture != nullptr) program.capture->Notice();
         PassOnToNextViewer(program, message, wParam, lParam);
         break;
       case window_message::kChangeClipboardChain:

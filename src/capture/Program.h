@@ -1,14 +1,15 @@
 #pragma once
 // What the logic works on: the state record, the platform, the parts of the
-// main window that the logic touches, and the hidden picture holder Pic.
+// main window that the logic touches, and the queue of clipboard changes.
 
 #include <string>
 
 #include "capture/AppState.h"
-#include "platform/Picture.h"
 #include "platform/Platform.h"
 
 namespace pixkeeper {
+
+class CaptureQueue;
 
 // The main window's menu items whose check marks hold the four options.
 enum class OptionItem { StartPosition, StartMode, ViewMode, SavePng };
@@ -20,6 +21,8 @@ class MainWindowParts {
   virtual void AppendToFileList(const std::wstring& path) = 0;
   virtual bool IsChecked(OptionItem item) const = 0;
   virtual void SetChecked(OptionItem item, bool checked) = 0;
+  // The status line at the window's foot; an empty text clears it.
+  virtual void ShowStatus(const std::wstring& text) = 0;
 };
 
 struct Program {
@@ -28,7 +31,7 @@ struct Program {
   AppState state;
   Platform& platform;
   MainWindowParts& window;
-  Picture Pic;  // never shown; holds a picture from the clipboard until it is written
+  CaptureQueue* capture = nullptr;  // set once the window can take notices
 };
 
 }  // namespace pixkeeper

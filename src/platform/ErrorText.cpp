@@ -38,7 +38,9 @@ std::string WhatText(int number) { return "run-time error " + std::to_string(num
 
 RuntimeError::RuntimeError(int number) : RuntimeError(number, ErrorText(number)) {}
 
-RuntimeError::RuntimeError(int number, std::wstring text)
-    : std::runtime_error(WhatText(number)), number_(number), text_(std::move(text)) {}
+RuntimeError::RuntimeError(int number, std::wstring text) : RuntimeError(number, std::move(text), L"") {}
+
+RuntimeError::RuntimeError(int number, std::wstring text, std::wstring reason)
+    : std::runtime_error(WhatText(number)), number_(number), text_(std::move(text)), reason_(std::move(reason)) {}
 
 }  // namespace pixkeeper

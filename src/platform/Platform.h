@@ -86,10 +86,12 @@ class Platform {
   // until the picture is emptied or detached.
   virtual ClipboardPicture ClipboardGetPicture(int format) = 0;
   virtual void ClipboardSetText(const std::wstring& text) = 0;
-  virtual void ClipboardClear() = 0;
+  // The number the system gives the clipboard's contents, new with each
+  // change; asking never waits.
+  virtual std::uint32_t ClipboardSequence() = 0;
   // Empties the clipboard only when its sequence number is still `sequence`;
-  // returns whether it did.
-  virtual bool ClipboardClearIfUnchanged(std::uint32_t sequence) = 0;
+  // returns the number of the emptied clipboard, none when it had changed.
+  virtual std::optional<std::uint32_t> ClipboardClearIfUnchanged(std::uint32_t sequence) = 0;
 
   // Files and pictures.
   // Writes a BMP or PNG file; the older file of that name survives a failed

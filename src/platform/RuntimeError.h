@@ -29,13 +29,18 @@ class RuntimeError : public std::runtime_error {
  public:
   explicit RuntimeError(int number);
   RuntimeError(int number, std::wstring text);
+  // With the system's own words for the failure, in the user's language.
+  RuntimeError(int number, std::wstring text, std::wstring reason);
 
   int number() const noexcept { return number_; }
   const std::wstring& text() const noexcept { return text_; }
+  // The system's words for the failure; empty when it gave none.
+  const std::wstring& reason() const noexcept { return reason_; }
 
  private:
   int number_;
   std::wstring text_;
+  std::wstring reason_;
 };
 
 }  // namespace pixkeeper

@@ -18,6 +18,8 @@ constexpr int kSMenuHelpVersion = 301;
 
 // The main window's list of saved files.
 constexpr int kFileList = 1001;
+// Its status line, below the list.
+constexpr int kStatusLine = 1002;
 
 // The file-name dialog: the three naming options are consecutive, by scheme.
 constexpr int kFtypeOption0 = 2000;

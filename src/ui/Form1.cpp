@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/RuntimeError.h"
+#include "platform/win32/WorkerThread.h"
 #include "ui/About.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
@@ -23,6 +24,8 @@ constexpr double kClientHeight = 3495;
 constexpr double kClientLeft = 3900;
 constexpr double kClientTop = 3345;
 constexpr TwipsRect kFileListDesign{120, 120, 4695, 3180};
+// The status line below the list: one line of the window's font.
+constexpr double kStatusLineHeight = 360;
 
 int MenuId(OptionItem item) {
   switch (item) {
@@ -76,7 +79,11 @@ win32::AcceleratorTable BuildAccelerators() {
 
 }  // namespace
 
-Form1::Form1(Platform& platform) : BaseWindow(platform), program_(platform, *this) {}
+Form1::Form1(Platform& platform) : BaseWindow(platform), program_(platform, *this) {
+  // Never deleted: the worker may still be inside a capture when the program
+  // ends, and the system ends it with the process.
+  program_.capture = new CaptureQueue(program_, win32::WorkerThread::Started(), tasks_);
+}
 
 void Form1::Create(HICON icon) {
   RegisterWindowClass(kMainWindowClass, icon);
@@ -87,8 +94,9 @@ void Form1::Create(HICON icon) {
   if (CreateTopLevel(kMainWindowClass, L"", kStyle, 0, nullptr, menu_) == nullptr) {
     throw RuntimeError(error::kOutOfMemory);
   }
+  tasks_.Attach(hwnd());
   font_.ApplyTo(hwnd());
-  SetClientSizeTwips(hwnd(), kClientWidth, kClientHeight);
+  SetClientSizeTwips(hwnd(), kClientWidth, kClientHeight + kStatusLineHeight);
 
   // The client area's top-left corner goes to its place on the screen.
   RECT outer{};
@@ -107,7 +115,24 @@ void Form1::Create(HICON icon) {
   if (fileList_ == nullptr) throw RuntimeError(error::kOutOfMemory);
   font_.ApplyTo(fileList_);
   PlaceControl(fileList_, kFileListDesign);
+
+  // Read by other programs (and screen readers) as the control's text.
+  statusLine_ = CreateWindowExW(
+      0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_SUNKEN | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE,
+      0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kStatusLine)),
+      GetModuleHandleW(nullptr), nullptr);
+  if (statusLine_ == nullptr) throw RuntimeError(error::kOutOfMemory);
+  font_.ApplyTo(statusLine_);
+  PlaceStatusLine();
 }
+
+// Across the foot of the client area; the list keeps the rest.
+void Form1::PlaceStatusLine() {
+  const TwipsRect client = ClientRectTwips(hwnd());
+  PlaceControl(statusLine_, {0, client.height - kStatusLineHeight, client.width, kStatusLineHeight});
+}
+
+void Form1::ShowStatus(const std::wstring& text) { SetWindowTextTo(statusLine_, text); }
 
 void Form1::Load() { RunLoadStep(program_, *this); }
 
@@ -135,7 +160,9 @@ void Form1::CenterOnScreen() {
 void Form1::PlaceFileList() {
   const TwipsRect outer = WindowRectTwips(hwnd());
   const TwipsRect client = ClientRectTwips(hwnd());
-  PlaceControl(fileList_, FileListPlacement(outer.width, outer.height, client.width, client.height));
+  PlaceControl(fileList_, FileListPlacement(outer.width, outer.height - kStatusLineHeight, client.width,
+                                            client.height - kStatusLineHeight));
+  PlaceStatusLine();
 }
 
 void Form1::SetMinimised(bool minimised) { minimised_ = minimised; }
@@ -186,8 +213,9 @@ std::wstring Form1::SelectedEntry() const {
 
 void Form1::OnFileListSelectionChange() {
   const std::wstring path = SelectedEntry();
-  // The change reaches the capture through the hook, which leaves text alone.
-  if (!path.empty()) platform().ClipboardSetText(path);
+  // Put there by the worker, which may wait on the clipboard's owner; the
+  // change reaches the capture through the hook, which leaves text alone.
+  if (!path.empty()) program_.capture->CopyText(path);
 }
 
 void Form1::OnFileListDoubleClick() {
@@ -272,6 +300,7 @@ void Form1::OnCommand(int id, int code) {
 }
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (tasks_.Handle(message, wParam, lParam)) return 0;
   switch (message) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));

@@ -1,6 +1,8 @@
 #pragma once
-// The main window: the list of the files saved in this run and the menus. It
-// starts the program in its load step and ends it in its query-unload step.
+// The main window: the list of the files saved in this run, a status line
+// below it and the menus. It starts the program in its load step and ends it
+// in its query-unload step. Captures run on the worker thread and come back
+// here for names, list entries and the status line.
 
 #include <windows.h>
 
@@ -8,10 +10,12 @@
 #include <memory>
 #include <string>
 
+#include "capture/CaptureQueue.h"
 #include "capture/Program.h"
 #include "ui/BaseWindow.h"
 #include "ui/Fname.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/WindowTasks.h"
 #include "ui/StartUp.h"
 #include "ui/WindowFont.h"
 
@@ -37,6 +41,7 @@ class Form1 final : public BaseWindow<Form1>, public MainWindowParts, private Ma
   void AppendToFileList(const std::wstring& path) override;
   bool IsChecked(OptionItem item) const override;
   void SetChecked(OptionItem item, bool checked) override;
+  void ShowStatus(const std::wstring& text) override;
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -60,12 +65,15 @@ class Form1 final : public BaseWindow<Form1>, public MainWindowParts, private Ma
   void SetBusyCursor(bool busy);
   std::wstring SelectedEntry() const;
   void WidenFileListFor(const std::wstring& entry);
+  void PlaceStatusLine();
 
   Program program_;
+  win32::WindowTasks tasks_;
   WindowFont font_{12};
   win32::AcceleratorTable accelerators_;
   HMENU menu_ = nullptr;
   HWND fileList_ = nullptr;
+  HWND statusLine_ = nullptr;
   std::unique_ptr<Fname> fname_;
   std::function<void()> titleSet_;
   bool minimised_ = false;

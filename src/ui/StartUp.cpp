@@ -1,5 +1,6 @@
 #include "ui/StartUp.h"
 
+#include "capture/CaptureQueue.h"
 #include "capture/ClipboardWatch.h"
 #include "platform/Integer.h"
 #include "settings/Settings.h"
@@ -15,12 +16,11 @@ Integer InitialPresentValue(const AppState& state) {
 void RunLoadStep(Program& program, MainWindowSteps& window) {
   AppState& state = program.state;
   window.SetTitle(kProgramTitle);
-  // Pic needs no preparing: it is a holder that is never shown.
-  state.CaptureBusy = 0;
   LoadSettings(program);
   window.PrepareFnameDialog();
-  // Whatever the clipboard holds at start is not saved.
-  program.platform.ClipboardClear();
+  // Whatever the clipboard holds at start is not saved; it is emptied before
+  // the first notice is taken up.
+  program.capture->PassOverPresent(true);
   state.PresentValue = InitialPresentValue(state);
   if (program.window.IsChecked(OptionItem::StartPosition)) window.CenterOnScreen();
   window.PlaceFileList();
@@ -32,6 +32,9 @@ void RunLoadStep(Program& program, MainWindowSteps& window) {
 }
 
 void RunQueryUnload(Program& program) {
+  // A capture waiting on another program does not hold up the end; a file
+  // being written is finished first.
+  program.capture->StopWriting();
   SaveSettings(program);
   LeaveViewerChain(program);
   UnhookWindow(program);

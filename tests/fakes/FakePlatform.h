@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "capture/CaptureQueue.h"
 #include "capture/Program.h"
 #include "platform/RuntimeError.h"
 
@@ -71,6 +72,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   LocalDate date{2026, 6, 13};
   LocalTime time{14, 25, 30};
   std::map<OptionItem, bool> checks;
+  std::wstring status;  // the main window's status line
   bool HeldOpen() const { return bytes_.use_count() > 1; }
 
   bool ClipboardHasFormat(int format) override { return Open("has", format), clipboardFormats.count(format) != 0; }
@@ -98,10 +100,11 @@ class FakePlatform final : public Platform, public MainWindowParts {
     bytes_ = std::make_shared<std::vector<std::uint8_t>>(dib);
     return {Picture::Borrow(bytes_->data(), bytes_->size(), std::make_unique<Lease>(bytes_)), sequence_};
   }
-  void ClipboardClear() override { Open("clear"), Put({}); }
-  bool ClipboardClearIfUnchanged(std::uint32_t sequence) override {
+  std::uint32_t ClipboardSequence() override { return sequence_; }
+  std::optional<std::uint32_t> ClipboardClearIfUnchanged(std::uint32_t sequence) override {
     Open(std::string(sequence == sequence_ ? "clear" : "keep") + (HeldOpen() ? "(held)" : ""));
-    return sequence == sequence_ && (Put({}), true);
+    if (sequence != sequence_) return std::nullopt;
+    return Put({}), sequence_;
   }
   void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) override {
     Log((format == FileFormat::kPng ? "savepng:" : "save:") + Narrow(path));
@@ -147,6 +150,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   void AppendToFileList(S path) override { Log("list:" + Narrow(path)); }
   bool IsChecked(OptionItem item) const override { return checks.count(item) && checks.at(item); }
   void SetChecked(OptionItem item, bool checked) override { checks[item] = checked; }
+  void ShowStatus(S text) override { status = text; }
   void Log(const std::string& word) { log += (log.empty() ? "" : " ") + word; }
   // Not used by the logic under test.
   void ClipboardSetText(S) override {}
@@ -175,13 +179,48 @@ class FakePlatform final : public Platform, public MainWindowParts {
   WindowProcedure procedure_ = 0x1000;  // the main window's own
 };
 
+// The worker thread as a queue run in order, one task at a time: a task
+// posted while one runs waits for it, as on the real worker.
+struct FakeWorker final : TaskRunner {
+  void Post(std::function<void()> task) override {
+    tasks.push_back(std::move(task));
+    if (running || held) return;
+    running = true;
+    while (!tasks.empty()) {
+      auto next = std::move(tasks.front());
+      tasks.erase(tasks.begin());
+      next();
+    }
+    running = false;
+  }
+  void Release() { held = false, Post([] {}); }  // runs what waited
+  std::vector<std::function<void()>> tasks;
+  bool running = false, held = false;  // held: tasks wait until released
+};
+
+// The window's thread in the same thread: steps run at once; the watchdog is
+// kept for the test to run out.
+struct FakeWindowThread final : WindowThread {
+  void Invoke(const std::function<void()>& step) override { step(); }
+  void Post(std::function<void()> step) override { step(); }
+  void ArmWatchdog(int milliseconds, std::function<void()> expired) override {
+    watchdog = std::move(expired), armedFor = milliseconds;
+  }
+  void DisarmWatchdog() override { watchdog = nullptr; }
+  std::function<void()> watchdog;
+  int armedFor = 0;
+};
+
 // A program over the fake, with MainWindow set as the load step sets it.
 struct FakeProgram {
   static constexpr WindowHandle kMainWindow = 0x100;
-  FakeProgram() { program.state.MainWindow = kMainWindow; }
+  FakeProgram() { program.state.MainWindow = kMainWindow, program.capture = &queue; }
   FakePlatform platform;
   Program program{platform, platform};
   AppState& state = program.state;
+  FakeWorker worker;
+  FakeWindowThread windowThread;
+  CaptureQueue queue{program, worker, windowThread};
 };
 
 }  // namespace pixkeeper

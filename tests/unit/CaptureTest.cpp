@@ -66,21 +66,22 @@ TEST_F(Capture, TheSaveDialogGivesTheNamePartOrUserinputOrEndsTheProgram) {
   platform.onSaveDialog = []() -> SaveDialogChoice { throw RuntimeError(error::kOutOfMemory); };
   platform.Put({2, 8}, kRed);
   platform.log.clear();
-  EXPECT_THROW(CaptureClipboard(program), ProgramEnded);
-  EXPECT_EQ(std::tie(platform.log, platform.messages, state.CaptureBusy),
-            std::make_tuple(kAsked + "has17 get2 " + kAskedAgain + " dialog message0 end", std::vector{ErrorText(7) + L"|untitled"}, 0));
+  EXPECT_THROW(queue.Notice(), ProgramEnded);
+  EXPECT_EQ(std::tie(platform.log, platform.messages),
+            std::make_tuple(kAsked + "has17 get2 " + kAskedAgain + " dialog message0 end", std::vector{ErrorText(7) + L"|untitled"}));
 }
 
 // One notice with the clipboard in each state: the picture is saved, listed,
 // cleared from the clipboard with a beep, or nothing of that happens and the
-// clipboard keeps its contents.
+// clipboard keeps its contents; a file that cannot be written is said in the
+// status line.
 TEST_F(Capture, OneNotice) {
   // What is asked and read of a bitmap on the clipboard, and what follows a save.
-  const std::string read = kAsked + "has17 get2 " + kAskedAgain, saved = " load list:C:\\Shots\\BMP0012.BMP clear beep";
+  const std::string read = kAsked + "has17 get2 " + kAskedAgain, saved = " list:C:\\Shots\\BMP0012.BMP clear beep";
   const std::string save = " save:C:\\Shots\\BMP0012.BMP", dialog = " dialog save:C:\\Shots\\";
-  const struct {  // picKept: the picture kept in its own memory
+  const struct {  // named: the save dialog gives a name
     std::string log; std::set<int> formats; Bytes dib; Integer present = 12, next = 12; int writeError = 0;
-    bool locked = false, picKept = false; Integer scheme = 1;
+    bool locked = false, named = false; Integer scheme = 1; std::wstring status = L"";
   } cases[] = {
       {read + save + saved, {2, 8}, kRed, 12, 13},
       {kAsked + "has8 has17 get8 " + kAskedAgain + save + saved, {8}, kRed, 12, 13},
@@ -88,10 +89,12 @@ TEST_F(Capture, OneNotice) {
       // picture; one gone when read; no running number left; a failed write.
       {"has1", {1, 2, 8}, kRed}, {kAsked + "has8 hasPNG", {3}, kRed}, {"has1", {2, 8}, kRed, 12, 12, 0, true},
       {kAsked + "has17 get2", {2, 8}, Bytes(10, 0)}, {kAsked + "has17 get2", {2, 8}, {}},
-      {read, {2, 8}, kRed, 32767, 32767, 0, false, true}, {read + save, {2, 8}, kRed, 12, 13, 76, false, true},
+      {read, {2, 8}, kRed, 32767, 32767}, {read + save, {2, 8}, kRed, 12, 13, 76, false, false, 1,
+      L"保存できませんでした: C:\\Shots\\BMP0012.BMP (パスが見つかりません。)"},
       // The save dialog cancelled; an empty name leaves only the directory to write to.
-      {read + dialog + "USERINPUT.BMP load list:C:\\Shots\\USERINPUT.BMP clear beep", {2, 8}, kRed, 12, 12, 0, false, false, 2},
-      {read + dialog, {2, 8}, kRed, 12, 12, 0, false, true, 2}};
+      {read + dialog + "USERINPUT.BMP list:C:\\Shots\\USERINPUT.BMP clear beep", {2, 8}, kRed, 12, 12, 0, false, false, 2},
+      {read + dialog, {2, 8}, kRed, 12, 12, 0, false, true, 2,
+       L"保存できませんでした: C:\\Shots\\ (パス名が無効です。)"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.log);
     FakeProgram fake;
@@ -99,15 +102,18 @@ TEST_F(Capture, OneNotice) {
     fake.state.PresentValue = c.present, fake.state.NamingScheme = c.scheme;
     fake.platform.Put(c.formats, c.dib);
     fake.platform.clipboardLocked = c.locked, fake.platform.writeError = c.writeError;
-    if (c.picKept && c.scheme == 2) fake.platform.onSaveDialog = [] { return SaveDialogChoice{L"", L""}; };
-    CaptureClipboard(fake.program);
+    if (c.named) fake.platform.onSaveDialog = [] { return SaveDialogChoice{L"", L""}; };
+    fake.platform.status = L"older";
+    fake.queue.Notice();
     const bool wasSaved = c.log.find("beep") != std::string::npos;
     const auto& files = fake.platform.files;
     EXPECT_EQ(fake.platform.log, c.log);
     EXPECT_EQ(std::make_tuple(files.size() == 1 ? files.begin()->second : Bytes(),
-                              fake.platform.clipboardFormats.empty(), fake.state.PresentValue, fake.program.Pic.empty()),
-              std::make_tuple(wasSaved ? c.dib : Bytes(), wasSaved, c.next, !c.picKept));
-    EXPECT_TRUE(!fake.platform.HeldOpen() && fake.state.CaptureBusy == 0 && fake.platform.messages.empty());
+                              fake.platform.clipboardFormats.empty(), fake.state.PresentValue),
+              std::make_tuple(wasSaved ? c.dib : Bytes(), wasSaved, c.next));
+    // The status line is cleared by a save, set by a failed write, else left.
+    EXPECT_EQ(fake.platform.status, wasSaved ? L"" : c.status.empty() ? L"older" : c.status);
+    EXPECT_TRUE(!fake.platform.HeldOpen() && fake.platform.messages.empty());
   }
 }
 
@@ -115,7 +121,7 @@ TEST_F(Capture, OneNotice) {
 // ".PNG", and the save dialog offers PNG first.
 TEST_F(Capture, PngFilesWithTheMarkSet) {
   platform.checks[OptionItem::SavePng] = true;
-  platform.onClipboardChange = [&] { CaptureClipboard(program); };
+  platform.onClipboardChange = [&] { queue.Notice(); };
   for (Integer scheme : {0, 0, 1, 2}) {
     state.NamingScheme = scheme;
     platform.Put({8}, kRed);
@@ -133,7 +139,7 @@ TEST_F(Capture, PngFilesWithTheMarkSet) {
 // copied meanwhile stays on the clipboard and is taken next.
 TEST_F(Capture, NoticesDuringACaptureAskForAnotherRound) {
   state.NamingScheme = naming_scheme::kUserInput;
-  platform.onClipboardChange = [this] { CaptureClipboard(program); };
+  platform.onClipboardChange = [this] { queue.Notice(); };
   int shown = 0;
   platform.onSaveDialog = [&] {
     if (++shown == 1) platform.Put({2, 8}, kBlue);
@@ -141,10 +147,80 @@ TEST_F(Capture, NoticesDuringACaptureAskForAnotherRound) {
   };
   platform.Put({2, 8}, kRed);
   EXPECT_EQ(platform.log,
-            kAsked + "has17 get2 " + kAskedAgain + " dialog save:C:\\Shots\\1.BMP load list:C:\\Shots\\1.BMP keep beep " +
-            kAsked + "has17 get2 " + kAskedAgain + " dialog save:C:\\Shots\\2.BMP load list:C:\\Shots\\2.BMP clear beep " + kAsked + "has8 hasPNG");
+            kAsked + "has17 get2 " + kAskedAgain + " dialog save:C:\\Shots\\1.BMP list:C:\\Shots\\1.BMP keep beep " +
+            kAsked + "has17 get2 " + kAskedAgain + " dialog save:C:\\Shots\\2.BMP list:C:\\Shots\\2.BMP clear beep");
   EXPECT_EQ(platform.files, (decltype(platform.files){{L"C:\\Shots\\1.BMP", kRed}, {L"C:\\Shots\\2.BMP", kBlue}}));
-  EXPECT_TRUE(state.CaptureBusy == 0 && !state.CaptureRequested);
+}
+
+// Changes noticed while the worker is busy are one more round, taken up in
+// order after what was queued before them; a picture is saved once.
+TEST_F(Capture, ChangesWhileTheWorkerIsBusyAreOneMoreRound) {
+  worker.held = true;
+  queue.CopyText(L"C:\\Shots\\old.BMP");
+  platform.Put({2, 8}, kRed);
+  for (int notices = 0; notices < 3; ++notices) queue.Notice();
+  EXPECT_EQ(worker.tasks.size(), 2u);
+  worker.Release();
+  EXPECT_EQ(platform.files.size(), 1u);
+  EXPECT_EQ(platform.log, kAsked + "has17 get2 " + kAskedAgain + " save:C:\\Shots\\BMP0000.BMP list:C:\\Shots\\BMP0000.BMP clear beep");
+  // Its own clearing, or the same contents again, is no new picture.
+  platform.log.clear();
+  queue.Notice();
+  EXPECT_EQ(platform.log, "");
+}
+
+// A wait on the clipboard's owner that outlasts the watchdog is given up: a
+// picture read late is thrown away, a clipboard emptied late gets no beep,
+// and the status line says which. The next change is taken up as usual.
+TEST_F(Capture, AnOwnerThatDoesNotAnswerIsGivenUp) {
+  std::function<void()> armed;
+  platform.onGet = [&] { armed = windowThread.watchdog, windowThread.watchdog(); };
+  platform.Put({2, 8}, kRed);
+  queue.Notice();
+  EXPECT_EQ(windowThread.armedFor, 10000);
+  EXPECT_EQ(std::make_tuple(platform.files.size(), platform.clipboardFormats.size(), platform.status),
+            std::make_tuple(0u, 2u, std::wstring(L"画像を置いたプログラムが応答しないため、保存しませんでした。")));
+  EXPECT_EQ(platform.log.find("list"), std::string::npos);
+
+  platform.onGet = [&] { armed = windowThread.watchdog; };
+  platform.Put({2, 8}, kBlue);
+  queue.Notice();
+  armed();  // runs out after the wait ended: nothing is given up
+  EXPECT_EQ(std::make_tuple(platform.files.size(), platform.status, bool(windowThread.watchdog)),
+            std::make_tuple(1u, std::wstring(), false));
+
+  platform.onGet = nullptr;
+  platform.onClipboardChange = [&] { if (windowThread.watchdog) windowThread.watchdog(); };
+  platform.Put({2, 8}, kRed);
+  platform.log.clear();
+  queue.Notice();
+  EXPECT_EQ(platform.files.size(), 2u);
+  EXPECT_EQ(platform.log.substr(platform.log.find("list")), "list:C:\\Shots\\BMP0001.BMP clear");
+  EXPECT_EQ(platform.status, L"画像を置いたプログラムが応答しないため、クリップボードを空にできませんでした。");
+}
+
+// What the clipboard holds at start is emptied and never saved, even when
+// another program keeps it from being emptied; the next picture is saved.
+// Once the program ends, no file is begun.
+TEST_F(Capture, ThePictureAtStartAndTheEnd) {
+  for (bool locked : {false, true}) {
+    FakeProgram fake;
+    fake.state = state;
+    fake.platform.Put({2, 8}, kRed);
+    fake.platform.clipboardLocked = locked;
+    fake.queue.PassOverPresent(true);
+    fake.platform.clipboardLocked = false;
+    fake.queue.Notice();
+    EXPECT_EQ(std::make_tuple(fake.platform.files.size(), fake.platform.clipboardFormats.empty()),
+              std::make_tuple(0u, !locked));
+    fake.platform.Put({8}, kBlue);
+    fake.queue.Notice();
+    EXPECT_EQ(fake.platform.files.size(), 1u);
+    fake.queue.StopWriting();
+    fake.platform.Put({8}, kRed);
+    fake.queue.Notice();
+    EXPECT_EQ(fake.platform.files.size(), 1u);
+  }
 }
 
 }  // namespace pixkeeper

@@ -69,15 +69,14 @@ TEST(UiStart, TheLoadStep) {
     FakeProgram fake;
     FakeWindow steps(fake);
     fake.platform.Put({8}, testing::MakeTestPicture("rgb24", 1, 1).dib);
-    fake.state.CaptureBusy = -1;
     fake.platform.Setting(L"PresendValue") = L"37", fake.platform.Setting(L"StartValue") = L"0012";
     fake.platform.Setting(key) = text;
     EXPECT_EQ(ErrorOf([&] { RunLoadStep(fake.program, steps); }), error);
     const std::string& log = fake.platform.log;
     EXPECT_EQ(error ? log.substr(log.rfind(' ') + 1) : log,
               error ? shown : reads + shown + " proc,4711,2000 sleep5 join,4711 sleep5");
-    EXPECT_EQ(std::make_tuple(fake.state.Hooked, int{fake.state.PresentValue}, fake.state.CaptureBusy, steps.title),
-              std::make_tuple(error == 0, present, 0, L"Pixkeeper"));
+    EXPECT_EQ(std::make_tuple(fake.state.Hooked, int{fake.state.PresentValue}, steps.title),
+              std::make_tuple(error == 0, present, L"Pixkeeper"));
     EXPECT_EQ(fake.state.MainWindow, error ? FakeProgram::kMainWindow : 0x4711u);
   }
 }

@@ -91,7 +91,11 @@ TEST(Win32LayerTest, RefusedWritesSettingsSectionsAndBorrowedPictures) {
   EXPECT_EQ(481, ErrorOf([&] { SavePictureFile(none, folder + L"pk.BMP", FileFormat::kBmp); }));
   EXPECT_EQ(75, ErrorOf([&] { SavePictureFile(picture, folder, FileFormat::kBmp); }));
   EXPECT_EQ(52, ErrorOf([&] { SavePictureFile(picture, folder + L"a?b.BMP", FileFormat::kPng); }));
-  try { RaiseWin32Error(ERROR_INVALID_NAME, 5); } catch (const RuntimeError& e) { EXPECT_EQ(ErrorText(52), e.text()); }
+  // The system's own words come along, without their line break.
+  try { RaiseWin32Error(ERROR_INVALID_NAME, 5); } catch (const RuntimeError& e) {
+    EXPECT_EQ(ErrorText(52), e.text());
+    EXPECT_TRUE(!e.reason().empty() && e.reason().back() != L'\n' && e.reason() == SystemMessage(ERROR_INVALID_NAME));
+  }
   EXPECT_FALSE(FileExists(folder) || FileExists(L""));
   // Deleting one section keeps the others; a missing one is no error.
   WriteSetting(L"PixkeeperTest", L"A", L"k", L"a"), WriteSetting(L"PixkeeperTest", L"B", L"k", L"b");
@@ -112,11 +116,18 @@ TEST(Win32LayerTest, RefusedWritesSettingsSectionsAndBorrowedPictures) {
   const auto othersOpen = [] {
     return std::async(std::launch::async, [] { return OpenClipboard(nullptr) && CloseClipboard(); }).get();
   };
-  EXPECT_TRUE(!othersOpen() && ErrorOf([&] { clipboard.Clear(); }) == 521);
+  const std::uint32_t sequence = clipboard.Sequence();
+  EXPECT_TRUE(!othersOpen() && ErrorOf([&] { clipboard.ClearIfUnchanged(sequence); }) == 521);
   first.picture.Detach();
   EXPECT_FALSE(othersOpen());
   second.picture = Picture();
-  EXPECT_TRUE(othersOpen() && ErrorOf([&] { clipboard.Clear(); }) == 0);
+  // Emptied, it has a new number, the one it answers; an old one empties nothing.
+  std::optional<std::uint32_t> emptied;
+  EXPECT_TRUE(othersOpen() && ErrorOf([&] { emptied = clipboard.ClearIfUnchanged(sequence); }) == 0);
+  EXPECT_TRUE(emptied && *emptied != sequence && *emptied == clipboard.Sequence() && CountClipboardFormats() == 0);
+  clipboard.SetText(L"y");
+  EXPECT_FALSE(clipboard.ClearIfUnchanged(*emptied));
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
 }
 
 }  // namespace

@@ -245,20 +245,16 @@ void Clipboard::SetText(const std::wstring& text) {
   memory.Release();  // the clipboard owns it now
 }
 
-void Clipboard::Clear() {
-  RefuseWhileBorrowed();
-  ClipboardSession session(state_, OpenAs::NoOwner);
-  if (!::EmptyClipboard()) RaiseLastError(error::kCannotOpenClipboard);
-}
+std::uint32_t Clipboard::Sequence() const { return ::GetClipboardSequenceNumber(); }
 
-bool Clipboard::ClearIfUnchanged(std::uint32_t sequence) {
+std::optional<std::uint32_t> Clipboard::ClearIfUnchanged(std::uint32_t sequence) {
   RefuseWhileBorrowed();
   ClipboardSession session(state_, OpenAs::NoOwner);
   // While it is open here nobody else can change it between the test and the
-  // emptying.
-  if (::GetClipboardSequenceNumber() != sequence) return false;
+  // emptying, nor between the emptying and the reading of its new number.
+  if (::GetClipboardSequenceNumber() != sequence) return std::nullopt;
   if (!::EmptyClipboard()) RaiseLastError(error::kCannotOpenClipboard);
-  return true;
+  return ::GetClipboardSequenceNumber();
 }
 
 }  // namespace pixkeeper::win32

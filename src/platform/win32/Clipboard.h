@@ -31,8 +31,8 @@ class Clipboard {
   bool FilledByHostDesktop() const;
   ClipboardPicture GetPicture(int format);
   void SetText(const std::wstring& text);
-  void Clear();
-  bool ClearIfUnchanged(std::uint32_t sequence);
+  std::uint32_t Sequence() const;
+  std::optional<std::uint32_t> ClearIfUnchanged(std::uint32_t sequence);
 
  private:
   // Emptying frees the memory a borrowed picture points into.

@@ -44,8 +44,23 @@ int ErrorNumberFor(DWORD code, int fallback) noexcept {
   }
 }
 
+std::wstring SystemMessage(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message(text != nullptr ? text : L"", length);
+  ::LocalFree(text);
+  // The system ends its messages with a line break.
+  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' ')) {
+    message.pop_back();
+  }
+  return message;
+}
+
 void RaiseWin32Error(DWORD code, int fallback) {
-  throw RuntimeError(ErrorNumberFor(code, fallback));
+  const int number = ErrorNumberFor(code, fallback);
+  throw RuntimeError(number, ErrorText(number), SystemMessage(code));
 }
 
 void RaiseLastError(int fallback) { RaiseWin32Error(::GetLastError(), fallback); }

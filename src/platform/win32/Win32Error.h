@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper::win32 {
@@ -13,6 +15,11 @@ namespace pixkeeper::win32 {
 // that has no closer match.
 int ErrorNumberFor(DWORD code, int fallback) noexcept;
 
+// The system's text for the code in the user's language, without its line
+// break; empty when it has none.
+std::wstring SystemMessage(DWORD code);
+
+// Raises the run-time error for the code, with the system's text as its reason.
 [[noreturn]] void RaiseWin32Error(DWORD code, int fallback);
 
 // Raises the calling thread's last error (GetLastError).

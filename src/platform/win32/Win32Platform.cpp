@@ -37,9 +37,9 @@ ClipboardPicture Win32Platform::ClipboardGetPicture(int format) {
 
 void Win32Platform::ClipboardSetText(const std::wstring& text) { clipboard_->SetText(text); }
 
-void Win32Platform::ClipboardClear() { clipboard_->Clear(); }
+std::uint32_t Win32Platform::ClipboardSequence() { return clipboard_->Sequence(); }
 
-bool Win32Platform::ClipboardClearIfUnchanged(std::uint32_t sequence) {
+std::optional<std::uint32_t> Win32Platform::ClipboardClearIfUnchanged(std::uint32_t sequence) {
   return clipboard_->ClearIfUnchanged(sequence);
 }
 

@@ -38,8 +38,8 @@ class Win32Platform final : public Platform {
   bool ClipboardFilledByHostDesktop() override;
   ClipboardPicture ClipboardGetPicture(int format) override;
   void ClipboardSetText(const std::wstring& text) override;
-  void ClipboardClear() override;
-  bool ClipboardClearIfUnchanged(std::uint32_t sequence) override;
+  std::uint32_t ClipboardSequence() override;
+  std::optional<std::uint32_t> ClipboardClearIfUnchanged(std::uint32_t sequence) override;
 
   void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) override;
   Picture LoadPictureFile(const std::wstring& path) override;

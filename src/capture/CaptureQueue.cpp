@@ -1,0 +1,106 @@
+#include "capture/CaptureQueue.h"
+
+#include <chrono>
+#include <utility>
+
+#include "capture/StatusText.h"
+#include "platform/RuntimeError.h"
+
+namespace pixkeeper {
+
+CaptureQueue::CaptureQueue(Program& program, TaskRunner& worker, WindowThread& window)
+    : program_(program), worker_(worker), window_(window) {}
+
+void CaptureQueue::Notice() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (roundQueued_) return;
+    roundQueued_ = true;
+  }
+  worker_.Post([this] { Round(); });
+}
+
+void CaptureQueue::PassOverPresent(bool empty) {
+  worker_.Post([this, empty] {
+    Platform& platform = program_.platform;
+    passed_ = platform.ClipboardSequence();
+    if (!empty) return;
+    // Another program holding the clipboard keeps it full; its contents are
+    // passed over all the same.
+    try {
+      if (const auto emptied = platform.ClipboardClearIfUnchanged(passed_)) passed_ = *emptied;
+    } catch (const RuntimeError&) {
+    }
+  });
+}
+
+void CaptureQueue::CopyText(std::wstring text) {
+  worker_.Post([this, text = std::move(text)] {
+    try {
+      program_.platform.ClipboardSetText(text);
+    } catch (const RuntimeError& error) {
+      // Reported as the click's own failure, on the window's thread.
+      window_.Post([error] { throw error; });
+    }
+  });
+}
+
+void CaptureQueue::Round() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    roundQueued_ = false;
+  }
+  CaptureOnce();
+}
+
+std::uint64_t CaptureQueue::BeginWait(OwnerWait wait) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  waiting_ = wait;
+  gaveUp_ = false;
+  return ++waitNumber_;
+}
+
+bool CaptureQueue::EndWait(std::uint64_t wait) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  waiting_ = OwnerWait::kNone;
+  return gaveUp_ && waitNumber_ == wait;
+}
+
+bool CaptureQueue::GaveUpWaiting(OwnerWait wait, const std::function<void()>& step) {
+  const std::uint64_t number = BeginWait(wait);
+  window_.Post([this, number] {
+    window_.ArmWatchdog(kOwnerPatienceMilliseconds, [this, number] { OwnerTooSlow(number); });
+  });
+  bool gaveUp = false;
+  try {
+    step();
+    gaveUp = EndWait(number);
+  } catch (...) {
+    EndWait(number);
+    window_.Post([this] { window_.DisarmWatchdog(); });
+    throw;
+  }
+  window_.Post([this] { window_.DisarmWatchdog(); });
+  return gaveUp;
+}
+
+void CaptureQueue::OwnerTooSlow(std::uint64_t wait) {
+  OwnerWait given = OwnerWait::kNone;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (waitNumber_ != wait || waiting_ == OwnerWait::kNone) return;  // it ended in time
+    gaveUp_ = true;
+    given = waiting_;
+  }
+  program_.window.ShowStatus(OwnerSilentText(given));
+}
+
+void CaptureQueue::StopWriting() {
+  // A file still being written after the grace is left to the system's end
+  // of the process; the temporary name it has until then tells it apart.
+  const bool idle = writing_.try_lock_for(std::chrono::milliseconds(kWriteGraceMilliseconds));
+  stopped_ = true;
+  if (idle) writing_.unlock();
+}
+
+}  // namespace pixkeeper

@@ -1,0 +1,18 @@
+#pragma once
+// What the main window's status line says after a capture that went wrong.
+
+#include <string>
+
+#include "capture/CaptureQueue.h"
+#include "platform/RuntimeError.h"
+
+namespace pixkeeper {
+
+// A file that could not be written: its full path and the system's reason,
+// in the user's language where the system gave one.
+std::wstring SaveFailedText(const std::wstring& path, const RuntimeError& error);
+
+// The program that filled the clipboard did not answer in time.
+std::wstring OwnerSilentText(OwnerWait wait);
+
+}  // namespace pixkeeper
