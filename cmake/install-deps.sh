@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running need, when
 # any of them is missing, then checks that every command the build and the
-# test scripts call is there. Usage: install-deps.sh [fuzz|dist]
+# test scripts call is there. Usage: install-deps.sh [fuzz|dist|bench]
 set -euo pipefail
 
 # Each command the Makefile, cmake/, tests/, bench/ and .ci/ call, and the
@@ -20,10 +20,12 @@ commands=(
   convert:imagemagick xclip:xclip cloc:cloc timeout:coreutils
 )
 # Packages that bring no command but files the build and the tests read.
-packages=(libgtest-dev libgmock-dev googletest fonts-wine fonts-ipafont-gothic)
+packages=(libgtest-dev libgmock-dev googletest fonts-wine fonts-ipafont-gothic zlib1g-dev)
 case "${1:-}" in
   fuzz) commands+=(clang++:clang); packages+=(libclang-rt-14-dev) ;;
   dist) commands+=(zip:zip) ;;
+  # Real programs' windows and photos for the size bench.
+  bench) commands+=(xterm:xterm man:man-db import:imagemagick); packages+=(mate-backgrounds fonts-dejavu-core) ;;
 esac
 
 for entry in "${commands[@]}"; do packages+=("${entry##*:}"); done

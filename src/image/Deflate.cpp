@@ -3,36 +3,55 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <utility>
+#include <iterator>
+
+#include "image/HuffmanCode.h"
 
 namespace pixkeeper {
 namespace {
 
-constexpr std::size_t kMinRun = 4;  // shorter runs cost more than their bytes
-constexpr std::size_t kMaxRun = 258;
+constexpr std::uint32_t kMaxLength = MatchFinder::kMaxLength;
+constexpr std::uint32_t kKeep = 32768 + 1;           // the window, and a byte held for the next match
+constexpr std::uint32_t kBufferBytes = 192 * 1024;   // the window and the bytes coded next
+constexpr std::uint32_t kLookahead = kMaxLength + 5;  // what a position and the next need in front of them
+constexpr std::size_t kBlockTokens = 16384;          // literals and matches of a block, whose codes fit them
+// Blocks of bytes sent as literals alone are this long; after kProbeEvery of
+// them a short one is searched again, to see whether matches pay by then.
+constexpr std::uint32_t kPlainBytes = 16384, kProbeBytes = 4096;
+constexpr unsigned kProbeEvery = 8;
+constexpr std::uint32_t kRunsWorth = 32;  // runs are coded when they cover 1 / kRunsWorth of a block
 constexpr std::size_t kStoredMax = 65535;
-constexpr int kLitLenSymbols = 286, kEndOfBlock = 256, kCodeLengthSymbols = 19;
-constexpr unsigned kMaxBits = 15, kMaxCodeLengthBits = 7;
+constexpr int kLitLenSymbols = 286, kDistanceSymbols = 30, kEndOfBlock = 256, kCodeLengthSymbols = 19;
+// Literal and length codes stop at 14 bits, so that four literals fit
+// between two flushes of the bits; a 15th bit would save next to nothing.
+constexpr unsigned kMaxBits = 15, kMaxLiteralBits = 14, kMaxCodeLengthBits = 7;
+
+// How hard each position is searched: matches this long are taken without
+// looking at the next position, fewer chain entries are tried behind one at
+// least kGoodLength long, and the positions inside a long match are not all recorded.
+constexpr unsigned kTries = 8;
+constexpr std::uint32_t kGoodLength = 16, kLazyLength = 64, kInsertAll = 64, kSurelyWorth = 32;
+constexpr std::uint64_t kPaysFraction = 3;  // matches are searched on while they save 1 / kPaysFraction of a block
 
 // The order in which a dynamic block lists the lengths of the code-length code.
 constexpr std::uint8_t kCodeLengthOrder[kCodeLengthSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                                 11, 4,  12, 3, 13, 2, 14, 1, 15};
 
-// For each run length: its symbol (257..285) and the extra bits after it.
+// For each match length: its symbol (257..285) and the extra bits after it.
 struct LengthCode {
   std::uint16_t symbol = 0;
   std::uint8_t extraBits = 0;
   std::uint16_t extra = 0;
 };
 
-const std::array<LengthCode, kMaxRun + 1>& LengthCodes() {
+const std::array<LengthCode, kMaxLength + 1>& LengthCodes() {
   static const auto table = [] {
     static constexpr std::uint16_t kBase[] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
                                               31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-    std::array<LengthCode, kMaxRun + 1> t{};
+    std::array<LengthCode, kMaxLength + 1> t{};
     for (std::uint16_t code = 0; code < 29; ++code) {
       const std::uint8_t extra = code < 8 || code == 28 ? 0 : static_cast<std::uint8_t>((code - 4) / 4);
-      for (std::size_t length = kBase[code]; length < kBase[code] + (std::size_t{1} << extra) && length <= kMaxRun;
+      for (std::size_t length = kBase[code]; length < kBase[code] + (std::size_t{1} << extra) && length <= kMaxLength;
            ++length) {
         t[length] = {static_cast<std::uint16_t>(257 + code), extra, static_cast<std::uint16_t>(length - kBase[code])};
       }
@@ -42,69 +61,35 @@ const std::array<LengthCode, kMaxRun + 1>& LengthCodes() {
   return table;
 }
 
-// Code lengths of at most `limit` bits for symbols used `counts` times;
-// unused symbols get none. A lone symbol gets a partner, as decoders want
-// complete codes.
-void CodeLengths(const std::uint32_t* counts, int symbols, unsigned limit, std::uint8_t* lengths) {
-  std::fill(lengths, lengths + symbols, std::uint8_t{0});
-  std::vector<std::pair<std::uint32_t, int>> used;  // count and symbol, rarest first
-  for (int s = 0; s < symbols; ++s) {
-    if (counts[s] != 0) used.emplace_back(counts[s], s);
-  }
-  if (used.size() < 2) {
-    const int s = used.empty() ? 0 : used[0].second;
-    lengths[s] = lengths[s == 0 ? 1 : 0] = 1;
-    return;
-  }
-  std::sort(used.begin(), used.end());
-  // Huffman's tree: leaves 0..m-1, joined nodes after them in order of weight.
-  const std::size_t m = used.size(), nodes = 2 * m - 1;
-  std::vector<std::uint64_t> weight(nodes);
-  std::vector<std::size_t> parent(nodes);
-  for (std::size_t i = 0; i < m; ++i) weight[i] = used[i].first;
-  std::size_t leaf = 0, joined = m;
-  for (std::size_t k = m; k < nodes; ++k) {
-    std::size_t pick[2];
-    for (std::size_t& p : pick) p = leaf < m && (joined >= k || weight[leaf] <= weight[joined]) ? leaf++ : joined++;
-    weight[k] = weight[pick[0]] + weight[pick[1]];
-    parent[pick[0]] = parent[pick[1]] = k;
-  }
-  std::vector<unsigned> depth(nodes, 0);
-  std::vector<std::uint32_t> perLength(limit + 1, 0);
-  for (std::size_t k = nodes - 1; k > 0; --k) depth[k - 1] = depth[parent[k - 1]] + 1;
-  for (std::size_t i = 0; i < m; ++i) ++perLength[std::min(depth[i], limit)];
-  // Leaves pulled up to the limit overfill the code; each round moves one
-  // leaf of the deepest level under a shallower leaf, which then goes one
-  // level down with it, until the code is exactly full.
-  std::uint64_t fill = 0;
-  for (unsigned len = 1; len <= limit; ++len) fill += std::uint64_t{perLength[len]} << (limit - len);
-  for (; fill > (std::uint64_t{1} << limit); --fill) {
-    --perLength[limit];
-    unsigned len = limit - 1;
-    while (perLength[len] == 0) --len;
-    --perLength[len];
-    perLength[len + 1] += 2;
-  }
-  // The commonest symbols get the shortest codes.
-  std::size_t next = 0;
-  for (unsigned len = limit; len >= 1; --len) {
-    for (std::uint32_t k = 0; k < perLength[len]; ++k) lengths[used[next++].second] = static_cast<std::uint8_t>(len);
-  }
-}
+// For each distance: its symbol (0..29) and the extra bits after it.
+struct DistanceCode {
+  std::uint8_t symbol, extraBits;
+  std::uint16_t extra;
+};
 
-// Canonical codes for the lengths, bit-reversed since deflate sends codes
-// from their first bit while bits are packed from the lowest.
-void CodesOf(const std::uint8_t* lengths, int symbols, std::uint16_t* codes) {
-  std::uint32_t perLength[kMaxBits + 1] = {}, next[kMaxBits + 1] = {};
-  for (int s = 0; s < symbols; ++s) ++perLength[lengths[s]];
-  perLength[0] = 0;
-  for (unsigned len = 1, code = 0; len <= kMaxBits; ++len) next[len] = code = (code + perLength[len - 1]) << 1;
-  for (int s = 0; s < symbols; ++s) {
-    if (lengths[s] == 0) continue;
-    std::uint32_t code = next[lengths[s]]++, reversed = 0;
-    for (unsigned k = 0; k < lengths[s]; ++k, code >>= 1) reversed = reversed << 1 | (code & 1);
-    codes[s] = static_cast<std::uint16_t>(reversed);
-  }
+DistanceCode DistanceCodeOf(std::uint32_t distance) {
+  // Symbols 0..3 are distances 1..4; each pair after them doubles the span.
+  // From symbol 16 on a span holds whole multiples of 128, so one table
+  // serves the first 256 distances one by one and the rest by 128s.
+  struct Tables {
+    std::array<std::uint32_t, kDistanceSymbols + 1> base{};
+    std::array<std::uint8_t, 512> symbol{};
+  };
+  static const Tables t = [] {
+    Tables n;
+    n.base[0] = 1;
+    for (int code = 0; code < kDistanceSymbols; ++code) {
+      n.base[code + 1] = n.base[code] + (1u << (code < 4 ? 0 : code / 2 - 1));
+      for (std::uint32_t d = n.base[code] - 1; d < n.base[code + 1] - 1; ++d) {
+        n.symbol[d < 256 ? d : 256 + (d >> 7)] = static_cast<std::uint8_t>(code);
+      }
+    }
+    return n;
+  }();
+  const std::uint32_t d = distance - 1;
+  const std::uint8_t symbol = t.symbol[d < 256 ? d : 256 + (d >> 7)];
+  const std::uint8_t extraBits = static_cast<std::uint8_t>(symbol < 4 ? 0 : symbol / 2 - 1);
+  return {symbol, extraBits, static_cast<std::uint16_t>(distance - t.base[symbol])};
 }
 
 // Bits into bytes, the first bit lowest. Between calls fewer than 8 bits
@@ -162,12 +147,104 @@ std::vector<LengthStep> LengthSteps(const std::uint8_t* lengths, std::size_t n) 
   return steps;
 }
 
-// Whether a run of kMinRun can begin in the next five bytes after `p[0]`:
+// The Huffman codes of a block, and its size in bits with them.
+struct BlockCodes {
+  std::uint8_t lengths[kLitLenSymbols + kDistanceSymbols];  // literals and lengths, then distances
+  std::uint16_t codes[kLitLenSymbols + kDistanceSymbols];
+  int litLenListed = kLitLenSymbols, distancesListed = kDistanceSymbols;
+  std::vector<LengthStep> steps;
+  std::uint8_t stepLengths[kCodeLengthSymbols];
+  std::uint16_t stepCodes[kCodeLengthSymbols];
+  int stepLengthsListed = kCodeLengthSymbols;
+  std::uint64_t bits = 0;
+};
+
+void MakeCodes(const std::uint32_t* literalCounts, const std::uint32_t* distanceCounts, std::uint64_t extraBits,
+               BlockCodes& c) {
+  std::uint8_t* const distanceLengths = c.lengths + kLitLenSymbols;
+  CodeLengths(literalCounts, kLitLenSymbols, kMaxLiteralBits, c.lengths);
+  CodeLengths(distanceCounts, kDistanceSymbols, kMaxBits, distanceLengths);
+  while (c.lengths[c.litLenListed - 1] == 0) --c.litLenListed;
+  while (distanceLengths[c.distancesListed - 1] == 0) --c.distancesListed;
+  // Both lists are sent as one, so that a run of lengths may go on from one into the other.
+  std::uint8_t listed[kLitLenSymbols + kDistanceSymbols];
+  std::copy(c.lengths, c.lengths + c.litLenListed, listed);
+  std::copy(distanceLengths, distanceLengths + c.distancesListed, listed + c.litLenListed);
+  c.steps = LengthSteps(listed, static_cast<std::size_t>(c.litLenListed + c.distancesListed));
+  std::uint32_t stepCounts[kCodeLengthSymbols] = {};
+  for (const LengthStep& s : c.steps) ++stepCounts[s.symbol];
+  CodeLengths(stepCounts, kCodeLengthSymbols, kMaxCodeLengthBits, c.stepLengths);
+  while (c.stepLengthsListed > 4 && c.stepLengths[kCodeLengthOrder[c.stepLengthsListed - 1]] == 0) {
+    --c.stepLengthsListed;
+  }
+  CanonicalCodes(c.lengths, kLitLenSymbols, c.codes);
+  CanonicalCodes(distanceLengths, kDistanceSymbols, c.codes + kLitLenSymbols);
+  CanonicalCodes(c.stepLengths, kCodeLengthSymbols, c.stepCodes);
+
+  c.bits = 3 + 14 + 3 * static_cast<std::uint64_t>(c.stepLengthsListed) + extraBits;
+  for (int s = 0; s < kCodeLengthSymbols; ++s) {
+    c.bits += std::uint64_t{stepCounts[s]} * (c.stepLengths[s] + kStepExtraBits[s]);
+  }
+  for (int s = 0; s < kLitLenSymbols; ++s) c.bits += std::uint64_t{literalCounts[s]} * c.lengths[s];
+  for (int s = 0; s < kDistanceSymbols; ++s) c.bits += std::uint64_t{distanceCounts[s]} * distanceLengths[s];
+}
+
+// How often each byte occurs, in four tables so that a repeated byte does not wait on itself.
+void CountBytes(const std::uint8_t* data, std::size_t size, std::uint32_t* counts) {
+  std::uint32_t spread[4][256] = {};
+  std::size_t i = 0;
+  for (; i + 4 <= size; i += 4) {
+    ++spread[0][data[i]], ++spread[1][data[i + 1]], ++spread[2][data[i + 2]], ++spread[3][data[i + 3]];
+  }
+  for (; i < size; ++i) ++spread[0][data[i]];
+  for (int b = 0; b < 256; ++b) counts[b] += spread[0][b] + spread[1][b] + spread[2][b] + spread[3][b];
+}
+
+void PutHeader(BitOut& out, const BlockCodes& c, bool last) {
+  out.Put((last ? 1 : 0) | 2 << 1, 3);
+  out.Put(static_cast<std::uint32_t>(c.litLenListed - 257) | static_cast<std::uint32_t>(c.distancesListed - 1) << 5 |
+              static_cast<std::uint32_t>(c.stepLengthsListed - 4) << 10,
+          14);
+  for (int k = 0; k < c.stepLengthsListed; ++k) out.Put(c.stepLengths[kCodeLengthOrder[k]], 3);
+  for (const LengthStep& s : c.steps) {
+    out.Put(c.stepCodes[s.symbol], c.stepLengths[s.symbol]);
+    out.Put(s.extra, kStepExtraBits[s.symbol]);
+  }
+}
+
+// Bytes as literals, four (at most 56 bits) between flushes, but for the
+// runs of the byte before, each sent as its length and distance 1.
+void PutLiterals(BitOut& out, const std::uint8_t* data, std::size_t size, const std::vector<DeflateWriter::Run>& runs,
+                 const BlockCodes& c) {
+  std::uint32_t literal[256];  // the code, and its length from bit 24
+  for (int b = 0; b < 256; ++b) literal[b] = c.codes[b] | static_cast<std::uint32_t>(c.lengths[b]) << 24;
+  const auto add = [&](std::uint8_t byte) { out.Add(literal[byte] & 0xFFFFFF, literal[byte] >> 24); };
+  std::size_t at = 0;
+  const auto literalsUpTo = [&](std::size_t end) {
+    for (; at + 4 <= end; at += 4) add(data[at]), add(data[at + 1]), add(data[at + 2]), add(data[at + 3]), out.Flush();
+    for (; at < end; ++at) add(data[at]);
+    out.Flush();
+  };
+  const auto& lengthCodes = LengthCodes();
+  const std::uint16_t distanceOne = c.codes[kLitLenSymbols];
+  const unsigned distanceOneBits = c.lengths[kLitLenSymbols];
+  for (const DeflateWriter::Run& run : runs) {
+    literalsUpTo(run.at);
+    const LengthCode& l = lengthCodes[run.length];
+    out.Add(c.codes[l.symbol] | static_cast<std::uint32_t>(l.extra) << c.lengths[l.symbol], c.lengths[l.symbol] + l.extraBits);
+    out.Add(distanceOne, distanceOneBits);
+    out.Flush();
+    at += run.length;
+  }
+  literalsUpTo(size);
+  out.Put(c.codes[kEndOfBlock], c.lengths[kEndOfBlock]);
+}
+
+// Whether a run of four can begin in the next five bytes after `p[0]`:
 // somewhere in p[0..8] five equal bytes follow each other. Eight bytes are
 // compared with their neighbours at once; in pictures with detail most
 // windows have none and are passed over whole.
 bool RunInWindow(const std::uint8_t* p) {
-  static_assert(kMinRun == 4, "the window holds runs of four");
   std::uint64_t here, next;
   std::memcpy(&here, p, 8);
   std::memcpy(&next, p + 1, 8);
@@ -178,120 +255,36 @@ bool RunInWindow(const std::uint8_t* p) {
   return (same & same >> 8 & same >> 16 & same >> 24) != 0;
 }
 
-// Counts every byte as a literal, then takes out of them the runs of the
-// byte before (distance 1), each at most kMaxRun long, counting their length
-// codes instead. Returns the extra bits of the runs, with their distance code.
-std::uint64_t CountSymbols(const std::uint8_t* data, std::size_t size, std::uint32_t* counts,
-                           std::vector<DeflateRun>& runs) {
+void PutTokens(BitOut& out, const std::vector<std::uint32_t>& tokens, const BlockCodes& c) {
+  // Each length's code with its extra bits, ready to send at once.
+  std::uint32_t lengthCode[kMaxLength + 1] = {};
+  std::uint8_t lengthBits[kMaxLength + 1] = {};
   const auto& lengthCodes = LengthCodes();
-  std::uint32_t spread[4][256] = {};  // four tables so that a repeated byte does not wait on itself
-  std::size_t i = 0;
-  for (; i + 4 <= size; i += 4) {
-    ++spread[0][data[i]], ++spread[1][data[i + 1]], ++spread[2][data[i + 2]], ++spread[3][data[i + 3]];
+  for (std::size_t len = 3; len <= kMaxLength; ++len) {
+    const LengthCode& l = lengthCodes[len];
+    lengthCode[len] = c.codes[l.symbol] | static_cast<std::uint32_t>(l.extra) << c.lengths[l.symbol];
+    lengthBits[len] = static_cast<std::uint8_t>(c.lengths[l.symbol] + l.extraBits);
   }
-  for (; i < size; ++i) ++spread[0][data[i]];
-  for (int b = 0; b < 256; ++b) counts[b] = spread[0][b] + spread[1][b] + spread[2][b] + spread[3][b];
-
-  runs.clear();
-  std::uint64_t extraBits = 0;
-  for (i = 1; i < size;) {
-    if (i + 8 <= size && !RunInWindow(data + i - 1)) {
-      i += 5;
+  const std::uint16_t* distanceCodes = c.codes + kLitLenSymbols;
+  const std::uint8_t* distanceLengths = c.lengths + kLitLenSymbols;
+  // Up to three literals (45 bits) or one match (48 bits) between flushes.
+  unsigned literals = 0;
+  for (const std::uint32_t token : tokens) {
+    if (token < 256) {
+      out.Add(c.codes[token], c.lengths[token]);
+      if (++literals == 3) out.Flush(), literals = 0;
       continue;
     }
-    const std::uint8_t byte = data[i - 1];
-    std::size_t run = 0;
-    while (i + run < size && data[i + run] == byte) ++run;
-    const std::size_t end = i + std::max<std::size_t>(run, 1);
-    while (run >= kMinRun) {
-      // Never leave a piece shorter than a run can be.
-      std::size_t length = std::min(run, kMaxRun);
-      if (run - length != 0 && run - length < kMinRun) length -= kMinRun;
-      runs.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(length)});
-      counts[byte] -= static_cast<std::uint32_t>(length);
-      ++counts[lengthCodes[length].symbol];
-      extraBits += lengthCodes[length].extraBits + 1u;
-      run -= length;
-      i += length;
-    }
-    i = end;
-  }
-  counts[kEndOfBlock] = 1;
-  return extraBits;
-}
-
-// The Huffman codes of a block, and its size in bits with them.
-struct BlockCodes {
-  std::uint8_t lengths[kLitLenSymbols];
-  std::uint16_t codes[kLitLenSymbols];
-  int litLenListed = kLitLenSymbols;
-  std::vector<LengthStep> steps;  // the code lengths, then those of the two distance codes
-  std::uint8_t stepLengths[kCodeLengthSymbols];
-  std::uint16_t stepCodes[kCodeLengthSymbols];
-  int stepLengthsListed = kCodeLengthSymbols;
-  std::uint64_t bits = 0;
-};
-
-void MakeCodes(const std::uint32_t* counts, std::uint64_t extraBits, BlockCodes& c) {
-  CodeLengths(counts, kLitLenSymbols, kMaxBits, c.lengths);
-  while (c.lengths[c.litLenListed - 1] == 0) --c.litLenListed;
-  std::uint8_t listed[kLitLenSymbols + 2];
-  std::copy(c.lengths, c.lengths + c.litLenListed, listed);
-  listed[c.litLenListed] = listed[c.litLenListed + 1] = 1;  // distance 1 is all that is used
-  c.steps = LengthSteps(listed, static_cast<std::size_t>(c.litLenListed) + 2);
-  std::uint32_t stepCounts[kCodeLengthSymbols] = {};
-  for (const LengthStep& s : c.steps) ++stepCounts[s.symbol];
-  CodeLengths(stepCounts, kCodeLengthSymbols, kMaxCodeLengthBits, c.stepLengths);
-  while (c.stepLengthsListed > 4 && c.stepLengths[kCodeLengthOrder[c.stepLengthsListed - 1]] == 0) {
-    --c.stepLengthsListed;
-  }
-  CodesOf(c.lengths, kLitLenSymbols, c.codes);
-  CodesOf(c.stepLengths, kCodeLengthSymbols, c.stepCodes);
-
-  c.bits = 3 + 14 + 3 * static_cast<std::uint64_t>(c.stepLengthsListed) + extraBits;
-  for (int s = 0; s < kCodeLengthSymbols; ++s) {
-    c.bits += std::uint64_t{stepCounts[s]} * (c.stepLengths[s] + kStepExtraBits[s]);
-  }
-  for (int s = 0; s < kLitLenSymbols; ++s) c.bits += std::uint64_t{counts[s]} * c.lengths[s];
-}
-
-void PutCoded(BitOut& out, const std::uint8_t* data, std::size_t size, const std::vector<DeflateRun>& runs,
-              const BlockCodes& c, bool last) {
-  out.Put((last ? 1 : 0) | 2 << 1, 3);
-  out.Put(static_cast<std::uint32_t>(c.litLenListed - 257) | 1 << 5 |
-              static_cast<std::uint32_t>(c.stepLengthsListed - 4) << 10,
-          14);
-  for (int k = 0; k < c.stepLengthsListed; ++k) out.Put(c.stepLengths[kCodeLengthOrder[k]], 3);
-  for (const LengthStep& s : c.steps) {
-    out.Put(c.stepCodes[s.symbol], c.stepLengths[s.symbol]);
-    out.Put(s.extra, kStepExtraBits[s.symbol]);
-  }
-  // Each run's code, extra bits and distance code (a single 0 bit) at once.
-  std::uint32_t runCode[kMaxRun + 1] = {};
-  std::uint8_t runBits[kMaxRun + 1] = {};
-  const auto& lengthCodes = LengthCodes();
-  for (std::size_t len = 3; len <= kMaxRun; ++len) {
-    const LengthCode& l = lengthCodes[len];
-    runCode[len] = c.codes[l.symbol] | static_cast<std::uint32_t>(l.extra) << c.lengths[l.symbol];
-    runBits[len] = static_cast<std::uint8_t>(c.lengths[l.symbol] + l.extraBits + 1);
-  }
-  // Literals three at a time: at most 45 bits.
-  std::uint32_t literal[256];  // the code, and its length from bit 24
-  for (int b = 0; b < 256; ++b) literal[b] = c.codes[b] | static_cast<std::uint32_t>(c.lengths[b]) << 24;
-  const auto add = [&](std::uint8_t byte) { out.Add(literal[byte] & 0xFFFFFF, literal[byte] >> 24); };
-  std::size_t at = 0;
-  const auto literalsUpTo = [&](std::size_t end) {
-    for (; at + 3 <= end; at += 3) add(data[at]), add(data[at + 1]), add(data[at + 2]), out.Flush();
-    for (; at < end; ++at) add(data[at]);
+    out.Flush(), literals = 0;
+    const std::uint32_t length = token & 0xFFFF;
+    const DistanceCode d = DistanceCodeOf(token >> 16);
+    out.Add(lengthCode[length], lengthBits[length]);
+    out.Add(distanceCodes[d.symbol] | static_cast<std::uint64_t>(d.extra) << distanceLengths[d.symbol],
+            distanceLengths[d.symbol] + d.extraBits);
     out.Flush();
-  };
-  for (const DeflateRun& run : runs) {
-    literalsUpTo(run.at);
-    out.Put(runCode[run.length], runBits[run.length]);
-    at += run.length;
   }
-  literalsUpTo(size);
-  out.Put(c.codes[kEndOfBlock], c.lengths[kEndOfBlock]);
+  out.Add(c.codes[kEndOfBlock], c.lengths[kEndOfBlock]);
+  out.Flush();
 }
 
 // As many stored blocks as the bytes need.
@@ -314,14 +307,42 @@ void PutStored(BitOut& out, const std::uint8_t* data, std::size_t size, bool las
 
 }  // namespace
 
-DeflateWriter::DeflateWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+DeflateWriter::DeflateWriter(std::vector<std::uint8_t>& out) : out_(out), buffer_(kBufferBytes) {
+  tokens_.reserve(kBlockTokens);
+  // Before the first block: bytes as they are, length and distance codes of middling length.
+  std::fill(std::begin(cost_), std::end(cost_), std::uint8_t{6});
+  std::fill(std::begin(cost_), std::begin(cost_) + 256, std::uint8_t{8});
+}
 
-void DeflateWriter::Align() {
+void DeflateWriter::Preset(const std::uint8_t* data, std::size_t size) {
+  const std::size_t kept = std::min<std::size_t>(size, kKeep);
+  std::copy(data + size - kept, data + size, buffer_.begin());
+  end_ = at_ = blockStart_ = static_cast<std::uint32_t>(kept);
+  for (std::uint32_t p = 0; p + 4 <= end_; ++p) finder_.Insert(buffer_.data(), p);
+}
+
+void DeflateWriter::Write(const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    if (end_ == buffer_.size()) MakeRoom();
+    const std::size_t n = std::min<std::size_t>(size, buffer_.size() - end_);
+    std::memcpy(buffer_.data() + end_, data, n);
+    end_ += static_cast<std::uint32_t>(n);
+    data += n, size -= n;
+    if (end_ > kLookahead) Code(end_ - kLookahead);
+  }
+}
+
+void DeflateWriter::Finish(bool last) {
   if (ended_) return;
+  Code(end_);
+  if (waiting_.length != 0) Copy(at_ - 1, waiting_);
+  if (last || at_ != blockStart_) EndBlock(last);
+  if (last) return;
+  // An empty stored block, not the last, fills the byte.
   const std::size_t start = out_.size();
   out_.resize(start + 16);
   BitOut out{out_.data() + start, bits_, bitCount_};
-  out.Put(0, 3);  // an empty stored block, not the last
+  out.Put(0, 3);
   out.ToByte();
   out.Put(0xFFFF0000u, 32);
   out_.resize(static_cast<std::size_t>(out.at - out_.data()));
@@ -329,21 +350,162 @@ void DeflateWriter::Align() {
   bitCount_ = out.count;
 }
 
-void DeflateWriter::Block(const std::uint8_t* data, std::size_t size, bool last) {
-  if (ended_) return;
-  std::uint32_t counts[kLitLenSymbols] = {};
-  const std::uint64_t extraBits = CountSymbols(data, size, counts, runs_);
+void DeflateWriter::Code(std::uint32_t limit) {
+  const std::uint8_t* const data = buffer_.data();
+  while (at_ < limit) {
+    const std::uint32_t blockBytes = at_ - blockStart_;
+    if (tokens_.size() >= kBlockTokens || (mode_ == Mode::kPlain && blockBytes >= kPlainBytes) ||
+        (mode_ == Mode::kProbe && blockBytes >= kProbeBytes)) {
+      EndBlock(false);
+    }
+    if (mode_ == Mode::kPlain) {  // literals, and runs of the byte before
+      const std::uint32_t n = std::min(limit - at_, blockStart_ + kPlainBytes - at_);
+      CountBytes(data + at_, n, literalCounts_);
+      FindRuns(at_, n);
+      at_ += n;
+      continue;
+    }
+    const std::uint32_t room = std::min(kMaxLength, end_ - at_);
+    Match found;
+    if (room >= 4) {
+      const unsigned tries = waiting_.length >= kGoodLength ? kTries / 4 : kTries;
+      found = finder_.Find(data, at_, room, tries, waiting_.length != 0 ? waiting_.length : 2);
+      if (found.length != 0 && found.length < kSurelyWorth && !Worth(data + at_, found)) found = Match{};
+    }
+    if (waiting_.length != 0) {
+      if (found.length <= waiting_.length) {
+        Copy(at_ - 1, waiting_);
+        continue;
+      }
+      Literal(data[at_ - 1]);  // the match here is the longer one
+      waiting_ = found;
+    } else if (found.length != 0) {
+      waiting_ = found;
+    } else {
+      Literal(data[at_++]);
+      continue;
+    }
+    if (waiting_.length >= kLazyLength) {
+      Copy(at_, waiting_);
+      continue;
+    }
+    ++at_;
+  }
+}
+
+void DeflateWriter::FindRuns(std::uint32_t from, std::uint32_t size) {
+  const std::uint8_t* const data = buffer_.data() + from;
+  for (std::uint32_t i = 1; i < size;) {
+    if (i + 8 <= size && !RunInWindow(data + i - 1)) {
+      i += 5;
+      continue;
+    }
+    const std::uint8_t byte = data[i - 1];
+    std::uint32_t run = 0;
+    while (i + run < size && data[i + run] == byte) ++run;
+    const std::uint32_t end = i + std::max<std::uint32_t>(run, 1);
+    while (run >= 4) {
+      // Never leave a piece shorter than a run is worth.
+      std::uint32_t length = std::min(run, kMaxLength);
+      if (run - length != 0 && run - length < 4) length -= 4;
+      runs_.push_back({from + i - blockStart_, length});
+      runBytes_ += length;
+      run -= length;
+      i += length;
+    }
+    i = end;
+  }
+}
+
+bool DeflateWriter::Worth(const std::uint8_t* bytes, Match match) const {
+  // In bits, as the last block's codes would have sent them.
+  const LengthCode& l = LengthCodes()[match.length];
+  const DistanceCode d = DistanceCodeOf(match.distance);
+  std::uint32_t literals = 0;
+  for (std::uint32_t k = 0; k < match.length; ++k) literals += cost_[bytes[k]];
+  const std::uint32_t bits = std::uint32_t{cost_[l.symbol]} + l.extraBits + cost_[kLitLenSymbols + d.symbol] + d.extraBits;
+  return bits < literals;
+}
+
+void DeflateWriter::Literal(std::uint8_t byte) {
+  tokens_.push_back(byte);
+  ++literalCounts_[byte];
+}
+
+void DeflateWriter::Copy(std::uint32_t at, Match match) {
+  tokens_.push_back(match.length | match.distance << 16);
+  const LengthCode& l = LengthCodes()[match.length];
+  const DistanceCode d = DistanceCodeOf(match.distance);
+  ++literalCounts_[l.symbol];
+  ++distanceCounts_[d.symbol];
+  extraBits_ += l.extraBits + d.extraBits;
+  // The position after `at` that the search has seen, then the rest.
+  const std::uint32_t end = at + match.length;
+  if (match.length <= kInsertAll) {
+    for (std::uint32_t p = at_ + 1; p < end && p + 4 <= end_; ++p) finder_.Insert(buffer_.data(), p);
+  }
+  at_ = end;
+  waiting_ = Match{};
+}
+
+void DeflateWriter::EndBlock(bool last) {
+  const std::uint32_t blockEnd = at_ - (waiting_.length != 0 ? 1 : 0);
+  const std::uint8_t* const bytes = buffer_.data() + blockStart_;
+  const std::size_t raw = blockEnd - blockStart_;
+  const Mode mode = mode_;
+  literalCounts_[kEndOfBlock] = 1;
   BlockCodes codes;
-  MakeCodes(counts, extraBits, codes);
-  const std::uint64_t storedBits = StoredBits(size);
+  bool matched = false, pays = false;
+  if (mode == Mode::kPlain) {
+    // Runs that cover little of the block are not worth their codes.
+    matched = runBytes_ * kRunsWorth >= raw;
+    const auto& lengthCodes = LengthCodes();
+    for (const Run& run : matched ? runs_ : std::vector<Run>{}) {
+      literalCounts_[bytes[run.at - 1]] -= run.length;
+      ++literalCounts_[lengthCodes[run.length].symbol];
+      ++distanceCounts_[0];
+      extraBits_ += lengthCodes[run.length].extraBits;
+    }
+    MakeCodes(literalCounts_, distanceCounts_, extraBits_, codes);
+  } else {
+    MakeCodes(literalCounts_, distanceCounts_, extraBits_, codes);
+    // Where bytes vary in small steps (photos) short matches cost more than
+    // the literals they replace, by lengthening the literals' codes: such a
+    // block goes as literals alone when that is smaller. Where matches save
+    // little, searching for them costs more time than it is worth: the next
+    // blocks go as literals without a search, but for a short one now and then.
+    matched = std::any_of(distanceCounts_, distanceCounts_ + kDistanceSymbols, [](std::uint32_t n) { return n != 0; });
+    if (matched) {
+      std::uint32_t plain[kLitLenSymbols] = {};
+      CountBytes(bytes, raw, plain);
+      plain[kEndOfBlock] = 1;
+      const std::uint32_t noDistances[kDistanceSymbols] = {};
+      BlockCodes plainCodes;
+      MakeCodes(plain, noDistances, 0, plainCodes);
+      pays = codes.bits < plainCodes.bits - plainCodes.bits / kPaysFraction;
+      if (plainCodes.bits < codes.bits) codes = std::move(plainCodes), matched = false;
+    }
+  }
+  unsearched_ = pays ? 0 : unsearched_ + 1;
+  // A match waiting for the next position is taken in the next block, which must search.
+  mode_ = pays ? Mode::kSearch
+               : (waiting_.length != 0 || unsearched_ % kProbeEvery == 0) ? Mode::kProbe : Mode::kPlain;
+  // A symbol the block did not use is taken as rare in the next one.
+  for (int s = 0; s < kLitLenSymbols + kDistanceSymbols; ++s) cost_[s] = codes.lengths[s] != 0 ? codes.lengths[s] : kMaxBits;
+  const std::uint64_t storedBits = StoredBits(raw);
 
   const std::size_t start = out_.size();
   out_.resize(start + static_cast<std::size_t>(std::min(codes.bits, storedBits) / 8) + 32);
   BitOut out{out_.data() + start, bits_, bitCount_};
   if (storedBits <= codes.bits) {
-    PutStored(out, data, size, last);
+    PutStored(out, bytes, raw, last);
   } else {
-    PutCoded(out, data, size, runs_, codes, last);
+    PutHeader(out, codes, last);
+    if (matched && mode != Mode::kPlain) {
+      PutTokens(out, tokens_, codes);
+    } else {
+      PutLiterals(out, bytes, raw, matched ? runs_ : std::vector<Run>{}, codes);
+    }
   }
   if (last) {
     out.ToByte();
@@ -352,6 +514,23 @@ void DeflateWriter::Block(const std::uint8_t* data, std::size_t size, bool last)
   out_.resize(static_cast<std::size_t>(out.at - out_.data()));
   bits_ = out.bits;
   bitCount_ = out.count;
+
+  tokens_.clear();
+  runs_.clear();
+  runBytes_ = 0;
+  std::fill(std::begin(literalCounts_), std::end(literalCounts_), 0u);
+  std::fill(std::begin(distanceCounts_), std::end(distanceCounts_), 0u);
+  extraBits_ = 0;
+  blockStart_ = blockEnd;
+}
+
+void DeflateWriter::MakeRoom() {
+  // Keep the window behind the next position; a block must still have all its bytes, should it be stored.
+  const std::uint32_t from = at_ > kKeep ? at_ - kKeep : 0;
+  if (blockStart_ < from) EndBlock(false);
+  std::memmove(buffer_.data(), buffer_.data() + from, end_ - from);
+  end_ -= from, at_ -= from, blockStart_ -= from;
+  finder_.Slide(from);
 }
 
 }  // namespace pixkeeper

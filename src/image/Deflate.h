@@ -1,38 +1,64 @@
 #pragma once
-// Deflate blocks (RFC 1951) written for speed rather than the smallest size:
-// each block's bytes are coded with Huffman codes made for that block, and a
-// byte repeated four or more times becomes one run. Filtered picture rows,
-// where flat areas turn into long runs of zeros, shrink well so; a block that
-// would not shrink is stored as it is.
+// Deflate streams (RFC 1951). Each position's bytes are looked up among the
+// last 32 KB (see MatchFinder) and, when the match there is not beaten by the
+// one at the next position, sent as a length and distance; the rest go as
+// literals. Every block gets Huffman codes made for it; a block that would not
+// shrink is stored as it is.
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace pixkeeper {
+#include "image/MatchFinder.h"
 
-// A run of the byte before: at its position in the block, of its length.
-struct DeflateRun {
-  std::uint32_t at, length;
-};
+namespace pixkeeper {
 
 class DeflateWriter {
  public:
   // Appends the blocks to `out`, which must outlive the writer.
   explicit DeflateWriter(std::vector<std::uint8_t>& out);
 
-  // Codes the bytes as one block; the block marked last ends the stream and
-  // fills its last byte. Runs never reach back into earlier blocks, so the
-  // blocks of one writer may follow those of another.
-  void Block(const std::uint8_t* data, std::size_t size, bool last);
+  // The bytes that come just before this writer's in the stream, coded by
+  // another writer: matches may reach back into them. Before any Write.
+  void Preset(const std::uint8_t* data, std::size_t size);
 
-  // Fills the last byte with an empty block, so that another writer's
+  // Codes the bytes, in blocks whose matches may reach back into earlier ones.
+  void Write(const std::uint8_t* data, std::size_t size);
+
+  // Codes what is left. The block marked last ends the stream and fills its
+  // last byte; otherwise an empty block fills it, so that another writer's
   // blocks can follow.
-  void Align();
+  void Finish(bool last);
+
+ // A run of the byte before, from its position in its block.
+  struct Run {
+    std::uint32_t at, length;
+  };
 
  private:
+  void Code(std::uint32_t limit);
+  void FindRuns(std::uint32_t from, std::uint32_t size);
+  bool Worth(const std::uint8_t* bytes, Match match) const;
+  void Literal(std::uint8_t byte);
+  void Copy(std::uint32_t at, Match match);
+  void EndBlock(bool last);
+  void MakeRoom();
+
   std::vector<std::uint8_t>& out_;
-  std::vector<DeflateRun> runs_;
+  std::vector<std::uint8_t> buffer_;  // the window, then the bytes not yet coded
+  std::uint32_t end_ = 0;             // bytes in the buffer
+  std::uint32_t at_ = 0;              // the next position to look at
+  std::uint32_t blockStart_ = 0;      // the first byte of the block being gathered
+  Match waiting_;                     // found at at_ - 1, held to compare with the next one
+  enum class Mode { kSearch, kProbe, kPlain } mode_ = Mode::kSearch;  // how the block being gathered is coded
+  unsigned unsearched_ = 0;           // blocks in a row where matches did not pay
+  MatchFinder finder_;
+  std::vector<std::uint32_t> tokens_;  // a byte, or a length with its distance above bit 16
+  std::vector<Run> runs_;
+  std::uint32_t runBytes_ = 0;  // of the byte before, in a block that is not searched
+  std::uint32_t literalCounts_[286] = {}, distanceCounts_[30] = {};
+  std::uint64_t extraBits_ = 0;
+  std::uint8_t cost_[286 + 30];  // bits of each literal, length and distance symbol in the last block
   std::uint64_t bits_ = 0;  // fewer than 8 not yet written, the oldest lowest
   unsigned bitCount_ = 0;
   bool ended_ = false;

@@ -10,6 +10,8 @@
 #include "image/Deflate.h"
 #include "image/DibAlpha.h"
 #include "image/Png.h"
+#include "image/PngFilters.h"
+#include "image/PngForm.h"
 #include "platform/HelperThread.h"
 #include "platform/RuntimeError.h"
 
@@ -17,10 +19,8 @@ namespace pixkeeper {
 namespace {
 
 constexpr std::uint32_t kBiRgb = 0, kBiBitfields = 3;
-constexpr std::size_t kBlockBytes = 256 * 1024;  // rows coded together, with codes of their own
 constexpr std::size_t kSplitBytes = 1024 * 1024;  // worth a second thread from here on
 constexpr std::size_t kChunkBytes = 512 * 1024;   // of coded rows written at once
-constexpr std::uint8_t kFilterNone = 0, kFilterSub = 1, kFilterUp = 2;
 
 void PutBig32(std::uint8_t* at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
@@ -68,55 +68,6 @@ class ChunkBuffer {
   char type_[4];
 };
 
-// The bytes of a row in the file, and the distance from a byte to the same
-// one of the pixel before (1 for palette indices).
-struct RowSize {
-  std::size_t bytes, pixel;
-};
-
-RowSize RowSizeOf(const PngRows& rows) {
-  if (rows.bits <= 8) return {(std::size_t{rows.width} * rows.bits + 7) / 8, 1};
-  const std::size_t pixel = rows.alpha ? 4 : 3;
-  return {rows.width * pixel, pixel};
-}
-
-// The row in the file's byte order: red, green, blue (and alpha).
-void FileOrder(const PngRows& rows, const std::uint8_t* from, std::uint8_t* to, std::size_t bytes) {
-  if (rows.bits <= 8) {
-    std::memcpy(to, from, bytes);
-    return;
-  }
-  const std::size_t in = rows.bits / 8, out = rows.alpha ? 4 : 3;
-  for (std::size_t x = 0; x < rows.width; ++x, from += in, to += out) {
-    to[0] = from[2], to[1] = from[1], to[2] = from[0];
-    if (rows.alpha) to[3] = from[3];
-  }
-}
-
-// Writes the filter byte and the filtered row to `to`: Sub (each byte less
-// the one a pixel before) or Up (less the one above), whichever leaves bytes
-// closer to zero, which code smaller.
-void FilterRow(const std::uint8_t* row, const std::uint8_t* above, std::size_t bytes, std::size_t pixel,
-               std::uint8_t* to) {
-  const auto weigh = [](int difference) {
-    return static_cast<std::uint32_t>(std::abs(static_cast<std::int8_t>(static_cast<std::uint8_t>(difference))));
-  };
-  std::uint32_t subCost = 0, upCost = 0;
-  for (std::size_t x = 0; x < pixel; ++x) subCost += weigh(row[x]), upCost += weigh(row[x] - above[x]);
-  for (std::size_t x = pixel; x < bytes; ++x) {
-    subCost += weigh(row[x] - row[x - pixel]);
-    upCost += weigh(row[x] - above[x]);
-  }
-  const bool sub = subCost <= upCost;
-  *to++ = sub ? kFilterSub : kFilterUp;
-  if (!sub) {
-    for (std::size_t x = 0; x < bytes; ++x) to[x] = static_cast<std::uint8_t>(row[x] - above[x]);
-    return;
-  }
-  std::memcpy(to, row, pixel);
-  for (std::size_t x = pixel; x < bytes; ++x) to[x] = static_cast<std::uint8_t>(row[x] - row[x - pixel]);
-}
-
 // Rows [first, end) of a picture, coded as deflate blocks into an IDAT
 // chunk, the last of them ending the stream when `end` is the picture's end.
 // With a sink, each chunk is written as soon as it is large enough.
@@ -127,36 +78,57 @@ struct RowsPart {
   std::uint32_t adler = 1;  // of the filtered rows
 };
 
-void EncodeRows(const PngRows& rows, RowsPart& part) {
-  const auto [bytes, pixel] = RowSizeOf(rows);
-  std::vector<std::uint8_t> above(bytes, 0), row(bytes);
-  static thread_local std::vector<std::uint8_t> block;
-  Recycle(block);
-  block.reserve(kBlockBytes + bytes + 1);
-  const std::uint8_t* from = rows.top + static_cast<std::ptrdiff_t>(part.first) * rows.step;
-  if (part.first > 0) FileOrder(rows, from - rows.step, above.data(), bytes);
-  DeflateWriter deflate(part.idat.bytes);
-  for (std::uint32_t y = part.first; y < part.end; ++y, from += rows.step) {
-    FileOrder(rows, from, row.data(), bytes);
-    block.resize(block.size() + 1 + bytes);
-    std::uint8_t* to = block.data() + block.size() - 1 - bytes;
-    if (rows.bits <= 8) {
-      // Filters rarely help palette indices, which are no amounts.
-      *to = kFilterNone;
-      std::memcpy(to + 1, row.data(), bytes);
-    } else {
-      FilterRow(row.data(), above.data(), bytes, pixel, to);
-    }
-    row.swap(above);
-    const bool lastRow = y + 1 == part.end;
-    if (block.size() >= kBlockBytes || lastRow) {
-      part.adler = Adler32(block.data(), block.size(), part.adler);
-      deflate.Block(block.data(), block.size(), lastRow && part.end == rows.height);
-      block.clear();
-      if (part.sink != nullptr && part.idat.size() >= kChunkBytes) part.idat.WriteTo(*part.sink);
-    }
+// Rows in the file's form, filtered, one after the other from `y` on.
+class FilteredRows {
+ public:
+  FilteredRows(const PngRows& rows, const PngForm& form, std::uint32_t y)
+      : rows_(rows), form_(form), from_(rows.top + static_cast<std::ptrdiff_t>(y) * rows.step),
+        row_(form.rowBytes), above_(form.rowBytes, 0), filtered_(form.rowBytes + 1) {
+    if (y > 0) FormRow(rows_, form_, from_ - rows_.step, above_.data());
   }
-  if (part.end < rows.height) deflate.Align();
+  // The next row with its filter byte: rowBytes + 1 bytes.
+  const std::uint8_t* Next() {
+    FormRow(rows_, form_, from_, row_.data());
+    from_ += rows_.step;
+    if (form_.filterDistance == 0) {
+      UnfilteredRow(row_.data(), row_.size(), filtered_.data());
+    } else {
+      FilterRow(row_.data(), above_.data(), row_.size(), form_.filterDistance, filtered_.data());
+    }
+    row_.swap(above_);
+    return filtered_.data();
+  }
+
+ private:
+  const PngRows& rows_;
+  const PngForm& form_;
+  const std::uint8_t* from_;
+  std::vector<std::uint8_t> row_, above_, filtered_;
+};
+
+void EncodeRows(const PngRows& rows, const PngForm& form, RowsPart& part) {
+  const std::size_t bytes = form.rowBytes + 1;
+  DeflateWriter deflate(part.idat.bytes);
+  if (part.first > 0) {
+    // The stream goes on from the rows above, coded by another writer:
+    // matches may reach back into the last 32 KB of them, as the decoder has them.
+    const std::uint32_t back = static_cast<std::uint32_t>(std::min<std::size_t>(part.first, 32768 / bytes + 1));
+    FilteredRows before(rows, form, part.first - back);
+    std::vector<std::uint8_t> window;
+    for (std::uint32_t k = 0; k < back; ++k) {
+      const std::uint8_t* row = before.Next();
+      window.insert(window.end(), row, row + bytes);
+    }
+    deflate.Preset(window.data(), window.size());
+  }
+  FilteredRows filtered(rows, form, part.first);
+  for (std::uint32_t y = part.first; y < part.end; ++y) {
+    const std::uint8_t* row = filtered.Next();
+    part.adler = Adler32(row, bytes, part.adler);
+    deflate.Write(row, bytes);
+    if (part.sink != nullptr && part.idat.size() >= kChunkBytes) part.idat.WriteTo(*part.sink);
+  }
+  deflate.Finish(part.end == rows.height);
 }
 
 }  // namespace
@@ -191,33 +163,39 @@ bool PngRowsOf(const Picture& picture, PngRows& rows) {
 }
 
 void EncodePng(const PngRows& rows, PngSink& sink) {
-  const bool indexed = rows.bits <= 8;
-  const std::size_t bytes = RowSizeOf(rows).bytes;
+  const std::uint64_t widest = rows.bits <= 8 ? (std::uint64_t{rows.width} * rows.bits + 7) / 8
+                                               : std::uint64_t{rows.width} * (rows.alpha ? 4 : 3);
   // Rows of up to 2 GB, so that every block's positions fit in 32 bits.
   if (rows.width == 0 || rows.height == 0 || rows.width > 0x7FFFFFFF || rows.height > 0x7FFFFFFF ||
-      bytes > 0x7FFFFFFF) {
+      widest > 0x7FFFFFFF) {
     throw RuntimeError(error::kInvalidPicture);
   }
+  const PngForm form = ChoosePngForm(rows);
+  const std::size_t bytes = form.rowBytes;
   sink.Write(kPngSignature, sizeof kPngSignature);
   ChunkBuffer header("IHDR");
   header.AppendBig32(rows.width);
   header.AppendBig32(rows.height);
-  header.Append({static_cast<std::uint8_t>(indexed ? rows.bits : 8),
-                 static_cast<std::uint8_t>(indexed ? 3 : rows.alpha ? 6 : 2), 0, 0, 0});
+  header.Append({static_cast<std::uint8_t>(form.depth), static_cast<std::uint8_t>(form.colour), 0, 0, 0});
   header.WriteTo(sink);
-  if (indexed) {
+  if (form.colour == PngColour::kPalette) {
     ChunkBuffer palette("PLTE");
-    palette.bytes.insert(palette.bytes.end(), rows.palette.begin(), rows.palette.end());
+    palette.bytes.insert(palette.bytes.end(), form.palette.begin(), form.palette.end());
     palette.WriteTo(sink);
+  }
+  if (!form.alphas.empty()) {
+    ChunkBuffer alphas("tRNS");
+    alphas.bytes.insert(alphas.bytes.end(), form.alphas.begin(), form.alphas.end());
+    alphas.WriteTo(sink);
   }
 
   const std::uint64_t filtered = std::uint64_t{bytes + 1} * rows.height;
   static thread_local ChunkBuffer upperIdat("IDAT"), lowerIdat("IDAT");
   upperIdat.Reset(), lowerIdat.Reset();
   RowsPart upper{0, rows.height, &sink, upperIdat}, lower{rows.height, rows.height, nullptr, lowerIdat};
-  upper.idat.Append({0x78, 0x01});  // zlib: deflate in a 32 KB window, fastest coding
+  upper.idat.Append({0x78, 0x9C});  // zlib: deflate in a 32 KB window, the usual effort
   if (filtered < kSplitBytes) {
-    EncodeRows(rows, upper);
+    EncodeRows(rows, form, upper);
     upper.idat.AppendBig32(upper.adler);
     upper.idat.WriteTo(sink);
   } else {
@@ -227,13 +205,13 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
     upper.end = lower.first = rows.height / 2;
     std::uint32_t lowerCrc = 0;
     const auto codeLower = [&] {
-      EncodeRows(rows, lower);
+      EncodeRows(rows, form, lower);
       lowerCrc = lower.idat.Crc();
     };
     HelperThread& helper = HelperThread::Shared();
     const bool helped = helper.Start(codeLower);
     try {
-      EncodeRows(rows, upper);
+      EncodeRows(rows, form, upper);
       upper.idat.WriteTo(sink);
     } catch (...) {
       if (helped) {

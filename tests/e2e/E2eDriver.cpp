@@ -1090,7 +1090,8 @@ void GroupList() {
 }
 
 // With the PNG mark stored every picture kind becomes a PNG file at its own
-// depth, which an independent decoder reads as the picture put; the viewer
+// depth, or as palette indices when it has few colours, which an independent
+// decoder reads as the picture put; the viewer
 // shows PNG files; Ctrl+G clears the mark, and the program ends with its
 // helper thread waiting.
 void GroupPng() {
@@ -1111,7 +1112,9 @@ void GroupPng() {
     Eq(ListEntry(static_cast<int>(i)), baseDir + name, what + L": the entry");
     const Bytes png = ReadAll(out + name);
     Eq(png.size() > 26 ? to_wstring(png[24]) + L"," + to_wstring(png[25]) : L"no PNG",
-       p.name.rfind("pal", 0) == 0 || p.name == "core8" ? to_wstring(p.name == "core8" ? 8 : p.name[3] - '0') + L",3" : i + 1 == pictures.size() ? L"8,6" : L"8,2",
+       p.name.rfind("pal", 0) == 0 || p.name == "core8" ? to_wstring(p.name == "core8" ? 8 : p.name[3] - '0') + L",3"
+       : p.name.rfind("rle", 0) == 0 ? to_wstring(p.name[3] - '0') + L",3"  // drawn into 24 bits, its colours kept as indices
+       : i + 1 == pictures.size() ? L"8,6" : L"8,2",
        what + L": bit depth and colour type");
     Check(ReadAll(out + name + L".rgba") == WithAlpha(p, i + 1 < pictures.size()), what + L": the pixels decoded");
   }

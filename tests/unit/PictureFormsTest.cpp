@@ -29,9 +29,9 @@ TEST(PictureForms, TheFormTakenOrNone) {
   struct Row { std::set<std::string> offered; Bytes v5, number; const char* taken; } rows[] = {
       {{"2", "8"}, {}, {}, "plain"}, {{"8", "PNG"}, {}, {}, "plain"}, {{"PNG"}, {}, {}, "png"},
       {{"1", "PNG"}, {}, {}, ""}, {{"1", "2", "17"}, AlphaV5(0, 0x80), {}, ""}, {{}, {}, {}, ""},
-      // A DIB with alpha when partly transparent or a cut-out shape, not when made of the plain one by the
-      // system, never filled in, opaque, without an alpha mask or malformed.
-      {{"2", "8", "17"}, AlphaV5(0, 0x80), {}, "v5"}, {{"2", "8", "17made"}, AlphaV5(0, 0x80), {}, "plain"},
+      // A DIB with alpha when partly transparent (a soft shadow, nowhere fully clear) or a cut-out shape, not
+      // when made of the plain one by the system, never filled in, opaque, without an alpha mask or malformed.
+      {{"2", "8", "17"}, AlphaV5(0, 0x80), {}, "v5"}, {{"2", "17"}, AlphaV5(0x80, 0xC0), {}, "v5"}, {{"2", "8", "17made"}, AlphaV5(0, 0x80), {}, "plain"},
       {{"8", "17"}, AlphaV5(0xFF, 0), {}, "v5"}, {{"2", "17"}, AlphaV5(0, 0), {}, "plain"},
       {{"2", "17"}, AlphaV5(0xFF, 0xFF), {}, "plain"}, {{"2", "17"}, AlphaV5(0, 0x80, 0), {}, "plain"},
       {{"2", "17"}, Bytes(30, 1), {}, "plain"}, {{"2", "Exclude"}, {}, {}, ""}, {{"PNG", "Ignore"}, {}, {}, ""},

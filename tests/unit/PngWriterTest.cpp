@@ -6,8 +6,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <random>
 
+#ifndef _WIN32
+#include <zlib.h>
+#endif
+
+#include "image/Deflate.h"
+#include "image/Png.h"
 #include "image/PngWriter.h"
 #include "platform/HelperThread.h"
 #include "platform/RuntimeError.h"
@@ -32,12 +39,13 @@ TEST(HelperThread, OneTaskAtATimeAndItsFailure) {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The pixels of a PNG file as ImageMagick reads them: red, green, blue, from the top.
-Bytes Decoded(const Bytes& png) {
+// The pixels of a PNG file as ImageMagick reads them: red, green, blue (and
+// alpha, given "RGBA"), from the top.
+Bytes Decoded(const Bytes& png, const std::string& channels = "RGB") {
   Bytes rgb;
   const std::string path = ::testing::TempDir() + "pk_encoded.png";
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), png.size());
-  FILE* pipe = popen(("convert " + path + " -depth 8 RGB:- 2>&1").c_str(), "r");
+  FILE* pipe = popen(("convert " + path + " -depth 8 " + channels + ":- 2>&1").c_str(), "r");
   for (int c; (c = std::fgetc(pipe)) != EOF;) rgb.push_back(static_cast<std::uint8_t>(c));
   pclose(pipe);
   return rgb;
@@ -87,6 +95,106 @@ TEST(PngWriter, DecodedPixelForPixel) {
   for (; index < grey.data() + grey.size(); ++index) *index = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
   for (index = first; index < grey.data() + grey.size(); ++index) expected.insert(expected.end(), 3, *index < 200 ? *index : 0);
   EXPECT_TRUE(Decoded(Encoded(grey)) == expected);
+}
+
+// A top-down 32-bit picture whose pixel (x, y) is colour(x, y) (alpha
+// highest, red, green, blue lowest): with an alpha mask in a V5 header when
+// `alpha`, else a plain header, its fourth bytes unused.
+template <typename Colour>
+Bytes Picture32(int width, int height, bool alpha, Colour colour) {
+  const std::uint32_t header = alpha ? 124 : 40;
+  Bytes dib(header + 4u * width * height);
+  testing::Set32(dib, 0, header), testing::Set32(dib, 4, width), testing::Set32(dib, 8, static_cast<std::uint32_t>(-height));
+  testing::Set32(dib, 12, 1 | 32 << 16), testing::Set32(dib, 16, alpha ? 3 : 0);
+  if (alpha) testing::Set32(dib, 40, 0xFF0000), testing::Set32(dib, 44, 0xFF00), testing::Set32(dib, 48, 0xFF), testing::Set32(dib, 52, 0xFF000000);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) testing::Set32(dib, header + 4u * (y * width + x), colour(x, y));
+  }
+  return dib;
+}
+
+// Red, green, blue and alpha of every pixel, from the top, as a PNG reader gives them.
+Bytes Rgba(const Bytes& dib, bool alpha) {
+  const std::size_t header = dib[0];
+  Bytes rgba;
+  for (std::size_t at = header; at + 4 <= dib.size(); at += 4) {
+    rgba.insert(rgba.end(), {dib[at + 2], dib[at + 1], dib[at], alpha ? dib[at + 3] : std::uint8_t{255}});
+  }
+  return rgba;
+}
+
+TEST(PngWriter, SmallestFormThatKeepsEveryPixel) {
+  // Palette indices of as few bits as the colours need, up to 256 colours, alpha among them; grey levels
+  // when there are more than 16 of them; else red, green and blue, with alpha where the picture has it.
+  // The colour type and bit depth of each, and the pixels read back.
+  const auto grey = [](std::uint32_t level) { return level * 0x010101u; };
+  struct Row { const char* name; bool alpha; std::function<std::uint32_t(int, int)> colour; int type, depth; } rows[] = {
+      {"two colours", false, [](int x, int y) { return (x + y) % 3 ? 0xFFFFFFu : 0x102030u; }, 3, 1},
+      {"four colours", false, [](int x, int y) { return 0x400000u * ((x * y) % 4); }, 3, 2},
+      {"sixteen greys", false, [&](int x, int y) { return grey(17u * ((x + 2 * y) % 16)); }, 3, 4},
+      {"256 colours", false, [](int x, int y) { const std::uint32_t i = (x * 7 + y * 13) % 256; return i << 16 | (255 - i) << 8 | i / 2; }, 3, 8},
+      {"257 colours", false, [](int x, int y) { const std::uint32_t i = (x * 7 + y * 13) % 257; return i << 8 | i / 3; }, 2, 8},
+      {"blue as green", false, [](int x, int y) { const std::uint32_t i = (x + y) % 100; return i << 16 | (i / 2) * 0x101; }, 3, 8},
+      {"grey levels", false, [&](int x, int y) { return grey((x * 3 + y * 5) % 200u); }, 0, 8},
+      {"soft shadow", true, [](int x, int y) { return (0x80u + (x + y) % 64) << 24 | 0x203040u; }, 3, 8},
+      {"soft and coloured", true, [](int x, int y) { return (0x90u + (x ^ y) % 100) << 24 | (x * 40503u + y * 9u) % 0xFFFFFFu; }, 6, 8},
+      {"grey and soft", true, [&](int x, int y) { return (0x10u + (x + y) % 0xE0) << 24 | grey((x * y) % 255u); }, 4, 8},
+      {"cut-out", true, [](int x, int y) { return x > y ? 0xFF0000FFu : 0u; }, 3, 1}};
+  for (const Row& row : rows) {
+    const Bytes dib = Picture32(61, 37, row.alpha, row.colour);
+    const Bytes png = Encoded(dib);
+    ASSERT_GT(png.size(), 26u) << row.name;
+    EXPECT_EQ(png[25], row.type) << row.name;
+    EXPECT_EQ(png[24], row.depth) << row.name;
+    EXPECT_TRUE(Decoded(png, "RGBA") == Rgba(dib, row.alpha)) << row.name;
+  }
+  // A picture taken from a PNG keeps soft alpha as its 32 bits, none of it fully transparent.
+  const Bytes soft = Picture32(5, 3, true, [](int x, int) { return (0x40u + 0x30u * x) << 24 | 0x112233u; });
+  Bytes topDownBgra(soft.begin() + 124, soft.end());
+  const Picture fromPng = Picture::Own(DibFromBgra({5, 3}, topDownBgra.data()));
+  EXPECT_EQ(fromPng.layout().bitCount, 32);
+  EXPECT_EQ(fromPng.layout().alphaMask, 0xFF000000u);
+  EXPECT_TRUE(Decoded(Encoded(Bytes(fromPng.data(), fromPng.data() + fromPng.layout().totalSize)), "RGBA") == Rgba(soft, true));
+}
+
+// Raw deflate data inflated by zlib; empty when it is not a whole stream.
+Bytes Inflated(const Bytes& stream, std::size_t size) {
+  Bytes out(size + 1);
+  z_stream z{};
+  inflateInit2(&z, -15);
+  z.next_in = const_cast<Bytef*>(stream.data()), z.avail_in = static_cast<uInt>(stream.size());
+  z.next_out = out.data(), z.avail_out = static_cast<uInt>(out.size());
+  const int result = inflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  inflateEnd(&z);
+  return result == Z_STREAM_END ? out : Bytes();
+}
+
+// A megabyte of text: glyphs of 96 bytes drawn from 40 at random, coded in
+// several blocks whose matches reach back into earlier ones; then its last
+// 50 KB again by a second writer, whose matches reach into the first's bytes.
+TEST(Deflate, MatchesReachBackAcrossBlocksAndWriters) {
+  std::minstd_rand random(5);
+  Bytes glyphs(40 * 96), text;
+  for (std::uint8_t& b : glyphs) b = static_cast<std::uint8_t>(random());
+  while (text.size() < (1u << 20)) {
+    const std::size_t g = random() % 40 * 96;
+    text.insert(text.end(), glyphs.begin() + g, glyphs.begin() + g + 96);
+  }
+  Bytes stream;
+  DeflateWriter first(stream);
+  first.Write(text.data(), text.size());
+  first.Finish(false);
+  const std::size_t firstSize = stream.size();
+  DeflateWriter second(stream);
+  second.Preset(text.data(), text.size());
+  second.Write(text.data() + text.size() - 50000, 50000);
+  second.Finish(true);
+  Bytes twice = text;
+  twice.insert(twice.end(), text.end() - 50000, text.end());
+  EXPECT_TRUE(Inflated(stream, twice.size()) == twice);
+  EXPECT_LT(firstSize, 48000u) << "each block sent the glyphs again";
+  EXPECT_LT(stream.size() - firstSize, 2000u) << "the second writer sent the glyphs again";
 }
 
 #endif
