@@ -42,7 +42,7 @@ take_window() {
 
 take() {  # name window-id
   import -window "$2" "$work/$1.png"
-  identify -format '%w %h' "$work/$1.png" >"$out/$1.size"
+  identify -format '%w %h\n' "$work/$1.png" >"$out/$1.size"
   convert "$work/$1.png" -depth 8 BGRA:"$out/$1.bgra"
 }
 

@@ -109,7 +109,7 @@ real="$work/real"
 "$(dirname "$0")/make-real-pictures.sh" "$real"
 for photo in Dune Storm LadyBird; do
   convert "/usr/share/backgrounds/mate/nature/$photo.jpg" -depth 8 BGRA:"$real/photo-$photo.bgra"
-  identify -format '%w %h' "/usr/share/backgrounds/mate/nature/$photo.jpg" >"$real/photo-$photo.size"
+  identify -format '%w %h\n' "/usr/share/backgrounds/mate/nature/$photo.jpg" >"$real/photo-$photo.size"
 done
 echo
 printf '%-18s %-10s %11s %11s %7s %9s\n' picture size "file KiB" "zlib-6 KiB" ratio "ms (cpu)"

@@ -17,8 +17,8 @@ constexpr std::uint32_t kLookahead = kMaxLength + 5;  // what a position and the
 constexpr std::size_t kBlockTokens = 16384;          // literals and matches of a block, whose codes fit them
 // Blocks of bytes sent as literals alone are this long; after kProbeEvery of
 // them a short one is searched again, to see whether matches pay by then.
-constexpr std::uint32_t kPlainBytes = 16384, kProbeBytes = 4096;
-constexpr unsigned kProbeEvery = 8;
+constexpr std::uint32_t kPlainBytes = 65536, kProbeBytes = 4096;
+constexpr unsigned kProbeEvery = 4;
 constexpr std::uint32_t kRunsWorth = 32;  // runs are coded when they cover 1 / kRunsWorth of a block
 constexpr std::size_t kStoredMax = 65535;
 constexpr int kLitLenSymbols = 286, kDistanceSymbols = 30, kEndOfBlock = 256, kCodeLengthSymbols = 19;
@@ -26,9 +26,11 @@ constexpr int kLitLenSymbols = 286, kDistanceSymbols = 30, kEndOfBlock = 256, kC
 // between two flushes of the bits; a 15th bit would save next to nothing.
 constexpr unsigned kMaxBits = 15, kMaxLiteralBits = 14, kMaxCodeLengthBits = 7;
 
-// How hard each position is searched: matches this long are taken without
-// looking at the next position, fewer chain entries are tried behind one at
-// least kGoodLength long, and the positions inside a long match are not all recorded.
+// How hard each position is searched: kTries earlier positions, a quarter as
+// many behind a match of kGoodLength; a match of kLazyLength is taken without
+// looking at the next position, one shorter than kSurelyWorth only when its
+// codes cost fewer bits than its bytes' would; the positions inside a match
+// longer than kInsertAll are not recorded.
 constexpr unsigned kTries = 8;
 constexpr std::uint32_t kGoodLength = 16, kLazyLength = 64, kInsertAll = 64, kSurelyWorth = 32;
 constexpr std::uint64_t kPaysFraction = 3;  // matches are searched on while they save 1 / kPaysFraction of a block

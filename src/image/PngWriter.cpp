@@ -68,9 +68,9 @@ class ChunkBuffer {
   char type_[4];
 };
 
-// Rows [first, end) of a picture, coded as deflate blocks into an IDAT
-// chunk, the last of them ending the stream when `end` is the picture's end.
-// With a sink, each chunk is written as soon as it is large enough.
+// Rows [first, end) of a picture, coded as deflate blocks into IDAT chunks,
+// the last of them ending the stream when `end` is the picture's end. Each
+// chunk goes to the sink as soon as it is large enough, but for the last.
 struct RowsPart {
   std::uint32_t first, end;
   PngSink* sink;
@@ -126,7 +126,7 @@ void EncodeRows(const PngRows& rows, const PngForm& form, RowsPart& part) {
     const std::uint8_t* row = filtered.Next();
     part.adler = Adler32(row, bytes, part.adler);
     deflate.Write(row, bytes);
-    if (part.sink != nullptr && part.idat.size() >= kChunkBytes) part.idat.WriteTo(*part.sink);
+    if (part.idat.size() >= kChunkBytes) part.idat.WriteTo(*part.sink);
   }
   deflate.Finish(part.end == rows.height);
 }
@@ -192,7 +192,12 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
   const std::uint64_t filtered = std::uint64_t{bytes + 1} * rows.height;
   static thread_local ChunkBuffer upperIdat("IDAT"), lowerIdat("IDAT");
   upperIdat.Reset(), lowerIdat.Reset();
-  RowsPart upper{0, rows.height, &sink, upperIdat}, lower{rows.height, rows.height, nullptr, lowerIdat};
+  // The lower half's whole chunks, kept until the upper half is written.
+  struct HeldSink final : PngSink {
+    std::vector<std::vector<std::uint8_t>> chunks;
+    void Write(const std::uint8_t* data, std::size_t size) override { chunks.emplace_back(data, data + size); }
+  } held;
+  RowsPart upper{0, rows.height, &sink, upperIdat}, lower{rows.height, rows.height, &held, lowerIdat};
   upper.idat.Append({0x78, 0x9C});  // zlib: deflate in a 32 KB window, the usual effort
   if (filtered < kSplitBytes) {
     EncodeRows(rows, form, upper);
@@ -223,6 +228,7 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
       throw;
     }
     helped ? helper.Wait() : codeLower();
+    for (const std::vector<std::uint8_t>& chunk : held.chunks) sink.Write(chunk.data(), chunk.size());
     const std::size_t counted = lower.idat.bytes.size() - 4;
     lower.idat.AppendBig32(Adler32Join(upper.adler, lower.adler, filtered - std::uint64_t{bytes + 1} * lower.first));
     lower.idat.WriteTo(sink, lowerCrc, counted);
