@@ -4,6 +4,7 @@ WIN_BUILD    := build/win
 NATIVE_BUILD := build/native
 FUZZ_BUILD   := build/fuzz
 FUZZ_SECONDS ?= 120
+SOAK_PICTURES ?= 1000
 
 .PHONY: all deps build build-win build-native test test-native test-win test-ratio run bench soak dist fuzz clean
 
@@ -45,7 +46,7 @@ bench: deps build-win
 	cmake/wine-session.sh $(WIN_BUILD) bench/run-bench.sh $(WIN_BUILD)
 
 soak: deps build-win
-	cmake/wine-session.sh $(WIN_BUILD) bench/run-soak.sh $(WIN_BUILD)
+	cmake/wine-session.sh $(WIN_BUILD) bench/run-soak.sh $(WIN_BUILD) $(SOAK_PICTURES)
 
 fuzz:
 	@cmake/install-deps.sh fuzz

@@ -158,6 +158,7 @@ std::wstring ListEntry(int index) {
 
 // With it set the program writes PNG files, read back by the system's decoder.
 bool g_png = false;
+bool g_dibs = false;  // every picture offered as a DIB alone, memory held to 2 MiB
 
 void StoreSettings(const std::wstring& baseDir) {
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\PIXKEEPER");
@@ -306,7 +307,7 @@ long long WineBitmapBytes(const Shot& shot) {
 }
 
 void PrintResources(const Resources& early, const Resources& late, int earlyAt, int lateAt, long long wineKb,
-                    bool* withinBounds) {
+                    long long memoryBoundKb, bool* withinBounds) {
   struct Row {
     const char* name;
     long long early, late, excused, bound;
@@ -315,7 +316,7 @@ void PrintResources(const Resources& early, const Resources& late, int earlyAt, 
       {"handles", early.handles, late.handles, 0, 20, "system handle table (NtQuerySystemInformation)"},
       {"GDI objects", early.gdiObjects, late.gdiObjects, 0, 20, "the process's GDI handle table (PEB)"},
       {"USER: windows", early.windows, late.windows, 0, 2, "windows of its threads, message-only too"},
-      {"memory RssAnon KiB", early.rssAnonKb, late.rssAnonKb, wineKb, 16 * 1024,
+      {"memory RssAnon KiB", early.rssAnonKb, late.rssAnonKb, wineKb, memoryBoundKb,
        "/proc/<pid>/status of the Wine process"},
       {"memory VmRSS KiB", early.vmRssKb, late.vmRssKb, 0, -1, "(for information)"},
   };
@@ -337,7 +338,7 @@ void PrintResources(const Resources& early, const Resources& late, int earlyAt, 
 
 int RunSoak(const std::wstring& exe, std::wstring out, int count) {
   if (out.back() != L'\\') out += L'\\';
-  const std::vector<Shot> plan = Plan(count);
+  const std::vector<Shot> plan = Plan(count, g_dibs);
   Started program;
   if (!StartProgram(exe, out, &program)) return 1;
   Feeder feeder;
@@ -436,7 +437,7 @@ int RunSoak(const std::wstring& exe, std::wstring out, int count) {
         ms.back());
   }
   bool withinBounds = true;
-  PrintResources(at100, atEnd, earlyMark, count, wineBytes / 1024, &withinBounds);
+  PrintResources(at100, atEnd, earlyMark, count, wineBytes / 1024, g_dibs ? 2 * 1024 : 16 * 1024, &withinBounds);
   Say("(at start: handles %ld, GDI objects %ld, windows %ld, RssAnon %lld KiB; CPU time of Pixkeeper %.1f s)\n",
       atStart.handles, atStart.gdiObjects, atStart.windows, atStart.rssAnonKb, atEnd.cpuSeconds);
   Check(withinBounds, "a resource grew past its bound between picture " + std::to_string(earlyMark) + " and picture " +
@@ -680,7 +681,8 @@ int wmain(int argc, wchar_t** argv) {
   using namespace pixkeeper::soak;
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   g_png = argc == 6 && std::wcscmp(argv[5], L"png") == 0;
-  if (mode == L"run" && argc >= 4 && argc <= 5 + g_png) return RunSoak(argv[2], argv[3], argc >= 5 ? _wtoi(argv[4]) : 1000);
+  g_dibs = argc == 6 && std::wcscmp(argv[5], L"dibs") == 0;
+  if (mode == L"run" && argc >= 4 && argc <= 5 + (g_png || g_dibs)) return RunSoak(argv[2], argv[3], argc >= 5 ? _wtoi(argv[4]) : 1000);
   if (mode == L"leak-demo" && argc == 2) return RunLeakDemo();
   if (mode == L"leak" && argc == 2) return RunLeak();
   if (mode == L"bitmaps" && argc == 6) return RunBitmaps(argv[2], argv[3], _wtoi(argv[4]), std::wcscmp(argv[5], L"bitmap") == 0);

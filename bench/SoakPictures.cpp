@@ -47,7 +47,7 @@ const char* KindName(Kind kind) {
   return "?";
 }
 
-std::vector<Shot> Plan(int count) {
+std::vector<Shot> Plan(int count, bool dibsOnly) {
   std::mt19937 random(20240611);
   std::vector<Shot> shots;
   for (int i = 0; i < count; ++i) {
@@ -72,6 +72,10 @@ std::vector<Shot> Plan(int count) {
       shot.kind = Kind::kMedium32, shot.width = 800, shot.height = 600, shot.topDown = true;
     } else {
       shot.kind = Kind::kWithText, small(200, 100);
+    }
+    // Offered as DIBs only: the other forms become DIBs of their sizes.
+    if (dibsOnly && (shot.kind == Kind::kPngOnly || shot.kind == Kind::kBitmap || shot.kind == Kind::kWithText)) {
+      shot.kind = Kind::kSmall24;
     }
     shots.push_back(shot);
   }

@@ -30,8 +30,9 @@ struct Shot {
 
 const char* KindName(Kind kind);
 
-// `count` shots in a fixed mix: the same for every run.
-std::vector<Shot> Plan(int count);
+// `count` shots in a fixed mix: the same for every run. With `dibsOnly`
+// every picture is offered as a DIB alone.
+std::vector<Shot> Plan(int count, bool dibsOnly);
 
 // The picture as RGB bytes, rows from the top.
 Bytes ExpectedRgb(const Shot& shot);

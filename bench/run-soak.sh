@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The long run: first the proof that the resource counts see a leak, then
-# 1000 pictures of mixed kinds from another process, paced and in bursts,
-# against the real program writing BMP files and again writing PNG files, then (for information) the program's memory over
+# 1000 pictures (or COUNT) of mixed kinds from another process, paced and in
+# bursts, against the real program writing BMP files, again writing PNG files
+# and again with every picture offered as a DIB, then (for information) the program's memory over
 # full-screen pictures handed over as CF_BITMAP and as CF_DIB.
 # Runs inside cmake/wine-session.sh.
-# Usage: run-soak.sh BUILD_DIR [COUNT]
+# Usage: run-soak.sh BUILD_DIR [COUNT] (make soak SOAK_PICTURES=COUNT)
 set -euo pipefail
 
 build_dir=$(cd "$1" && pwd)
@@ -27,6 +28,10 @@ echo
 echo "== $count pictures saved as PNG files"
 rm -rf "$work/out"; mkdir -p "$work/out"
 wine "$tool" run "$exe_windows" "$out_windows" "$count" png | tr -d '\r' || status=1
+echo
+echo "== $count pictures offered as DIBs only (memory growth bound: 2 MiB)"
+rm -rf "$work/out"; mkdir -p "$work/out"
+wine "$tool" run "$exe_windows" "$out_windows" "$count" dibs | tr -d '\r' || status=1
 echo
 echo "== full-screen pictures: what the program keeps per form (not a target)"
 for form in dib bitmap; do
