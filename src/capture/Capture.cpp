@@ -34,9 +34,11 @@ void CaptureQueue::CaptureOnce() {
     if (asksUser) taken.picture.Detach();
     std::wstring path;
     FileFormat format = FileFormat::kBmp;
+    bool keep = false;
     window_.Invoke([&] {
       path = program_.state.BaseDir + NextFileName(program_);
       format = SaveFormat(program_);
+      keep = program_.window.IsChecked(OptionItem::KeepClipboard);
     });
 
     try {
@@ -53,7 +55,12 @@ void CaptureQueue::CaptureOnce() {
       program_.window.AppendToFileList(path);
       program_.window.ShowStatus(L"");
     });
+    // Left on the clipboard, it is not saved again on a repeated notice.
     passed_ = taken.sequence;
+    if (keep) {
+      platform.SoundBeep();
+      return;
+    }
 
     // A picture copied after ours (while the dialog was open) stays on the
     // clipboard; its notice has queued another round.

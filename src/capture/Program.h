@@ -12,7 +12,7 @@ namespace pixkeeper {
 class CaptureQueue;
 
 // The main window's menu items whose check marks hold the four options.
-enum class OptionItem { StartPosition, StartMode, ViewMode, SavePng };
+enum class OptionItem { StartPosition, StartMode, ViewMode, SavePng, KeepClipboard };
 
 class MainWindowParts {
  public:

@@ -100,6 +100,8 @@ class Platform {
   // The picture of a BMP or PNG file.
   virtual Picture LoadPictureFile(const std::wstring& path) = 0;
   virtual bool FileExists(const std::wstring& path) = 0;
+  // Makes the folder; one that exists already is no error.
+  virtual void MakeDirectory(const std::wstring& path) = 0;
 
   // Per-user settings store.
   virtual std::wstring ReadSetting(const std::wstring& application, const std::wstring& section,
@@ -123,6 +125,8 @@ class Platform {
   virtual LocalTime CurrentTime() = 0;
   virtual std::wstring CommandLineText() = 0;
   virtual std::wstring ProgramDirectory() = 0;
+  // The user's Pictures folder, as the system knows it, ending with "\".
+  virtual std::wstring PicturesFolder() = 0;
   virtual ScreenTwips ScreenSize() = 0;
   // Destroys every window of the program without asking it, then ends the
   // process. The in-memory platform of the tests throws instead.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Integer.h"
+#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 
@@ -11,7 +12,11 @@ namespace {
 
 const wchar_t kApplication[] = L"PIXKEEPER";
 const wchar_t kSection[] = L"CONFIG";
-const wchar_t kDefaultBaseDir[] = L"C:\\";
+// Where pictures go when no folder is stored: a folder of the program's own
+// in the user's Pictures, which standard users can write; the root of drive
+// C: only where the system knows no Pictures folder.
+const wchar_t kOwnFolder[] = L"Pixkeeper\\";
+const wchar_t kLastResortBaseDir[] = L"C:\\";
 const wchar_t kClearSwitch[] = L"/CLEAR";
 
 // Stored texts are trimmed of ordinary spaces only.
@@ -64,12 +69,27 @@ class Store {
 
 }  // namespace
 
+std::wstring DefaultSaveDirectory(Platform& platform) {
+  std::wstring folder;
+  try {
+    folder = platform.PicturesFolder() + kOwnFolder;
+  } catch (const RuntimeError&) {
+    return kLastResortBaseDir;
+  }
+  // A folder that cannot be made is said by the first capture that fails.
+  try {
+    platform.MakeDirectory(folder);
+  } catch (const RuntimeError&) {
+  }
+  return folder;
+}
+
 void LoadSettings(Program& program) {
   AppState& state = program.state;
   Store store(program.platform);
 
-  state.BaseDir = store.ReadTrimmed(L"BaseDir", kDefaultBaseDir);
-  if (state.BaseDir.empty()) state.BaseDir = kDefaultBaseDir;
+  state.BaseDir = store.ReadTrimmed(L"BaseDir", L"");
+  if (state.BaseDir.empty()) state.BaseDir = DefaultSaveDirectory(program.platform);
   state.NamingScheme = store.ReadInteger(L"FTYPE", L"0");
   state.FilePrefix = store.ReadTrimmed(L"FNAME", L"BMP");
   state.StartValue = store.ReadTrimmed(L"StartValue", L"0");  // stays text
@@ -79,6 +99,7 @@ void LoadSettings(Program& program) {
   store.ReadMark(program.window, OptionItem::StartMode, L"StartMode", L"0");
   store.ReadMark(program.window, OptionItem::ViewMode, L"ViewMode", L"0");
   store.ReadMark(program.window, OptionItem::SavePng, L"SaveFormat", L"0");
+  store.ReadMark(program.window, OptionItem::KeepClipboard, L"KeepClipboard", L"0");
 }
 
 void SaveSettings(Program& program) {
@@ -96,6 +117,7 @@ void SaveSettings(Program& program) {
   store.WriteMark(program.window, OptionItem::StartMode, L"StartMode");
   store.WriteMark(program.window, OptionItem::ViewMode, L"ViewMode");
   store.WriteMark(program.window, OptionItem::SavePng, L"SaveFormat");
+  store.WriteMark(program.window, OptionItem::KeepClipboard, L"KeepClipboard");
 }
 
 bool IsClearSwitch(const std::wstring& commandLine) {

@@ -1,16 +1,20 @@
 #pragma once
-// The ten persistent settings: loading at start, saving at exit, and the
+// The eleven persistent settings: loading at start, saving at exit, and the
 // "/CLEAR" switch.
 
 #include "capture/Program.h"
 
 namespace pixkeeper {
 
-// Reads all ten keys into AppState and the four option marks. Raises
+// Where pictures go when no save directory is stored: the folder
+// "Pixkeeper" in the user's Pictures, made when missing.
+std::wstring DefaultSaveDirectory(Platform& platform);
+
+// Reads all eleven keys into AppState and the four option marks. Raises
 // RuntimeError 13 or 6 at the first numeric key that cannot be converted.
 void LoadSettings(Program& program);
 
-// Writes all ten keys.
+// Writes all eleven keys.
 void SaveSettings(Program& program);
 
 // True when the command line is the "/CLEAR" switch (whole text, any case).

@@ -14,6 +14,7 @@ constexpr int kSMenuStartPosition = 203;
 constexpr int kSMenuStartMode = 204;
 constexpr int kSMenuViewMode = 205;
 constexpr int kSMenuSaveFormat = 206;
+constexpr int kSMenuKeepClipboard = 207;
 constexpr int kSMenuHelpVersion = 301;
 
 // The main window's list of saved files.

@@ -33,6 +33,7 @@ int MenuId(OptionItem item) {
     case OptionItem::StartMode: return ids::kSMenuStartMode;
     case OptionItem::ViewMode: return ids::kSMenuViewMode;
     case OptionItem::SavePng: return ids::kSMenuSaveFormat;
+    case OptionItem::KeepClipboard: return ids::kSMenuKeepClipboard;
   }
   return 0;
 }
@@ -53,6 +54,7 @@ HMENU BuildMenuBar() {
   AppendMenuW(config, MF_STRING, ids::kSMenuViewMode,
               L"関連付けられたアプリで表示する(&V)\tCtrl+V");
   AppendMenuW(config, MF_STRING, ids::kSMenuSaveFormat, L"PNG形式で保存する(&G)\tCtrl+G");
+  AppendMenuW(config, MF_STRING, ids::kSMenuKeepClipboard, L"クリップボードを空にしない(&K)\tCtrl+K");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(config), L"環境設定(&C)");
 
   HMENU help = CreatePopupMenu();
@@ -71,6 +73,7 @@ win32::AcceleratorTable BuildAccelerators() {
       {FVIRTKEY | FCONTROL, 'I', ids::kSMenuStartMode},
       {FVIRTKEY | FCONTROL, 'V', ids::kSMenuViewMode},
       {FVIRTKEY | FCONTROL, 'G', ids::kSMenuSaveFormat},
+      {FVIRTKEY | FCONTROL, 'K', ids::kSMenuKeepClipboard},
       {FVIRTKEY | FCONTROL, 'A', ids::kSMenuHelpVersion},
   };
   return win32::AcceleratorTable(
@@ -292,6 +295,7 @@ void Form1::OnCommand(int id, int code) {
     case ids::kSMenuStartMode:
     case ids::kSMenuViewMode:
     case ids::kSMenuSaveFormat:
+    case ids::kSMenuKeepClipboard:
       ToggleCheck(id);
       return;
     default:

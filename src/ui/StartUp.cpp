@@ -18,9 +18,9 @@ void RunLoadStep(Program& program, MainWindowSteps& window) {
   window.SetTitle(kProgramTitle);
   LoadSettings(program);
   window.PrepareFnameDialog();
-  // Whatever the clipboard holds at start is not saved; it is emptied before
-  // the first notice is taken up.
-  program.capture->PassOverPresent(true);
+  // Whatever the clipboard holds at start is not saved; unless it is to be
+  // kept, it is emptied before the first notice is taken up.
+  program.capture->PassOverPresent(!program.window.IsChecked(OptionItem::KeepClipboard));
   state.PresentValue = InitialPresentValue(state);
   if (program.window.IsChecked(OptionItem::StartPosition)) window.CenterOnScreen();
   window.PlaceFileList();

@@ -6,6 +6,7 @@
 // its condition holds.
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <atomic>
@@ -328,8 +329,8 @@ wstring RegAll() {
   RegCloseKey(key);
   return Join(values);
 }
-wstring Stored(const Map& values) {  // RegAll() of the ten keys with these values
-  return Join(With({{L"BaseDir", baseDir}, {L"FNAME", L"BMP"}, {L"FTYPE", L"0"}, {L"PresendFlag", L"0"},
+wstring Stored(const Map& values) {  // RegAll() of the eleven keys with these values
+  return Join(With({{L"BaseDir", baseDir}, {L"FNAME", L"BMP"}, {L"FTYPE", L"0"}, {L"KeepClipboard", L"0"}, {L"PresendFlag", L"0"},
                     {L"PresendValue", L"0"}, {L"SaveFormat", L"0"}, {L"StartMode", L"0"}, {L"StartPos", L"1"},
                     {L"StartValue", L"0"}, {L"ViewMode", L"0"}}, values));
 }
@@ -869,11 +870,20 @@ void GroupSingle() {
     Eq(RegAll(), Join(settings), Join(bad) + L": settings written");
   }
   Check(Ended(Launch(L"/CLEAR")) && RegAll() == L"absent", L"/CLEAR deletes the settings and ends");
+  // With no save directory stored, or a blank one, pictures go into a folder
+  // of the program's own in the user's Pictures, made at start.
+  wchar_t* known = nullptr;
+  SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &known);
+  baseDir = out = known + wstring(L"\\Pixkeeper\\");
+  CoTaskMemFree(known);
+  for (const wchar_t* name : {L"BMP0000.BMP", L""}) RemoveDirectoryW((out + name).c_str()), DeleteFileW((out + name).c_str());
   HWND lookalike = NewWindow(L"Pixkeeper 2");  // only the exact title counts
   if (!Start()) return;
   DestroyWindow(lookalike);
-  baseDir = L"C:\\";
+  Check(GetFileAttributesW(out.c_str()) != INVALID_FILE_ATTRIBUTES, L"the folder in Pictures made at start: " + out);
   StopStored({}, L"the defaults stored");
+  if (!Start({{L"BaseDir", L"   "}, {L"FTYPE", L"1"}}, L"BMP0000.BMP")) return;
+  Stop();
   // Two copies started at once: one runs, the other is refused.
   HANDLE a = Launch(), b = Launch();
   Check(BoxOk(WaitTop(kNotice)), L"one of two copies shows the notice");
@@ -1135,6 +1145,23 @@ void GroupPng() {
 // and no temporary file, an older file of the name whole and the picture on
 // the clipboard; the program goes on and saves the next picture once the
 // directory is usable again.
+// With the clipboard kept, the picture there at start stays and is not
+// saved; each new picture is saved once and left there, and a repeated
+// notice of it saves nothing. Ctrl+K switches back to emptying, stored.
+void GroupKeep() {
+  const Picture present = Put("rgb24", 6);
+  if (!Start(Numbering(L"K", {{L"KeepClipboard", L"1"}}))) return;
+  Check(WorkerIdle() && ListCount() == 0 && IsClipboardFormatAvailable(CF_DIB), L"at start: left there, not saved");
+  ExpectCapture(L"kept", 0, L"K0001.BMP", Put("rgb24"), true);
+  Send(Main(), WM_DRAWCLIPBOARD);
+  Check(WorkerIdle() && ListCount() == 1 && Files(out) == L"K0001.BMP " && IsClipboardFormatAvailable(CF_DIB),
+        L"kept: left on the clipboard, saved once");
+  ExpectCapture(L"a new picture, kept", 1, L"K0002.BMP", Put("pal8"), true);
+  Keys(Main(), {'K' | kCtrl});
+  ExpectCapture(L"Ctrl+K: emptied again", 2, L"K0003.BMP", Put("rgb24", 3));
+  StopStored(Numbering(L"K", {{L"PresendValue", L"4"}}), L"Ctrl+K: stored");
+}
+
 // --- an owner that does not answer -------------------------------------------------
 
 // A clipboard owner on a thread of its own: it puts a picture, or only
@@ -1311,7 +1338,7 @@ void GroupFaults() {
 int wmain(int argc, wchar_t** argv) {
   const std::map<wstring, void (*)()> groups = {{L"capture", GroupCapture}, {L"naming", GroupNaming},
       {L"list", GroupList}, {L"close", GroupClose}, {L"single", GroupSingle}, {L"windows", GroupWindows},
-      {L"dir", GroupDir}, {L"png", GroupPng}, {L"faults", GroupFaults}, {L"owner", GroupOwner}};
+      {L"dir", GroupDir}, {L"png", GroupPng}, {L"faults", GroupFaults}, {L"owner", GroupOwner}, {L"keep", GroupKeep}};
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   work = wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\work\\";
@@ -1324,7 +1351,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc != 2 || groups.count(argv[1]) == 0) {
-    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png|faults|owner");
+    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png|faults|owner|keep");
     return 2;
   }
   work += wstring(argv[1]) + L"\\";

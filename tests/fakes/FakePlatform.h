@@ -73,6 +73,8 @@ class FakePlatform final : public Platform, public MainWindowParts {
   LocalTime time{14, 25, 30};
   std::map<OptionItem, bool> checks;
   std::wstring status;  // the main window's status line
+  std::wstring pictures = L"C:\\Users\\me\\Pictures\\";  // none: the system knows no such folder
+  int mkdirError = 0;
   bool HeldOpen() const { return bytes_.use_count() > 1; }
 
   bool ClipboardHasFormat(int format) override { return Open("has", format), clipboardFormats.count(format) != 0; }
@@ -157,6 +159,8 @@ class FakePlatform final : public Platform, public MainWindowParts {
   void DeleteSettingSection(S, S) override {}
   void OpenWithAssociatedApplication(WindowHandle, S, S) override {}
   bool FileExists(S) override { return false; }
+  void MakeDirectory(S path) override { Log("mkdir:" + Narrow(path)), mkdirError ? throw RuntimeError(mkdirError) : void(); }
+  std::wstring PicturesFolder() override { return pictures.empty() ? throw RuntimeError(76) : pictures; }
   bool WindowWithTitleExists(S) override { return false; }
   std::wstring CommandLineText() override { return {}; }
   std::wstring ProgramDirectory() override { return {}; }

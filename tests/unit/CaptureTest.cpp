@@ -223,4 +223,20 @@ TEST_F(Capture, ThePictureAtStartAndTheEnd) {
   }
 }
 
+// With the clipboard kept, each picture is saved once and left there: its
+// further notices save nothing; a new picture is saved; without the mark
+// the clipboard is emptied again.
+TEST_F(Capture, KeptClipboardSavesEachPictureOnce) {
+  platform.checks[OptionItem::KeepClipboard] = true;
+  platform.onClipboardChange = [&] { queue.Notice(); };
+  platform.Put({2, 8}, kRed);
+  queue.Notice(), queue.Notice();
+  platform.Put({2, 8}, kBlue);
+  EXPECT_EQ(platform.files, (decltype(platform.files){{L"C:\\Shots\\BMP0000.BMP", kRed}, {L"C:\\Shots\\BMP0001.BMP", kBlue}}));
+  EXPECT_EQ(std::make_tuple(platform.log.find("clear"), platform.clipboardFormats.size()), std::make_tuple(std::string::npos, 2u));
+  platform.checks[OptionItem::KeepClipboard] = false;
+  platform.Put({2, 8}, kRed);
+  EXPECT_EQ(std::make_tuple(platform.files.size(), platform.clipboardFormats.size()), std::make_tuple(3u, 0u));
+}
+
 }  // namespace pixkeeper

@@ -12,20 +12,30 @@ TEST(Settings, LoadingReadsEveryKeyInOrder) {
   FakeProgram fake;
   const AppState& s = fake.state;
   fake.platform.checks = {{OptionItem::StartPosition, false}, {OptionItem::StartMode, true},
-                          {OptionItem::ViewMode, true}, {OptionItem::SavePng, true}};
-  LoadSettings(fake.program);  // the defaults
-  EXPECT_EQ(fake.platform.log, "read:BaseDir read:FTYPE read:FNAME read:StartValue read:PresendFlag "
-                               "read:PresendValue read:StartPos read:StartMode read:ViewMode read:SaveFormat");
+                          {OptionItem::ViewMode, true}, {OptionItem::SavePng, true}, {OptionItem::KeepClipboard, true}};
+  LoadSettings(fake.program);  // the defaults: the folder made in the user's Pictures
+  const std::wstring own = L"C:\\Users\\me\\Pictures\\Pixkeeper\\";
+  EXPECT_EQ(fake.platform.log, "read:BaseDir mkdir:C:\\Users\\me\\Pictures\\Pixkeeper\\ read:FTYPE read:FNAME "
+                               "read:StartValue read:PresendFlag read:PresendValue read:StartPos read:StartMode "
+                               "read:ViewMode read:SaveFormat read:KeepClipboard");
   EXPECT_EQ(std::tie(s.BaseDir, s.FilePrefix, s.StartValue, s.NamingScheme, s.PresendFlag, s.PresendValue),
-            std::make_tuple(L"C:\\", L"BMP", L"0", 0, 0, 0));
+            std::make_tuple(own, L"BMP", L"0", 0, 0, 0));
   EXPECT_EQ(fake.platform.checks, (std::map<OptionItem, bool>{
       {OptionItem::StartPosition, true}, {OptionItem::StartMode, false}, {OptionItem::ViewMode, false},
-      {OptionItem::SavePng, false}}));
+      {OptionItem::SavePng, false}, {OptionItem::KeepClipboard, false}}));
+  // A folder that cannot be made is still where pictures go (the first
+  // capture says why it fails); with no Pictures folder, the root of C:.
+  fake.platform.mkdirError = 70;
+  EXPECT_EQ(DefaultSaveDirectory(fake.platform), own);
+  fake.platform.pictures.clear();
+  EXPECT_EQ(DefaultSaveDirectory(fake.platform), L"C:\\");
+  fake.platform.pictures = L"D:\\P\\";
   fake.platform.Setting(L"FTYPE") = L"2", fake.platform.Setting(L"PresendFlag") = L"-1";
   fake.platform.Setting(L"PresendValue") = L" -37 ";
   // Texts lose the ordinary spaces around them only; a blank directory is the default one.
   for (auto [stored, baseDir, text] : {std::tuple{L"  D:\\画像\\  ", L"D:\\画像\\", L"D:\\画像\\"},
-                                       {L"", L"C:\\", L""}, {L"     ", L"C:\\", L""}, {L"\tX　", L"\tX　", L"\tX　"}}) {
+                                       {L"", L"D:\\P\\Pixkeeper\\", L""}, {L"     ", L"D:\\P\\Pixkeeper\\", L""},
+                                       {L"C:\\", L"C:\\", L"C:\\"}, {L"\tX　", L"\tX　", L"\tX　"}}) {
     for (const wchar_t* key : {L"BaseDir", L"FNAME", L"StartValue"}) fake.platform.Setting(key) = stored;
     LoadSettings(fake.program);
     EXPECT_EQ(std::tie(s.BaseDir, s.FilePrefix, s.StartValue, s.NamingScheme, s.PresendFlag, s.PresendValue),
@@ -33,10 +43,10 @@ TEST(Settings, LoadingReadsEveryKeyInOrder) {
   }
   // Any flag that is not 0 sets its mark, written back as 1.
   for (auto [stored, written] : {std::pair{L"-1", L"1"}, {L"2", L"1"}, {L"0", L"0"}, {L" 1 ", L"1"}}) {
-    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode", L"SaveFormat"}) fake.platform.Setting(key) = stored;
+    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode", L"SaveFormat", L"KeepClipboard"}) fake.platform.Setting(key) = stored;
     LoadSettings(fake.program);
     SaveSettings(fake.program);
-    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode", L"SaveFormat"}) EXPECT_EQ(fake.platform.Setting(key), written);
+    for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode", L"SaveFormat", L"KeepClipboard"}) EXPECT_EQ(fake.platform.Setting(key), written);
   }
 }
 

@@ -54,8 +54,8 @@ struct Ui : FakeProgram, ::testing::Test { FakeWindow window{*this}; };
 // hooked before it joins the viewer chain; a value that cannot be used stops
 // the start where it is read (the last step logged), before the window is hooked.
 TEST(UiStart, TheLoadStep) {
-  const std::string reads = "title read:BaseDir read:FTYPE read:FNAME read:StartValue read:PresendFlag "
-                            "read:PresendValue read:StartPos read:StartMode read:ViewMode read:SaveFormat fname clear ";
+  const std::string reads = "title read:BaseDir mkdir:C:\\Users\\me\\Pictures\\Pixkeeper\\ read:FTYPE read:FNAME read:StartValue read:PresendFlag "
+                            "read:PresendValue read:StartPos read:StartMode read:ViewMode read:SaveFormat read:KeepClipboard fname clear ";
   for (auto [key, text, error, shown, present] :
        {std::tuple<const wchar_t*, const wchar_t*, int, const char*, int>{
            L"FNAME", L"IMG", 0, "centre place normal", 12}, {L"StartPos", L"0", 0, "place normal", 12},
@@ -79,6 +79,15 @@ TEST(UiStart, TheLoadStep) {
               std::make_tuple(error == 0, present, L"Pixkeeper"));
     EXPECT_EQ(fake.state.MainWindow, error ? FakeProgram::kMainWindow : 0x4711u);
   }
+  // With the clipboard to be kept, what it holds at start stays there, unsaved.
+  FakeProgram fake;
+  FakeWindow steps(fake);
+  fake.platform.Put({8}, testing::MakeTestPicture("rgb24", 1, 1).dib);
+  fake.platform.Setting(L"KeepClipboard") = L"1";
+  RunLoadStep(fake.program, steps);
+  fake.queue.Notice();
+  EXPECT_EQ(std::make_tuple(fake.platform.log.find("clear"), fake.platform.files.size(), fake.platform.clipboardFormats.size()),
+            std::make_tuple(std::string::npos, 0u, 1u));
 }
 
 TEST_F(Ui, TheFileNameDialog) {

@@ -168,4 +168,15 @@ bool FileExists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+void MakeDirectory(const std::wstring& path) {
+  if (::CreateDirectoryW(path.c_str(), nullptr)) return;
+  const DWORD code = ::GetLastError();
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (code == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return;
+  }
+  RaiseWin32Error(code, error::kPathFileAccess);
+}
+
 }  // namespace pixkeeper::win32

@@ -20,5 +20,7 @@ Picture LoadPictureFile(const std::wstring& path);
 
 // True when `path` names an existing file (not a directory).
 bool FileExists(const std::wstring& path);
+// Makes the folder; one that exists already is no error.
+void MakeDirectory(const std::wstring& path);
 
 }  // namespace pixkeeper::win32

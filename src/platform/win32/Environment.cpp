@@ -1,10 +1,14 @@
 #include "platform/win32/Environment.h"
 
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <vector>
 
+#include "platform/RuntimeError.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/Win32Error.h"
 
 namespace pixkeeper::win32 {
 
@@ -51,6 +55,16 @@ std::wstring ProgramDirectory() {
     if (length < path.size()) return FolderOfPath(std::wstring(path.data(), length));
     path.resize(path.size() * 2);  // cut short: try a longer buffer
   }
+}
+
+std::wstring PicturesFolder() {
+  wchar_t* path = nullptr;
+  const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_Pictures, KF_FLAG_CREATE, nullptr, &path);
+  std::wstring folder = SUCCEEDED(result) && path != nullptr ? path : L"";
+  ::CoTaskMemFree(path);
+  if (folder.empty()) RaiseWin32Error(static_cast<DWORD>(HRESULT_CODE(result)), error::kPathNotFound);
+  if (folder.back() != L'\\') folder += L'\\';
+  return folder;
 }
 
 ScreenTwips ScreenSize() {

@@ -22,6 +22,9 @@ std::wstring CommandLineText();
 std::wstring FolderOfPath(const std::wstring& filePath);
 std::wstring ProgramDirectory();
 
+// The user's Pictures folder (the known folder), ending with "\\".
+std::wstring PicturesFolder();
+
 ScreenTwips ScreenSize();
 
 // Destroys every window of the calling thread without asking it, then ends

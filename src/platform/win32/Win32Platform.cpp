@@ -53,6 +53,8 @@ Picture Win32Platform::LoadPictureFile(const std::wstring& path) {
 
 bool Win32Platform::FileExists(const std::wstring& path) { return win32::FileExists(path); }
 
+void Win32Platform::MakeDirectory(const std::wstring& path) { win32::MakeDirectory(path); }
+
 std::wstring Win32Platform::ReadSetting(const std::wstring& application, const std::wstring& section,
                                         const std::wstring& key, const std::wstring& defaultText) {
   return win32::ReadSetting(application, section, key, defaultText);
@@ -86,6 +88,8 @@ LocalTime Win32Platform::CurrentTime() { return win32::CurrentTime(); }
 std::wstring Win32Platform::CommandLineText() { return win32::CommandLineText(); }
 
 std::wstring Win32Platform::ProgramDirectory() { return win32::ProgramDirectory(); }
+
+std::wstring Win32Platform::PicturesFolder() { return win32::PicturesFolder(); }
 
 ScreenTwips Win32Platform::ScreenSize() { return win32::ScreenSize(); }
 

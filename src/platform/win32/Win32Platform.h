@@ -44,6 +44,7 @@ class Win32Platform final : public Platform {
   void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) override;
   Picture LoadPictureFile(const std::wstring& path) override;
   bool FileExists(const std::wstring& path) override;
+  void MakeDirectory(const std::wstring& path) override;
 
   std::wstring ReadSetting(const std::wstring& application, const std::wstring& section,
                            const std::wstring& key, const std::wstring& defaultText) override;
@@ -60,6 +61,7 @@ class Win32Platform final : public Platform {
   LocalTime CurrentTime() override;
   std::wstring CommandLineText() override;
   std::wstring ProgramDirectory() override;
+  std::wstring PicturesFolder() override;
   ScreenTwips ScreenSize() override;
   [[noreturn]] void EndProgram() override;
 
