@@ -243,9 +243,10 @@ Bytes ReadAll(const std::wstring& path) {
   return bytes;
 }
 
+// The running number goes from 9999 back to 0.
 std::wstring Numbered(int n) {
   wchar_t name[32];
-  std::swprintf(name, 32, L"%ls%04d.%ls", kPrefix, n, g_png ? L"PNG" : L"BMP");
+  std::swprintf(name, 32, L"%ls%04d.%ls", kPrefix, n % 10000, g_png ? L"PNG" : L"BMP");
   return name;
 }
 
@@ -337,6 +338,10 @@ void PrintResources(const Resources& early, const Resources& late, int earlyAt, 
 }
 
 int RunSoak(const std::wstring& exe, std::wstring out, int count) {
+  if (count < 1 || count > 10000) {
+    Say("from 1 to 10000 pictures: the running number has four digits\n");
+    return 2;
+  }
   if (out.back() != L'\\') out += L'\\';
   const std::vector<Shot> plan = Plan(count, g_dibs);
   Started program;
@@ -405,6 +410,7 @@ int RunSoak(const std::wstring& exe, std::wstring out, int count) {
   Check(entryFaults == 0, std::to_string(entryFaults) + " list entries out of place");
   std::vector<std::wstring> listedNames;
   for (int i = 0; i < wanted; ++i) listedNames.push_back(Numbered(i + 1));
+  std::sort(listedNames.begin(), listedNames.end());
   Check(files == listedNames, "the folder holds other files than the list names (a copy, a temporary file)");
   int compared = 0, pixelFaults = 0;
   for (int i = 0; i < std::min<int>(wanted, static_cast<int>(files.size())); ++i) {

@@ -1162,6 +1162,89 @@ void GroupKeep() {
   StopStored(Numbering(L"K", {{L"PresendValue", L"4"}}), L"Ctrl+K: stored");
 }
 
+// --- high DPI ------------------------------------------------------------------
+
+struct Control { wstring cls, text; RECT place; LONG style; };
+// The client area (first, without a class) and each control in it.
+std::vector<Control> Layout(HWND window) {
+  RECT c = Client(window);
+  std::vector<Control> all{{L"", L"", {0, 0, c.right - c.left, c.bottom - c.top}, 0}};
+  for (HWND w = GetWindow(window, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    all.push_back({ClassOf(w), Text(w), Rect(w, window), Style(w)});
+  }
+  return all;
+}
+// The room a control's text takes in the program's font at this DPI, with
+// the box of a check box or option and the indent of a frame's caption.
+SIZE TextRoom(const Control& c, int dpi) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontW(-MulDiv(12, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック");
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, c.text.c_str(), static_cast<int>(c.text.size()), &size);
+  DeleteObject(SelectObject(dc, old));
+  DeleteDC(dc);
+  const LONG type = c.style & BS_TYPEMASK;
+  const bool box = c.cls == L"Button" && (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON ||
+                                          type == BS_AUTOCHECKBOX || type == BS_CHECKBOX);
+  const bool frame = c.cls == L"Button" && type == BS_GROUPBOX;
+  size.cx += MulDiv(box ? 16 : frame ? 8 : 0, dpi, 96);
+  return size;
+}
+void SetDpi(int dpi) {
+  const DWORD value = static_cast<DWORD>(dpi);
+  Check(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &value, sizeof value) ==
+            ERROR_SUCCESS, L"cannot set the screen's DPI");
+}
+
+// At 144 and 192 DPI every window lays out as at 96, scaled, and no text is
+// cut. Programs started after the change see the new DPI.
+void GroupDpi() {
+  std::map<wstring, std::vector<Control>> at96;
+  for (int dpi : {96, 144, 192}) {
+    SetDpi(dpi);
+    if (!Start(Numbering(L"H"))) break;
+    const wstring at = L" at " + to_wstring(dpi) + L" DPI";
+    for (auto [name, key, title, cls] : {std::tuple<const wchar_t*, WORD, const wchar_t*, const wchar_t*>{
+             L"main", 0, nullptr, nullptr}, {L"fname", 'F' | kCtrl, L"保存ファイル名選択", L"PixkeeperFname"},
+             {L"dir", 'D' | kCtrl, L"保存ディレクトリ選択", L"PixkeeperDirConfig"},
+             {L"about", 'A' | kCtrl, L"バージョン情報", L"PixkeeperAbout"}}) {
+      HWND window = Main();
+      if (key != 0) Keys(Main(), {key}), window = WaitTop(title, cls);
+      if (!Check(window != nullptr, name + at + L": did not open")) continue;
+      const std::vector<Control> laid = Layout(window);
+      if (dpi == 96) at96[name] = laid;
+      const std::vector<Control>& base = at96[name];
+      Check(laid.size() == base.size(), name + at + L": the controls");
+      for (std::size_t i = 0; i < std::min(laid.size(), base.size()); ++i) {
+        const RECT& r = laid[i].place;
+        const RECT& b = base[i].place;
+        const wstring what = name + at + L": " + (i ? laid[i].cls + L" " + laid[i].text.c_str() : L"the client area");
+        auto scaled = [&](LONG got, LONG want96, int slack = 2) { return std::abs(got - MulDiv(want96, dpi, 96)) <= slack; };
+        // A list box holds whole lines (the main window's is sized from its
+        // frame, which the system does not scale), and a drop-down list is as
+        // high as its font needs.
+        const int lines = laid[i].cls == L"ListBox" || laid[i].cls == L"ComboBox" ? MulDiv(16, dpi, 96) : 2;
+        const int frame = laid[i].cls == L"ListBox" ? lines : 2;
+        Check(scaled(r.left, b.left) && scaled(r.top, b.top) && scaled(r.right, b.right, frame) && scaled(r.bottom, b.bottom, lines),
+              what + L" at " + Place(r) + L", not " + Place(b) + L" scaled");
+        const SIZE room = TextRoom(laid[i], dpi);
+        const bool texted = (laid[i].cls == L"Button" || laid[i].cls == L"Static") && !laid[i].text.empty();
+        Check(!texted || (room.cx <= r.right - r.left && room.cy <= r.bottom - r.top),
+              what + L": its text needs " + to_wstring(room.cx) + L"x" + to_wstring(room.cy) + L", has " + Size(r));
+      }
+      Screenshot(window, name + to_wstring(dpi));
+      if (key != 0) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        Check(WaitFor([&] { return !IsWindow(window); }), name + at + L": did not close");
+      }
+    }
+    Stop();
+  }
+  SetDpi(96);
+}
+
 // --- an owner that does not answer -------------------------------------------------
 
 // A clipboard owner on a thread of its own: it puts a picture, or only
@@ -1338,7 +1421,7 @@ void GroupFaults() {
 int wmain(int argc, wchar_t** argv) {
   const std::map<wstring, void (*)()> groups = {{L"capture", GroupCapture}, {L"naming", GroupNaming},
       {L"list", GroupList}, {L"close", GroupClose}, {L"single", GroupSingle}, {L"windows", GroupWindows},
-      {L"dir", GroupDir}, {L"png", GroupPng}, {L"faults", GroupFaults}, {L"owner", GroupOwner}, {L"keep", GroupKeep}};
+      {L"dir", GroupDir}, {L"png", GroupPng}, {L"faults", GroupFaults}, {L"owner", GroupOwner}, {L"keep", GroupKeep}, {L"dpi", GroupDpi}};
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   work = wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\work\\";
@@ -1351,7 +1434,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc != 2 || groups.count(argv[1]) == 0) {
-    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png|faults|owner|keep");
+    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png|faults|owner|keep|dpi");
     return 2;
   }
   work += wstring(argv[1]) + L"\\";
@@ -1371,6 +1454,7 @@ int wmain(int argc, wchar_t** argv) {
   RegisterClassW(&ownerClass);
   owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   viewer = JoinViewer();
+  SetDpi(96);  // whatever a run cut short left
 
   groups.at(argv[1])();
 
