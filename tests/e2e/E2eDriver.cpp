@@ -169,6 +169,15 @@ HWND Focus(HWND window) {  // of the window's thread
 
 HWND List() { return GetDlgItem(Main(), 1001); }
 int ListCount() { return static_cast<int>(Send(List(), LB_GETCOUNT)); }
+wstring Status() { return Text(GetDlgItem(Main(), 1002)); }  // the main window's status line
+// The system's text for an error code, as the user reads it.
+wstring SystemText(DWORD code) {
+  wchar_t text[512] = {};
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, 512, nullptr);
+  wstring said = text;
+  while (!said.empty() && (said.back() == L'\n' || said.back() == L'\r' || said.back() == L' ')) said.pop_back();
+  return said;
+}
 wstring ListEntry(int index, HWND list = List()) {
   wstring text(Send(list, LB_GETTEXTLEN, index) + 1, L'\0');
   text.resize(std::max<LRESULT>(0, Send(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
@@ -665,6 +674,8 @@ void GroupCapture() {
   LeaveViewer(b);
   MoveFileW(out.c_str(), (work + L"away").c_str());
   Check(Heard(a, [] { Put("rgb24"); }, CF_DIB), L"missing directory: not passed on after b left, the picture left");
+  Eq(Status(), L"保存できませんでした: " + out + Numbered(L"CAP", n + 1) + L" (" + SystemText(ERROR_PATH_NOT_FOUND) + L")",
+     L"missing directory: the status line");
   Check(GetFileAttributesW(out.c_str()) == INVALID_FILE_ATTRIBUTES && MoveFileW((work + L"away").c_str(), out.c_str()),
         L"no save directory made");
   const wstring locked = out + Numbered(L"CAP", n + 2);
@@ -674,6 +685,7 @@ void GroupCapture() {
         L"read-only file: not passed on, left, the older file kept whole");
   HANDLE held = CreateFileW((out + Numbered(L"CAP", n + 3)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   Check(Heard(a, [] { Put("rgb24", 3); }, CF_DIB) && CloseHandle(held), L"a file held open: not passed on, left");
+  Check(Status().rfind(L"保存できませんでした: " + out + Numbered(L"CAP", n + 3) + L" (", 0) == 0, L"a file held open: said");
   wstring files;
   for (int i = 1; i <= n + 3; ++i) files += i == n + 1 ? L"" : Numbered(L"CAP", i) + L" ";
   Eq(Files(out), files, L"the files: none made for the failures, nothing left over");
@@ -1308,7 +1320,6 @@ void Answers(const wstring& what) {
   const int ms = AnswerMs();
   Check(ms < 250, what + L": the main window took " + to_wstring(ms) + L" ms to answer");
 }
-wstring Status() { return Text(GetDlgItem(Main(), 1002)); }
 bool Waiting(const SlowOwner& owner) { return WaitFor([&] { return owner.asked.load(); }, 3000); }
 
 // The window never waits on the program that filled the clipboard: not for
