@@ -370,7 +370,8 @@ void DeflateWriter::Code(std::uint32_t limit) {
     const std::uint32_t room = std::min(kMaxLength, end_ - at_);
     Match found;
     if (room >= 4) {
-      const unsigned tries = waiting_.length >= kGoodLength ? kTries / 4 : kTries;
+      // A probe only asks whether matches pay: the first few positions tell.
+      const unsigned tries = waiting_.length >= kGoodLength || mode_ == Mode::kProbe ? kTries / 4 : kTries;
       found = finder_.Find(data, at_, room, tries, waiting_.length != 0 ? waiting_.length : 2);
       if (found.length != 0 && found.length < kSurelyWorth && !Worth(data + at_, found)) found = Match{};
     }

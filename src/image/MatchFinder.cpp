@@ -17,7 +17,8 @@ constexpr std::uint32_t kRebaseAt = 0x40000000;
 std::uint32_t Hash(const std::uint8_t* p) {
   std::uint32_t four;
   std::memcpy(&four, p, 4);
-  return (four * 0x9E3779B1u) >> (32 - kHashBits);
+  // The product's bits 16..31, as if multiplied modulo 2^32, without a wrap.
+  return static_cast<std::uint32_t>((std::uint64_t{four} * 0x9E3779B1u) >> (32 - kHashBits)) & ((1u << kHashBits) - 1);
 }
 
 // The number of equal bytes at the low end of two words that differ in `x`
@@ -65,8 +66,8 @@ Match MatchFinder::Find(const std::uint8_t* data, std::uint32_t at, std::uint32_
   Match best;
   best.length = atLeast;
   const std::uint8_t* const bytes = data + at;
-  while (candidate != kNone && candidate < here && here - candidate <= kMaxDistance && candidate >= base_ &&
-         tries-- > 0) {
+  for (; tries > 0 && candidate != kNone && candidate < here && here - candidate <= kMaxDistance && candidate >= base_;
+       --tries) {
     const std::uint8_t* there = data + (candidate - base_);
     // Only a candidate that goes on past the best so far can beat it.
     if (best.length < limit && there[best.length] == bytes[best.length]) {

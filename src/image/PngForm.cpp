@@ -31,7 +31,7 @@ unsigned IndexDepth(std::size_t colours) {
 ColourSet::ColourSet() : keys_(kSlots), indices_(kSlots, 0) { colours_.reserve(kMostColours); }
 
 std::size_t ColourSet::SlotOf(std::uint32_t colour) const {
-  std::size_t slot = (colour * 0x9E3779B1u) >> 22;
+  std::size_t slot = static_cast<std::size_t>((std::uint64_t{colour} * 0x9E3779B1u) >> 22) % kSlots;
   while (indices_[slot] != 0 && keys_[slot] != colour) slot = (slot + 1) % kSlots;
   return slot;
 }
