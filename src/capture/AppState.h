@@ -24,6 +24,7 @@ struct AppState {
   Integer PresentValue = 0;
   Integer StampRepeat = 0;
   std::wstring LastStamp;
+  std::wstring LastStampFolder;  // the folder of the file LastStamp named
   WindowProcedure PrevWndProc = 0;
   WindowHandle NextViewer = 0;
   WindowHandle MainWindow = 0;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "capture/Program.h"
+#include "capture/RepeatCheck.h"
 #include "platform/WindowThread.h"
 #include "platform/TaskRunner.h"
 
@@ -54,6 +55,9 @@ class CaptureQueue {
   // Worker thread.
   void Round();
   void CaptureOnce();
+  // Empties the clipboard unless it changed since `passed_`; false when the
+  // wait for its owner was given up.
+  bool EmptyClipboard();
   // Runs `step`, watched from the window's thread; true when the wait was
   // given up meanwhile.
   bool GaveUpWaiting(OwnerWait wait, const std::function<void()>& step);
@@ -76,6 +80,7 @@ class CaptureQueue {
   // Worker thread only: the sequence number of contents already dealt with
   // (saved, present at start), which its further notices do not save again.
   std::uint32_t passed_ = 0;
+  RepeatCheck repeats_;  // worker thread only: the last picture saved
 };
 
 }  // namespace pixkeeper

@@ -15,14 +15,14 @@ const wchar_t* Extension(const Program& program) {
   return SaveFormat(program) == FileFormat::kPng ? L".PNG" : L".BMP";
 }
 
-// Pictures of the same second get "-2", "-3", ... so they do not replace one
-// another. Only the previous stamp counts: other schemes in between leave the
-// count alone.
-std::wstring DateTimeName(Program& program) {
+// Pictures of the same second in the same folder get "-2", "-3", ... so they
+// do not replace one another. Only the previous stamp counts: other schemes in
+// between leave the count alone.
+std::wstring DateTimeName(Program& program, const std::wstring& folder) {
   AppState& state = program.state;
   const std::wstring stamp = CurrentStamp(program.platform);
   std::wstring name;
-  if (stamp != state.LastStamp) {
+  if (stamp != state.LastStamp || folder != state.LastStampFolder) {
     state.StampRepeat = 1;
     name = state.FilePrefix + stamp + Extension(program);
   } else {
@@ -30,6 +30,7 @@ std::wstring DateTimeName(Program& program) {
     name = state.FilePrefix + stamp + L"-" + IntegerText(state.StampRepeat) + Extension(program);
   }
   state.LastStamp = stamp;
+  state.LastStampFolder = folder;
   return name;
 }
 
@@ -57,14 +58,16 @@ FileFormat SaveFormat(const Program& program) {
   return program.window.IsChecked(OptionItem::SavePng) ? FileFormat::kPng : FileFormat::kBmp;
 }
 
-std::wstring NextFileName(Program& program) {
+std::wstring NextFileName(Program& program) { return NextFileName(program, program.state.BaseDir); }
+
+std::wstring NextFileName(Program& program, const std::wstring& folder) {
   switch (program.state.NamingScheme) {
     case naming_scheme::kDateTime:
-      return DateTimeName(program);
+      return DateTimeName(program, folder);
     case naming_scheme::kRunningNumber:
       return RunningNumberName(program);
     case naming_scheme::kUserInput:
-      return AskUserFileName(program);
+      return AskUserFileName(program, folder);
     default:
       // The load step refuses any other scheme; should one slip through, the
       // capture is abandoned rather than writing a file without a name.
@@ -72,19 +75,19 @@ std::wstring NextFileName(Program& program) {
   }
 }
 
-std::wstring AskUserFileName(Program& program) {
+std::wstring AskUserFileName(Program& program, const std::wstring& folder) {
   Platform& platform = program.platform;
   int failure = 0;
   try {
     SaveDialogRequest request;
     request.owner = program.state.MainWindow;
-    request.initialDirectory = program.state.BaseDir;
+    request.initialDirectory = folder;
     request.title = L"画像ファイル選択";
     request.filter = SaveFormat(program) == FileFormat::kPng ? L"PNG ファイル (*.PNG)|*.PNG|画像ﾌｧｲﾙ (*.BMP)|*.BMP|"
                                                              : L"画像ﾌｧｲﾙ (*.BMP)|*.BMP|";
     request.flags = 4;  // hide the read-only box; no overwrite prompt, no default extension
     const SaveDialogChoice choice = platform.ShowSaveDialog(request);
-    // Only the name is used: the file always goes into BaseDir.
+    // Only the name is used: the file always goes into the folder given.
     return choice.fullPath.empty() ? std::wstring() : choice.fileName;
   } catch (const RuntimeError& e) {
     if (e.number() == error::kDialogCancelled) return std::wstring(L"USERINPUT") + Extension(program);

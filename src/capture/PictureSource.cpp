@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "image/DibAlpha.h"
+#include "image/Png.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper {
@@ -70,15 +71,31 @@ ClipboardPicture TakeOfferedPicture(Platform& platform) {
   return taken;
 }
 
+
+// The PNG its program offered, as it came, when its bytes pass the checks.
+ClipboardPicture TakeOfferedPngBytes(Platform& platform) {
+  const int format = platform.ClipboardFormatNamed(L"PNG");
+  if (!platform.ClipboardHasFormat(format)) return {};
+  ClipboardPicture taken;
+  taken.png = platform.ClipboardGetBytes(format, taken.sequence);
+  try {
+    taken.png.resize(CheckPng(taken.png.data(), taken.png.size()).length);
+  } catch (const RuntimeError&) {
+    return {};
+  }
+  return taken;
+}
+
 }  // namespace
 
-ClipboardPicture TakeClipboardPicture(Platform& platform) {
+ClipboardPicture TakeClipboardPicture(Platform& platform, bool keepOfferedPng) {
   if (IsRefused(platform)) return {};
-  ClipboardPicture taken = TakeOfferedPicture(platform);
+  ClipboardPicture taken = keepOfferedPng ? TakeOfferedPngBytes(platform) : ClipboardPicture{};
+  if (taken.empty()) taken = TakeOfferedPicture(platform);
   // The formats can be tested while another program is still filling the
   // clipboard; reading waits until it has closed it. Asked again now, they
   // tell of everything it put there.
-  if (!taken.picture.empty() && IsRefused(platform)) return {};
+  if (!taken.empty() && IsRefused(platform)) return {};
   return taken;
 }
 

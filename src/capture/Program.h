@@ -12,7 +12,9 @@ namespace pixkeeper {
 class CaptureQueue;
 
 // The main window's menu items whose check marks hold the four options.
-enum class OptionItem { StartPosition, StartMode, ViewMode, SavePng, KeepClipboard };
+enum class OptionItem {
+  StartPosition, StartMode, ViewMode, SavePng, KeepClipboard, DayFolders, ProgramFolders, SkipRepeats
+};
 
 class MainWindowParts {
  public:

@@ -7,6 +7,8 @@ std::wstring SaveFailedText(const std::wstring& path, const RuntimeError& error)
   return L"保存できませんでした: " + path + L" (" + reason + L")";
 }
 
+std::wstring RepeatedText() { return L"前と同じ画像のため、保存しませんでした。"; }
+
 std::wstring OwnerSilentText(OwnerWait wait) {
   if (wait == OwnerWait::kEmptying) {
     return L"画像を置いたプログラムが応答しないため、クリップボードを空にできませんでした。";

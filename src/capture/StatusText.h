@@ -12,6 +12,9 @@ namespace pixkeeper {
 // in the user's language where the system gave one.
 std::wstring SaveFailedText(const std::wstring& path, const RuntimeError& error);
 
+// The picture was the one saved last, and was not saved again.
+std::wstring RepeatedText();
+
 // The program that filled the clipboard did not answer in time.
 std::wstring OwnerSilentText(OwnerWait wait);
 

@@ -27,19 +27,20 @@ std::uint32_t Big32(const std::uint8_t* p) {
 
 // Every chunk whole and with its check sum, pixels among them, up to the
 // end marker: a PNG cut short or damaged never reaches the decoder, which
-// would take some of them as they come.
-bool ChunksWhole(const std::uint8_t* data, std::size_t size) {
+// would take some of them as they come. The bytes up to and with the end
+// marker; 0 when they are not whole.
+std::size_t WholeLength(const std::uint8_t* data, std::size_t size) {
   bool pixels = false;
   for (std::size_t at = 8; size - at >= 12;) {
     const std::uint32_t length = Big32(data + at);
-    if (length > size - at - 12) return false;
+    if (length > size - at - 12) return 0;
     const std::uint8_t* type = data + at + 4;
-    if (Crc32(type, length + 4) != Big32(type + 4 + length)) return false;
-    if (std::equal(type, type + 4, "IEND")) return pixels;
+    if (Crc32(type, length + 4) != Big32(type + 4 + length)) return 0;
+    if (std::equal(type, type + 4, "IEND")) return pixels ? at + 12 + std::size_t{length} : 0;
     pixels = pixels || std::equal(type, type + 4, "IDAT");
     at += 12 + std::size_t{length};
   }
-  return false;
+  return 0;
 }
 
 void Put(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int bytes = 4) {
@@ -57,10 +58,10 @@ PngSize CheckPng(const std::uint8_t* data, std::size_t size) {
       Big32(data + 8) != 13 || !std::equal(data + 12, data + 16, "IHDR")) {
     throw RuntimeError(error::kInvalidPicture);
   }
-  const PngSize png{Big32(data + 16), Big32(data + 20)};
+  PngSize png{Big32(data + 16), Big32(data + 20)};
   const std::uint64_t pixels = std::uint64_t{png.width} * png.height;
   if (png.width == 0 || png.height == 0 || png.width > 0x7FFFFFFF || png.height > 0x7FFFFFFF ||
-      pixels > kMaxPixels || pixels * 4 / kMostDecodedPerByte > size || !ChunksWhole(data, size)) {
+      pixels > kMaxPixels || pixels * 4 / kMostDecodedPerByte > size || (png.length = WholeLength(data, size)) == 0) {
     throw RuntimeError(error::kInvalidPicture);
   }
   return png;

@@ -14,6 +14,9 @@ inline constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n
 struct PngSize {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
+  // The bytes up to and with the end marker; what follows (the clipboard's
+  // memory may be rounded up) is not the picture's.
+  std::size_t length = 0;
 };
 
 // True when the bytes begin with the PNG signature.

@@ -53,10 +53,14 @@ class Picture {
 };
 
 // A picture taken off the clipboard, with the clipboard's sequence number at
-// the moment it was read.
+// the moment it was read: as a DIB, or as the bytes of a PNG that its
+// program offered, to be written as they came.
 struct ClipboardPicture {
   Picture picture;
   std::uint32_t sequence = 0;
+  std::vector<std::uint8_t> png;
+
+  bool empty() const noexcept { return picture.empty() && png.empty(); }
 };
 
 }  // namespace pixkeeper

@@ -85,6 +85,12 @@ class Platform {
   // It may borrow the clipboard's own memory and keep the clipboard open
   // until the picture is emptied or detached.
   virtual ClipboardPicture ClipboardGetPicture(int format) = 0;
+  // A copy of the format's data as it is, with the clipboard's sequence
+  // number then; empty when the format is absent.
+  virtual std::vector<std::uint8_t> ClipboardGetBytes(int format, std::uint32_t& sequence) = 0;
+  // The executable of the program whose window owns the clipboard; empty
+  // when that cannot be told (no owner, the program has ended).
+  virtual std::wstring ClipboardOwnerProgram() = 0;
   virtual void ClipboardSetText(const std::wstring& text) = 0;
   // The number the system gives the clipboard's contents, new with each
   // change; asking never waits.
@@ -97,6 +103,8 @@ class Platform {
   // Writes a BMP or PNG file; the older file of that name survives a failed
   // write.
   virtual void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) = 0;
+  // Writes the bytes as they are, as safely as a picture.
+  virtual void SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path) = 0;
   // The picture of a BMP or PNG file.
   virtual Picture LoadPictureFile(const std::wstring& path) = 0;
   virtual bool FileExists(const std::wstring& path) = 0;

@@ -100,6 +100,9 @@ void LoadSettings(Program& program) {
   store.ReadMark(program.window, OptionItem::ViewMode, L"ViewMode", L"0");
   store.ReadMark(program.window, OptionItem::SavePng, L"SaveFormat", L"0");
   store.ReadMark(program.window, OptionItem::KeepClipboard, L"KeepClipboard", L"0");
+  store.ReadMark(program.window, OptionItem::DayFolders, L"DayFolders", L"0");
+  store.ReadMark(program.window, OptionItem::ProgramFolders, L"ProgramFolders", L"0");
+  store.ReadMark(program.window, OptionItem::SkipRepeats, L"SkipRepeats", L"0");
 }
 
 void SaveSettings(Program& program) {
@@ -118,6 +121,9 @@ void SaveSettings(Program& program) {
   store.WriteMark(program.window, OptionItem::ViewMode, L"ViewMode");
   store.WriteMark(program.window, OptionItem::SavePng, L"SaveFormat");
   store.WriteMark(program.window, OptionItem::KeepClipboard, L"KeepClipboard");
+  store.WriteMark(program.window, OptionItem::DayFolders, L"DayFolders");
+  store.WriteMark(program.window, OptionItem::ProgramFolders, L"ProgramFolders");
+  store.WriteMark(program.window, OptionItem::SkipRepeats, L"SkipRepeats");
 }
 
 bool IsClearSwitch(const std::wstring& commandLine) {

@@ -1,5 +1,5 @@
 #pragma once
-// The eleven persistent settings: loading at start, saving at exit, and the
+// The fourteen persistent settings: loading at start, saving at exit, and the
 // "/CLEAR" switch.
 
 #include "capture/Program.h"
@@ -10,11 +10,11 @@ namespace pixkeeper {
 // "Pixkeeper" in the user's Pictures, made when missing.
 std::wstring DefaultSaveDirectory(Platform& platform);
 
-// Reads all eleven keys into AppState and the four option marks. Raises
+// Reads all fourteen keys into AppState and the four option marks. Raises
 // RuntimeError 13 or 6 at the first numeric key that cannot be converted.
 void LoadSettings(Program& program);
 
-// Writes all eleven keys.
+// Writes all fourteen keys.
 void SaveSettings(Program& program);
 
 // True when the command line is the "/CLEAR" switch (whole text, any case).

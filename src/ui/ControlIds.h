@@ -15,6 +15,9 @@ constexpr int kSMenuStartMode = 204;
 constexpr int kSMenuViewMode = 205;
 constexpr int kSMenuSaveFormat = 206;
 constexpr int kSMenuKeepClipboard = 207;
+constexpr int kSMenuDayFolders = 208;
+constexpr int kSMenuProgramFolders = 209;
+constexpr int kSMenuSkipRepeats = 210;
 constexpr int kSMenuHelpVersion = 301;
 
 // The main window's list of saved files.

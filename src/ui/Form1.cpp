@@ -34,6 +34,9 @@ int MenuId(OptionItem item) {
     case OptionItem::ViewMode: return ids::kSMenuViewMode;
     case OptionItem::SavePng: return ids::kSMenuSaveFormat;
     case OptionItem::KeepClipboard: return ids::kSMenuKeepClipboard;
+    case OptionItem::DayFolders: return ids::kSMenuDayFolders;
+    case OptionItem::ProgramFolders: return ids::kSMenuProgramFolders;
+    case OptionItem::SkipRepeats: return ids::kSMenuSkipRepeats;
   }
   return 0;
 }
@@ -55,6 +58,9 @@ HMENU BuildMenuBar() {
               L"関連付けられたアプリで表示する(&V)\tCtrl+V");
   AppendMenuW(config, MF_STRING, ids::kSMenuSaveFormat, L"PNG形式で保存する(&G)\tCtrl+G");
   AppendMenuW(config, MF_STRING, ids::kSMenuKeepClipboard, L"クリップボードを空にしない(&K)\tCtrl+K");
+  AppendMenuW(config, MF_STRING, ids::kSMenuDayFolders, L"日付ごとのフォルダに分ける(&Y)\tCtrl+Y");
+  AppendMenuW(config, MF_STRING, ids::kSMenuProgramFolders, L"アプリごとのフォルダに分ける(&B)\tCtrl+B");
+  AppendMenuW(config, MF_STRING, ids::kSMenuSkipRepeats, L"同じ画像を続けて保存しない(&U)\tCtrl+U");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(config), L"環境設定(&C)");
 
   HMENU help = CreatePopupMenu();
@@ -74,6 +80,9 @@ win32::AcceleratorTable BuildAccelerators() {
       {FVIRTKEY | FCONTROL, 'V', ids::kSMenuViewMode},
       {FVIRTKEY | FCONTROL, 'G', ids::kSMenuSaveFormat},
       {FVIRTKEY | FCONTROL, 'K', ids::kSMenuKeepClipboard},
+      {FVIRTKEY | FCONTROL, 'Y', ids::kSMenuDayFolders},
+      {FVIRTKEY | FCONTROL, 'B', ids::kSMenuProgramFolders},
+      {FVIRTKEY | FCONTROL, 'U', ids::kSMenuSkipRepeats},
       {FVIRTKEY | FCONTROL, 'A', ids::kSMenuHelpVersion},
   };
   return win32::AcceleratorTable(
@@ -296,6 +305,9 @@ void Form1::OnCommand(int id, int code) {
     case ids::kSMenuViewMode:
     case ids::kSMenuSaveFormat:
     case ids::kSMenuKeepClipboard:
+    case ids::kSMenuDayFolders:
+    case ids::kSMenuProgramFolders:
+    case ids::kSMenuSkipRepeats:
       ToggleCheck(id);
       return;
     default:

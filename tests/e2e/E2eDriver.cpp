@@ -147,7 +147,9 @@ wstring Centred(HWND window) {  // across, and 300 twips above the middle of 128
 }
 
 // Keys through the input queue of the foreground window, with the state of
-// the modifiers, as the keyboard gives them: accelerators work.
+// the modifiers, as the keyboard gives them: accelerators work. A window
+// takes posted messages (and the clipboard's notices) before input: what
+// must follow the keys in order is a key too (Ctrl+Q), or use Command().
 void Keys(HWND window, std::initializer_list<WORD> keys) {
   SetForegroundWindow(window);
   WaitFor([&] { return GetForegroundWindow() == window; }, 2000);
@@ -160,6 +162,8 @@ void Keys(HWND window, std::initializer_list<WORD> keys) {
   }
 }
 void Click(HWND button) { Send(button, BM_CLICK); }
+// A menu command of the main window, done when this returns.
+void Command(int id) { Send(Main(), WM_COMMAND, static_cast<WPARAM>(id)); }
 HWND Focus(HWND window) {  // of the window's thread
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
@@ -338,8 +342,9 @@ wstring RegAll() {
   RegCloseKey(key);
   return Join(values);
 }
-wstring Stored(const Map& values) {  // RegAll() of the eleven keys with these values
-  return Join(With({{L"BaseDir", baseDir}, {L"FNAME", L"BMP"}, {L"FTYPE", L"0"}, {L"KeepClipboard", L"0"}, {L"PresendFlag", L"0"},
+wstring Stored(const Map& values) {  // RegAll() of the fourteen keys with these values
+  return Join(With({{L"BaseDir", baseDir}, {L"DayFolders", L"0"}, {L"FNAME", L"BMP"}, {L"FTYPE", L"0"},
+                    {L"KeepClipboard", L"0"}, {L"PresendFlag", L"0"}, {L"ProgramFolders", L"0"}, {L"SkipRepeats", L"0"},
                     {L"PresendValue", L"0"}, {L"SaveFormat", L"0"}, {L"StartMode", L"0"}, {L"StartPos", L"1"},
                     {L"StartValue", L"0"}, {L"ViewMode", L"0"}}, values));
 }
@@ -1159,7 +1164,8 @@ void GroupPng() {
 // directory is usable again.
 // With the clipboard kept, the picture there at start stays and is not
 // saved; each new picture is saved once and left there, and a repeated
-// notice of it saves nothing. Ctrl+K switches back to emptying, stored.
+// notice of it saves nothing. Without the mark the clipboard is emptied
+// again; Ctrl+K sets it, stored at exit.
 void GroupKeep() {
   const Picture present = Put("rgb24", 6);
   if (!Start(Numbering(L"K", {{L"KeepClipboard", L"1"}}))) return;
@@ -1169,9 +1175,49 @@ void GroupKeep() {
   Check(WorkerIdle() && ListCount() == 1 && Files(out) == L"K0001.BMP " && IsClipboardFormatAvailable(CF_DIB),
         L"kept: left on the clipboard, saved once");
   ExpectCapture(L"a new picture, kept", 1, L"K0002.BMP", Put("pal8"), true);
-  Keys(Main(), {'K' | kCtrl});
-  ExpectCapture(L"Ctrl+K: emptied again", 2, L"K0003.BMP", Put("rgb24", 3));
-  StopStored(Numbering(L"K", {{L"PresendValue", L"4"}}), L"Ctrl+K: stored");
+  Command(207);
+  ExpectCapture(L"the mark cleared: emptied again", 2, L"K0003.BMP", Put("rgb24", 3));
+  Keys(Main(), {'K' | kCtrl, 'Q' | kCtrl});
+  Check(Ended(pk), L"Ctrl+Q ends the program");
+  Eq(RegAll(), Stored(Numbering(L"K", {{L"KeepClipboard", L"1"}, {L"PresendValue", L"4"}})), L"Ctrl+K: stored");
+}
+
+// Folders by day and by the program that put the picture, alone and
+// together, pictures from the Linux desktop in "Linux"; the same picture
+// saved once; with PNG files, a PNG offered beside a DIB written as it came.
+// Ctrl+Y, Ctrl+B and Ctrl+U toggle the marks, stored at exit.
+void GroupFolders() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  wchar_t day[16];
+  swprintf(day, 16, L"%04d-%02d-%02d\\", now.wYear, now.wMonth, now.wDay);
+  if (!Start(Numbering(L"F", {{L"DayFolders", L"1"}}))) return;
+  ExpectCapture(L"by day", 0, day + wstring(L"F0001.BMP"), Put("rgb24"));
+  Command(209);
+  ExpectCapture(L"by program and day", 1, L"e2e_driver\\" + wstring(day) + L"F0002.BMP", Put("rgb24", 3));
+  Command(208);
+  ExpectCapture(L"by program", 2, L"e2e_driver\\F0003.BMP", Put("pal8"));
+  const Picture linux = MakeTestPicture("rgb24", 5);
+  WriteAll(work + L"offered", BmpFile(linux.dib));
+  RunUnix(L"timeout 30 xclip -selection clipboard -t image/bmp -i " + UnixPath(work + L"offered"));
+  ExpectCapture(L"from the Linux desktop", 3, L"Linux\\F0004.BMP", PixelsOf(linux));
+  Command(209), Command(210);
+  const Picture same = Put("rgb24", 7);
+  ExpectCapture(L"the same picture: the first", 4, L"F0005.BMP", same);
+  PutAs(CF_DIB, same.dib.data(), same.dib.size());
+  Check(ClipEmpty(3000) && WorkerIdle() && ListCount() == 5 && Status() == L"前と同じ画像のため、保存しませんでした。",
+        L"the same picture again: emptied, not saved, said: " + Status());
+  Command(206);
+  const Bytes png = Png(same, false);
+  const UINT pngFormat = RegisterClipboardFormatW(L"PNG");
+  const Picture beside = MakeTestPicture("pal8", 9);
+  PutAs(CF_DIB, beside.dib.data(), beside.dib.size(), pngFormat, png);
+  Check(WaitFor([] { return ListCount() == 6; }) && ReadAll(out + L"F0006.PNG") == png,
+        L"an offered PNG beside a DIB: written byte for byte");
+  Keys(Main(), {'Y' | kCtrl, 'B' | kCtrl, 'U' | kCtrl, 'Q' | kCtrl});
+  Check(Ended(pk), L"Ctrl+Q ends the program");
+  Eq(RegAll(), Stored(Numbering(L"F", {{L"DayFolders", L"1"}, {L"ProgramFolders", L"1"}, {L"SaveFormat", L"1"},
+                                        {L"PresendValue", L"7"}})), L"Ctrl+Y, Ctrl+B and Ctrl+U: the marks stored");
 }
 
 // --- high DPI ------------------------------------------------------------------
@@ -1432,7 +1478,7 @@ void GroupFaults() {
 int wmain(int argc, wchar_t** argv) {
   const std::map<wstring, void (*)()> groups = {{L"capture", GroupCapture}, {L"naming", GroupNaming},
       {L"list", GroupList}, {L"close", GroupClose}, {L"single", GroupSingle}, {L"windows", GroupWindows},
-      {L"dir", GroupDir}, {L"png", GroupPng}, {L"faults", GroupFaults}, {L"owner", GroupOwner}, {L"keep", GroupKeep}, {L"dpi", GroupDpi}};
+      {L"dir", GroupDir}, {L"png", GroupPng}, {L"faults", GroupFaults}, {L"owner", GroupOwner}, {L"keep", GroupKeep}, {L"dpi", GroupDpi}, {L"folders", GroupFolders}};
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   work = wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\work\\";
@@ -1445,7 +1491,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc != 2 || groups.count(argv[1]) == 0) {
-    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png|faults|owner|keep|dpi");
+    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png|faults|owner|keep|dpi|folders");
     return 2;
   }
   work += wstring(argv[1]) + L"\\";

@@ -58,6 +58,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   std::vector<std::uint8_t> clipboardDib;  // left empty: the picture is gone when read
   std::map<int, std::vector<std::uint8_t>> formatData;  // the data of a format, where not clipboardDib
   bool hostDesktop = false;                             // the clipboard filled from outside Windows
+  std::wstring ownerProgram;                            // the executable of the clipboard's owner
   std::function<void()> onGet;                          // runs as a picture is read
   std::vector<int> formatOrder;                         // how ClipboardFormats lists them
   std::function<void()> onClipboardChange;
@@ -98,11 +99,20 @@ class FakePlatform final : public Platform, public MainWindowParts {
     Open("get", format);
     if (onGet) onGet();
     const auto& dib = formatData.count(format) ? formatData[format] : clipboardDib;
-    if (dib.empty()) return {Picture(), sequence_};
+    ClipboardPicture taken;
+    taken.sequence = sequence_;
+    if (dib.empty()) return taken;
     bytes_ = std::make_shared<std::vector<std::uint8_t>>(dib);
-    return {Picture::Borrow(bytes_->data(), bytes_->size(), std::make_unique<Lease>(bytes_)), sequence_};
+    taken.picture = Picture::Borrow(bytes_->data(), bytes_->size(), std::make_unique<Lease>(bytes_));
+    return taken;
   }
   std::uint32_t ClipboardSequence() override { return sequence_; }
+  std::vector<std::uint8_t> ClipboardGetBytes(int format, std::uint32_t& sequence) override {
+    Open("bytes", format);
+    sequence = sequence_;
+    return clipboardFormats.count(format) ? formatData[format] : std::vector<std::uint8_t>();
+  }
+  std::wstring ClipboardOwnerProgram() override { return ownerProgram; }
   std::optional<std::uint32_t> ClipboardClearIfUnchanged(std::uint32_t sequence) override {
     Open(std::string(sequence == sequence_ ? "clear" : "keep") + (HeldOpen() ? "(held)" : ""));
     if (sequence != sequence_) return std::nullopt;
@@ -112,6 +122,11 @@ class FakePlatform final : public Platform, public MainWindowParts {
     Log((format == FileFormat::kPng ? "savepng:" : "save:") + Narrow(path));
     if (writeError != 0 || path.back() == L'\\') throw RuntimeError(writeError ? writeError : 75);
     files[path].assign(picture.data(), picture.data() + picture.layout().totalSize);
+  }
+  void SaveBytesFile(const std::vector<std::uint8_t>& bytes, S path) override {
+    Log("savebytes:" + Narrow(path));
+    if (writeError != 0) throw RuntimeError(writeError);
+    files[path] = bytes;
   }
   Picture LoadPictureFile(S) override { return Log("load"), Picture(); }
   std::wstring ReadSetting(S app, S section, S key, S defaultText) override {

@@ -121,19 +121,30 @@ std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
   return bytes;
 }
 
-}  // namespace
-
-void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) {
-  if (picture.empty()) throw RuntimeError(error::kInvalidPicture);
-  // A path that ends in its directory names no file.
+// A path that ends in its directory names no file. Windows refuses to move a
+// file over a read-only one or a directory; find that out before anything
+// is written (Wine would replace the file).
+void CheckWritablePath(const std::wstring& path) {
   if (NameStart(path) == path.size()) throw RuntimeError(error::kPathFileAccess);
-  // Windows refuses to move a file over a read-only one or a directory; find
-  // that out before the picture is written (Wine would replace the file).
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES &&
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
     throw RuntimeError(error::kPathFileAccess);
   }
+}
+
+}  // namespace
+
+void SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path) {
+  CheckWritablePath(path);
+  TemporaryFile file(path);
+  file.Write(bytes.data(), bytes.size());
+  file.MoveTo(path);
+}
+
+void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) {
+  if (picture.empty()) throw RuntimeError(error::kInvalidPicture);
+  CheckWritablePath(path);
   if (format == FileFormat::kPng) {
     // Written as it is encoded; a picture that cannot be encoded takes its
     // temporary file with it.

@@ -19,6 +19,8 @@ void SavePictureFile(const Picture& picture, const std::wstring& path, FileForma
 Picture LoadPictureFile(const std::wstring& path);
 
 // True when `path` names an existing file (not a directory).
+// Writes the bytes as they are, through a temporary file as pictures.
+void SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path);
 bool FileExists(const std::wstring& path);
 // Makes the folder; one that exists already is no error.
 void MakeDirectory(const std::wstring& path);

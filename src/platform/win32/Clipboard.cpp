@@ -194,9 +194,30 @@ ClipboardPicture Clipboard::GetPicture(int format) {
   }
 }
 
+std::vector<std::uint8_t> Clipboard::GetBytes(int format, std::uint32_t& sequence) {
+  if (format <= 0) return {};
+  const HeldData held = HoldData(state_, static_cast<unsigned>(format));
+  sequence = held.sequence;
+  if (!held.lock) return {};
+  const auto* bytes = static_cast<const std::uint8_t*>(held.lock.data());
+  return std::vector<std::uint8_t>(bytes, bytes + held.size);
+}
+
+std::wstring Clipboard::OwnerProgram() const {
+  DWORD id = 0;
+  HWND owner = ::GetClipboardOwner();
+  if (owner == nullptr || ::GetWindowThreadProcessId(owner, &id) == 0) return {};
+  KernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+  wchar_t path[MAX_PATH * 4];
+  DWORD length = MAX_PATH * 4;
+  if (!process || !::QueryFullProcessImageNameW(process.get(), 0, path, &length)) return {};
+  return std::wstring(path, length);
+}
+
 ClipboardPicture Clipboard::BorrowDib(unsigned format) {
   HeldData held = HoldData(state_, format);
-  ClipboardPicture result{Picture(), held.sequence};
+  ClipboardPicture result;
+  result.sequence = held.sequence;
   if (!held.lock) return result;  // gone since it was tested: nothing to take
   auto lease = std::make_unique<ClipboardLease>(state_, std::move(held.session), std::move(held.lock));
   const std::uint8_t* bytes = lease->bytes();
@@ -206,7 +227,8 @@ ClipboardPicture Clipboard::BorrowDib(unsigned format) {
 
 ClipboardPicture Clipboard::DecodeClipboardPng(unsigned format) {
   const HeldData held = HoldData(state_, format);
-  ClipboardPicture result{Picture(), held.sequence};
+  ClipboardPicture result;
+  result.sequence = held.sequence;
   if (held.lock) result.picture = DecodePng(static_cast<const std::uint8_t*>(held.lock.data()), held.size);
   return result;
 }

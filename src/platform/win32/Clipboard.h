@@ -30,6 +30,8 @@ class Clipboard {
   std::optional<std::uint32_t> GetNumber(int format);
   bool FilledByHostDesktop() const;
   ClipboardPicture GetPicture(int format);
+  std::vector<std::uint8_t> GetBytes(int format, std::uint32_t& sequence);
+  std::wstring OwnerProgram() const;
   void SetText(const std::wstring& text);
   std::uint32_t Sequence() const;
   std::optional<std::uint32_t> ClearIfUnchanged(std::uint32_t sequence);

@@ -46,6 +46,14 @@ struct FileHandleTraits {
 };
 using FileHandle = UniqueResource<FileHandleTraits>;
 
+// A handle of a process, thread or event: none is null, not INVALID_HANDLE_VALUE.
+struct KernelHandleTraits {
+  using Value = HANDLE;
+  static Value Invalid() noexcept { return nullptr; }
+  static void Close(Value value) noexcept { ::CloseHandle(value); }
+};
+using KernelHandle = UniqueResource<KernelHandleTraits>;
+
 struct RegistryKeyTraits {
   using Value = HKEY;
   static Value Invalid() noexcept { return nullptr; }

@@ -35,6 +35,12 @@ ClipboardPicture Win32Platform::ClipboardGetPicture(int format) {
   return clipboard_->GetPicture(format);
 }
 
+std::vector<std::uint8_t> Win32Platform::ClipboardGetBytes(int format, std::uint32_t& sequence) {
+  return clipboard_->GetBytes(format, sequence);
+}
+
+std::wstring Win32Platform::ClipboardOwnerProgram() { return clipboard_->OwnerProgram(); }
+
 void Win32Platform::ClipboardSetText(const std::wstring& text) { clipboard_->SetText(text); }
 
 std::uint32_t Win32Platform::ClipboardSequence() { return clipboard_->Sequence(); }
@@ -45,6 +51,10 @@ std::optional<std::uint32_t> Win32Platform::ClipboardClearIfUnchanged(std::uint3
 
 void Win32Platform::SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) {
   win32::SavePictureFile(picture, path, format);
+}
+
+void Win32Platform::SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path) {
+  win32::SaveBytesFile(bytes, path);
 }
 
 Picture Win32Platform::LoadPictureFile(const std::wstring& path) {

@@ -37,11 +37,14 @@ class Win32Platform final : public Platform {
   std::optional<std::uint32_t> ClipboardGetNumber(int format) override;
   bool ClipboardFilledByHostDesktop() override;
   ClipboardPicture ClipboardGetPicture(int format) override;
+  std::vector<std::uint8_t> ClipboardGetBytes(int format, std::uint32_t& sequence) override;
+  std::wstring ClipboardOwnerProgram() override;
   void ClipboardSetText(const std::wstring& text) override;
   std::uint32_t ClipboardSequence() override;
   std::optional<std::uint32_t> ClipboardClearIfUnchanged(std::uint32_t sequence) override;
 
   void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) override;
+  void SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path) override;
   Picture LoadPictureFile(const std::wstring& path) override;
   bool FileExists(const std::wstring& path) override;
   void MakeDirectory(const std::wstring& path) override;
