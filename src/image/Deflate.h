@@ -50,7 +50,7 @@ class DeflateWriter {
   std::uint32_t at_ = 0;              // the next position to look at
   std::uint32_t blockStart_ = 0;      // the first byte of the block being gathered
   Match waiting_;                     // found at at_ - 1, held to compare with the next one
-  enum class Mode { kSearch, kProbe, kPlain } mode_ = Mode::kSearch;  // how the block being gathered is coded
+  enum class Mode { kSearch, kProbe, kPlain } mode_ = Mode::kProbe;  // how the block being gathered is coded
   unsigned unsearched_ = 0;           // blocks in a row where matches did not pay
   MatchFinder finder_;
   std::vector<std::uint32_t> tokens_;  // a byte, or a length with its distance above bit 16
