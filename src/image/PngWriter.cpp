@@ -1,6 +1,8 @@
 #include "image/PngWriter.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -20,14 +22,15 @@ namespace {
 
 constexpr std::uint32_t kBiRgb = 0, kBiBitfields = 3;
 constexpr std::size_t kSplitBytes = 1024 * 1024;  // worth a second thread from here on
+constexpr std::uint64_t kStripeBytes = 512 * 1024, kMostStripes = 8;
 constexpr std::size_t kChunkBytes = 512 * 1024;   // of coded rows written at once
 
 void PutBig32(std::uint8_t* at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
 }
 
-// Buffers are kept for the next picture, as taking fresh memory for each is
-// slow on some systems, unless a very large picture made them this large.
+// A chunk's buffer is kept for the next chunk, as taking fresh memory for
+// each is slow on some systems, unless a very large chunk made it this large.
 constexpr std::size_t kKeptBytes = 4 << 20;
 
 void Recycle(std::vector<std::uint8_t>& buffer) {
@@ -76,6 +79,21 @@ struct RowsPart {
   PngSink* sink;
   ChunkBuffer& idat;
   std::uint32_t adler = 1;  // of the filtered rows
+};
+
+// The lower stripes' whole chunks, kept until the stripes above are written.
+struct HeldSink final : PngSink {
+  std::vector<std::vector<std::uint8_t>> chunks;
+  void Write(const std::uint8_t* data, std::size_t size) override { chunks.emplace_back(data, data + size); }
+};
+
+struct Stripe {
+  Stripe(std::uint32_t first, std::uint32_t end) : part{first, end, nullptr, idat} {}
+  ChunkBuffer idat{"IDAT"};
+  HeldSink held;
+  RowsPart part;
+  std::uint32_t crc = 0;  // of the last chunk so far
+  std::atomic<bool> done{false};
 };
 
 // Rows in the file's form, filtered, one after the other from `y` on.
@@ -189,50 +207,68 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
     alphas.WriteTo(sink);
   }
 
+  // A large picture is coded in stripes of rows, two at a time: this thread
+  // takes the first and writes it as it is coded, the helper the second, and
+  // each thread the next one left when it is done, so that neither waits
+  // long for the other whatever the rows hold. Each stripe's blocks go on
+  // with the stream of the one above; they are held until it is written.
   const std::uint64_t filtered = std::uint64_t{bytes + 1} * rows.height;
-  static thread_local ChunkBuffer upperIdat("IDAT"), lowerIdat("IDAT");
-  upperIdat.Reset(), lowerIdat.Reset();
-  // The lower half's whole chunks, kept until the upper half is written.
-  struct HeldSink final : PngSink {
-    std::vector<std::vector<std::uint8_t>> chunks;
-    void Write(const std::uint8_t* data, std::size_t size) override { chunks.emplace_back(data, data + size); }
-  } held;
-  RowsPart upper{0, rows.height, &sink, upperIdat}, lower{rows.height, rows.height, &held, lowerIdat};
-  upper.idat.Append({0x78, 0x9C});  // zlib: deflate in a 32 KB window, the usual effort
-  if (filtered < kSplitBytes) {
-    EncodeRows(rows, form, upper);
-    upper.idat.AppendBig32(upper.adler);
-    upper.idat.WriteTo(sink);
-  } else {
-    // A large picture is coded in two halves at once, the lower half's
-    // blocks going on with the stream of the upper's, held until the upper
-    // half is written.
-    upper.end = lower.first = rows.height / 2;
-    std::uint32_t lowerCrc = 0;
-    const auto codeLower = [&] {
-      EncodeRows(rows, form, lower);
-      lowerCrc = lower.idat.Crc();
-    };
-    HelperThread& helper = HelperThread::Shared();
-    const bool helped = helper.Start(codeLower);
-    try {
-      EncodeRows(rows, form, upper);
-      upper.idat.WriteTo(sink);
-    } catch (...) {
-      if (helped) {
-        try {
-          helper.Wait();  // the lower half's own failure, if any, is not the first
-        } catch (...) {
-        }
-      }
-      throw;
-    }
-    helped ? helper.Wait() : codeLower();
-    for (const std::vector<std::uint8_t>& chunk : held.chunks) sink.Write(chunk.data(), chunk.size());
-    const std::size_t counted = lower.idat.bytes.size() - 4;
-    lower.idat.AppendBig32(Adler32Join(upper.adler, lower.adler, filtered - std::uint64_t{bytes + 1} * lower.first));
-    lower.idat.WriteTo(sink, lowerCrc, counted);
+  const std::uint32_t count = filtered < kSplitBytes ? 1 : static_cast<std::uint32_t>(std::min<std::uint64_t>(
+                                                             {kMostStripes, rows.height, filtered / kStripeBytes}));
+  std::vector<std::unique_ptr<Stripe>> stripes;
+  for (std::uint32_t k = 0; k < count; ++k) {
+    stripes.push_back(std::make_unique<Stripe>(static_cast<std::uint32_t>(std::uint64_t{rows.height} * k / count),
+                                               static_cast<std::uint32_t>(std::uint64_t{rows.height} * (k + 1) / count)));
+    stripes[k]->part.sink = k == 0 ? &sink : &stripes[k]->held;
   }
+  stripes[0]->idat.Append({0x78, 0x9C});  // zlib: deflate in a 32 KB window, the usual effort
+  std::atomic<std::uint32_t> next{1};
+  const auto code = [&](Stripe& stripe) {
+    EncodeRows(rows, form, stripe.part);
+    stripe.crc = stripe.idat.Crc();
+    stripe.done = true;
+  };
+  const auto codeTheRest = [&] {
+    for (std::uint32_t k; (k = next++) < count;) code(*stripes[k]);
+  };
+  std::uint32_t written = 0;
+  // A stripe's last chunk, with the stream's check sum after the last stripe's.
+  const auto writeDone = [&] {
+    for (; written < count && stripes[written]->done; ++written) {
+      Stripe& stripe = *stripes[written];
+      for (const std::vector<std::uint8_t>& chunk : stripe.held.chunks) sink.Write(chunk.data(), chunk.size());
+      const std::size_t counted = stripe.idat.bytes.size() - 4;
+      if (written + 1 == count) {
+        std::uint32_t adler = stripes[0]->part.adler;
+        for (std::uint32_t k = 1; k < count; ++k) {
+          const Stripe& s = *stripes[k];
+          adler = Adler32Join(adler, s.part.adler, std::uint64_t{bytes + 1} * (s.part.end - s.part.first));
+        }
+        stripe.idat.AppendBig32(adler);
+      }
+      stripe.idat.WriteTo(sink, stripe.crc, counted);
+    }
+  };
+  HelperThread& helper = HelperThread::Shared();
+  const bool helped = count > 1 && helper.Start(codeTheRest);
+  try {
+    code(*stripes[0]);
+    writeDone();
+    for (std::uint32_t k; (k = next++) < count;) {
+      code(*stripes[k]);
+      writeDone();
+    }
+  } catch (...) {
+    if (helped) {
+      try {
+        helper.Wait();  // the helper's own failure, if any, is not the first
+      } catch (...) {
+      }
+    }
+    throw;
+  }
+  if (helped) helper.Wait();
+  writeDone();
   ChunkBuffer("IEND").WriteTo(sink);
 }
 
