@@ -1,4 +1,7 @@
-#include "capture/Capture.h"
+// The steps of one capture, run on the worker thread as CaptureQueue takes
+// up each clipboard change.
+
+#include "capture/CaptureQueue.h"
 
 #include <cstdint>
 #include <new>
@@ -19,6 +22,7 @@ namespace {
 // The options a capture follows, as the menu's marks are when it begins.
 struct CaptureOptions {
   bool asksUser = false, png = false, keep = false, skipRepeats = false, byDay = false, byProgram = false;
+  std::wstring directory;  // the save directory
 };
 
 CaptureOptions CurrentOptions(const Program& program) {
@@ -30,6 +34,7 @@ CaptureOptions CurrentOptions(const Program& program) {
   options.skipRepeats = window.IsChecked(OptionItem::SkipRepeats);
   options.byDay = window.IsChecked(OptionItem::DayFolders);
   options.byProgram = window.IsChecked(OptionItem::ProgramFolders);
+  options.directory = program.state.BaseDir;
   return options;
 }
 
@@ -72,16 +77,21 @@ void CaptureQueue::CaptureOnce() {
       if (!options.keep) EmptyClipboard();
       return;
     }
-    // The save dialog waits for the user: the clipboard must not stay open
-    // meanwhile, or no other program could copy anything.
-    if (options.asksUser) taken.picture.Detach();
-    std::wstring directory, below, path;
-    window_.Invoke([&] {
-      directory = program_.state.BaseDir;
-      below = SubFolders(options.byProgram, program, options.byDay, options.byDay ? platform.CurrentDate() : LocalDate{});
-      path = directory + below;
-      path += NextFileName(program_, path);
-    });
+    const std::wstring& directory = options.directory;
+    const std::wstring below =
+        SubFolders(options.byProgram, program, options.byDay, options.byDay ? platform.CurrentDate() : LocalDate{});
+    if (options.asksUser) {
+      // The save dialog waits for the user: the clipboard must not stay open
+      // meanwhile, or no other program could copy anything. It opens in the
+      // picture's folder, made for it where it can be; the write says why not.
+      taken.picture.Detach();
+      try {
+        MakeFolders(platform, directory, below);
+      } catch (const RuntimeError&) {
+      }
+    }
+    std::wstring path = directory + below;
+    window_.Invoke([&] { path += NextFileName(program_, path); });
 
     try {
       std::lock_guard<std::timed_mutex> lock(writing_);

@@ -1,6 +1,6 @@
 // Capturing a picture from the clipboard, and the names the files get.
 
-#include "capture/Capture.h"
+#include "capture/CaptureQueue.h"
 
 #include <gtest/gtest.h>
 

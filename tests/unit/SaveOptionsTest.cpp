@@ -65,6 +65,13 @@ TEST_F(SaveOptions, FoldersByDayAndProgram) {
   platform.Put({8}, kRed);
   EXPECT_EQ(platform.status, L"保存できませんでした: C:\\Shots\\b\\BMP0613142530-3.BMP (パスが見つかりません。)");
   EXPECT_EQ(platform.files.size(), 6u);
+  // The save dialog opens in the picture's folder, made for it first.
+  state.NamingScheme = naming_scheme::kUserInput, platform.mkdirError = 0;
+  platform.checks[OptionItem::DayFolders] = true;
+  platform.log.clear();
+  platform.Put({8}, kRed);
+  EXPECT_EQ(platform.dialog.initialDirectory, L"C:\\Shots\\b\\2026-06-13\\");
+  EXPECT_LT(platform.log.find("mkdir:C:\\Shots\\b\\2026-06-13"), platform.log.find("dialog"));
 }
 
 // The same picture again is not saved: no file, entry, number or beep; the
