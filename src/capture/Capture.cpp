@@ -56,7 +56,7 @@ void CaptureQueue::CaptureOnce() {
   Platform& platform = program_.platform;
   try {
     // The notices of the program's own clearing, and any repeated ones.
-    if (platform.ClipboardSequence() == passed_) return;
+    if (paused_ || platform.ClipboardSequence() == passed_) return;
     CaptureOptions options;
     window_.Invoke([&] { options = CurrentOptions(program_); });
     ClipboardPicture taken;

@@ -12,6 +12,7 @@ CaptureQueue::CaptureQueue(Program& program, TaskRunner& worker, WindowThread& w
     : program_(program), worker_(worker), window_(window) {}
 
 void CaptureQueue::Notice() {
+  if (paused_) return;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (roundQueued_) return;
@@ -32,6 +33,15 @@ void CaptureQueue::PassOverPresent(bool empty) {
     } catch (const RuntimeError&) {
     }
   });
+}
+
+void CaptureQueue::Pause() { paused_ = true; }
+
+void CaptureQueue::Resume() {
+  if (!paused_) return;
+  // Passed over before any notice that follows is taken up.
+  PassOverPresent(false);
+  paused_ = false;
 }
 
 void CaptureQueue::CopyText(std::wstring text) {

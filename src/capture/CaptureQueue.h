@@ -40,6 +40,13 @@ class CaptureQueue {
   // What the clipboard holds now is not saved; when `empty`, the clipboard is
   // emptied too (at start).
   void PassOverPresent(bool empty);
+  // While paused, the changes are not taken up: nothing is read, saved or
+  // emptied and no name is used; the viewer chain still hears of each.
+  void Pause();
+  // Captures again from the next change; what the clipboard holds now is
+  // not saved.
+  void Resume();
+  bool Paused() const { return paused_; }
   // Puts a listed path on the clipboard after the captures queued before it.
   void CopyText(std::wstring text);
   // At the end of the program: waits a little for a file being written, so
@@ -76,6 +83,8 @@ class CaptureQueue {
 
   std::timed_mutex writing_;  // held while a file is written
   std::atomic<bool> stopped_{false};  // no file is written any more
+  // Read by the worker too: a round queued before the pause saves nothing.
+  std::atomic<bool> paused_{false};
 
   // Worker thread only: the sequence number of contents already dealt with
   // (saved, present at start), which its further notices do not save again.

@@ -11,9 +11,11 @@ namespace pixkeeper {
 
 class CaptureQueue;
 
-// The main window's menu items whose check marks hold the four options.
+// The main window's menu items with check marks: the stored options, then
+// the pause and starting with Windows, which are not stored.
 enum class OptionItem {
-  StartPosition, StartMode, ViewMode, SavePng, KeepClipboard, DayFolders, ProgramFolders, SkipRepeats
+  StartPosition, StartMode, ViewMode, SavePng, KeepClipboard, DayFolders, ProgramFolders, SkipRepeats,
+  Paused, StartWithWindows
 };
 
 class MainWindowParts {

@@ -2,9 +2,12 @@
 
 namespace pixkeeper {
 
+std::wstring ReasonOf(const RuntimeError& error) {
+  return error.reason().empty() ? error.text() : error.reason();
+}
+
 std::wstring SaveFailedText(const std::wstring& path, const RuntimeError& error) {
-  const std::wstring& reason = error.reason().empty() ? error.text() : error.reason();
-  return L"保存できませんでした: " + path + L" (" + reason + L")";
+  return L"保存できませんでした: " + path + L" (" + ReasonOf(error) + L")";
 }
 
 std::wstring RepeatedText() { return L"前と同じ画像のため、保存しませんでした。"; }

@@ -1,5 +1,5 @@
 #pragma once
-// What the main window's status line says after a capture that went wrong.
+// What the main window's status line says after a step that went wrong.
 
 #include <string>
 
@@ -7,6 +7,9 @@
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper {
+
+// The system's words for a failure, or the error's own text without them.
+std::wstring ReasonOf(const RuntimeError& error);
 
 // A file that could not be written: its full path and the system's reason,
 // in the user's language where the system gave one.

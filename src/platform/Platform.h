@@ -108,6 +108,7 @@ class Platform {
   // The picture of a BMP or PNG file.
   virtual Picture LoadPictureFile(const std::wstring& path) = 0;
   virtual bool FileExists(const std::wstring& path) = 0;
+  virtual bool DirectoryExists(const std::wstring& path) = 0;
   // Makes the folder; one that exists already is no error.
   virtual void MakeDirectory(const std::wstring& path) = 0;
 
@@ -118,6 +119,9 @@ class Platform {
                             const std::wstring& key, const std::wstring& text) = 0;
   virtual void DeleteSettingSection(const std::wstring& application,
                                     const std::wstring& section) = 0;
+  // Removes one key; a missing one is no error.
+  virtual void DeleteSetting(const std::wstring& application, const std::wstring& section,
+                             const std::wstring& key) = 0;
 
   // The user.
   // A modal message box with an OK button; without a title it carries the
@@ -133,6 +137,8 @@ class Platform {
   virtual LocalTime CurrentTime() = 0;
   virtual std::wstring CommandLineText() = 0;
   virtual std::wstring ProgramDirectory() = 0;
+  // The full path of the program's own file.
+  virtual std::wstring ProgramPath() = 0;
   // The user's Pictures folder, as the system knows it, ending with "\".
   virtual std::wstring PicturesFolder() = 0;
   virtual ScreenTwips ScreenSize() = 0;
@@ -158,6 +164,8 @@ class Platform {
   // Opens the file with the application associated with its type ("open").
   virtual void OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,
                                              const std::wstring& workingDirectory) = 0;
+  // Shows the folder in the system's file manager without waiting for it.
+  virtual void OpenFolder(WindowHandle owner, const std::wstring& path) = 0;
   virtual void Sleep(int milliseconds) = 0;
 };
 

@@ -8,6 +8,9 @@ namespace pixkeeper::ids {
 
 // The main window's menu items.
 constexpr int kProcEnd = 101;
+constexpr int kProcOpenFolder = 102;
+// The notification-area icon's menu: 表示 (the others share the ids above).
+constexpr int kTrayShow = 103;
 constexpr int kSMenuDir = 201;
 constexpr int kSMenuFname = 202;
 constexpr int kSMenuStartPosition = 203;
@@ -18,6 +21,8 @@ constexpr int kSMenuKeepClipboard = 207;
 constexpr int kSMenuDayFolders = 208;
 constexpr int kSMenuProgramFolders = 209;
 constexpr int kSMenuSkipRepeats = 210;
+constexpr int kSMenuPause = 231;
+constexpr int kSMenuStartWithWindows = 232;
 constexpr int kSMenuHelpVersion = 301;
 
 // The main window's list of saved files.

@@ -4,6 +4,7 @@
 
 #include "platform/RuntimeError.h"
 #include "platform/win32/WorkerThread.h"
+#include "settings/StartWithWindows.h"
 #include "ui/About.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
@@ -11,6 +12,7 @@
 #include "ui/FormCenter.h"
 #include "ui/ImageView.h"
 #include "ui/MainWindowLayout.h"
+#include "ui/OpenSaveFolder.h"
 #include "ui/ScreenGeometry.h"
 #include "ui/WindowClasses.h"
 
@@ -26,6 +28,8 @@ constexpr double kClientTop = 3345;
 constexpr TwipsRect kFileListDesign{120, 120, 4695, 3180};
 // The status line below the list: one line of the window's font.
 constexpr double kStatusLineHeight = 360;
+// Said in the status line while the captures are paused.
+constexpr wchar_t kPausedStatus[] = L"取り込みを一時停止しています。";
 
 int MenuId(OptionItem item) {
   switch (item) {
@@ -37,6 +41,8 @@ int MenuId(OptionItem item) {
     case OptionItem::DayFolders: return ids::kSMenuDayFolders;
     case OptionItem::ProgramFolders: return ids::kSMenuProgramFolders;
     case OptionItem::SkipRepeats: return ids::kSMenuSkipRepeats;
+    case OptionItem::Paused: return ids::kSMenuPause;
+    case OptionItem::StartWithWindows: return ids::kSMenuStartWithWindows;
   }
   return 0;
 }
@@ -44,6 +50,8 @@ int MenuId(OptionItem item) {
 HMENU BuildMenuBar() {
   HMENU bar = CreateMenu();
   HMENU file = CreatePopupMenu();
+  AppendMenuW(file, MF_STRING, ids::kProcOpenFolder, L"保存先を開く(&O)\tCtrl+O");
+  AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(file, MF_STRING, ids::kProcEnd, L"Pixkeeper終了(&Q)\tCtrl+Q");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"ファイル(&F)");
 
@@ -61,6 +69,9 @@ HMENU BuildMenuBar() {
   AppendMenuW(config, MF_STRING, ids::kSMenuDayFolders, L"日付ごとのフォルダに分ける(&Y)\tCtrl+Y");
   AppendMenuW(config, MF_STRING, ids::kSMenuProgramFolders, L"アプリごとのフォルダに分ける(&B)\tCtrl+B");
   AppendMenuW(config, MF_STRING, ids::kSMenuSkipRepeats, L"同じ画像を続けて保存しない(&U)\tCtrl+U");
+  AppendMenuW(config, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(config, MF_STRING, ids::kSMenuPause, L"取り込みを一時停止する(&T)\tCtrl+T");
+  AppendMenuW(config, MF_STRING, ids::kSMenuStartWithWindows, L"Windows の起動時に開始する(&W)");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(config), L"環境設定(&C)");
 
   HMENU help = CreatePopupMenu();
@@ -73,6 +84,7 @@ HMENU BuildMenuBar() {
 win32::AcceleratorTable BuildAccelerators() {
   ACCEL entries[] = {
       {FVIRTKEY | FCONTROL, 'Q', ids::kProcEnd},
+      {FVIRTKEY | FCONTROL, 'O', ids::kProcOpenFolder},
       {FVIRTKEY | FCONTROL, 'D', ids::kSMenuDir},
       {FVIRTKEY | FCONTROL, 'F', ids::kSMenuFname},
       {FVIRTKEY | FCONTROL, 'P', ids::kSMenuStartPosition},
@@ -83,6 +95,7 @@ win32::AcceleratorTable BuildAccelerators() {
       {FVIRTKEY | FCONTROL, 'Y', ids::kSMenuDayFolders},
       {FVIRTKEY | FCONTROL, 'B', ids::kSMenuProgramFolders},
       {FVIRTKEY | FCONTROL, 'U', ids::kSMenuSkipRepeats},
+      {FVIRTKEY | FCONTROL, 'T', ids::kSMenuPause},
       {FVIRTKEY | FCONTROL, 'A', ids::kSMenuHelpVersion},
   };
   return win32::AcceleratorTable(
@@ -97,8 +110,8 @@ Form1::Form1(Platform& platform) : BaseWindow(platform), program_(platform, *thi
   program_.capture = new CaptureQueue(program_, win32::WorkerThread::Started(), tasks_);
 }
 
-void Form1::Create(HICON icon) {
-  RegisterWindowClass(kMainWindowClass, icon);
+void Form1::Create(HINSTANCE instance, WORD iconResource) {
+  RegisterWindowClass(kMainWindowClass, LoadIconW(instance, MAKEINTRESOURCEW(iconResource)));
   menu_ = BuildMenuBar();
   accelerators_ = BuildAccelerators();
   // No title until the load step: a copy that is starting must not be found
@@ -107,6 +120,7 @@ void Form1::Create(HICON icon) {
     throw RuntimeError(error::kOutOfMemory);
   }
   tasks_.Attach(hwnd());
+  tray_.Attach(hwnd(), instance, iconResource);
   font_.ApplyTo(hwnd());
   SetClientSizeTwips(hwnd(), kClientWidth, kClientHeight + kStatusLineHeight);
 
@@ -152,6 +166,9 @@ void Form1::Show() {
   ShowWindow(hwnd(), minimised_ ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   UpdateWindow(hwnd());
   if (!minimised_) SetFocus(fileList_);
+  // Without a taskbar yet (a start with Windows can come first), the icon is
+  // added once the taskbar says it is there.
+  tray_.Add(program_.capture->Paused());
 }
 
 void Form1::SetTitle(const std::wstring& title) {
@@ -277,6 +294,45 @@ void Form1::ShowDirConfig() {
   dialog.ShowModal();
 }
 
+void Form1::SetPaused(bool paused) {
+  if (paused) {
+    program_.capture->Pause();
+  } else {
+    program_.capture->Resume();
+  }
+  SetChecked(OptionItem::Paused, paused);
+  tray_.ShowPaused(paused);
+  // Also seen in the window; a report that came meanwhile stays.
+  if (paused) {
+    ShowStatus(kPausedStatus);
+  } else if (WindowText(statusLine_) == kPausedStatus) {
+    ShowStatus(L"");
+  }
+}
+
+void Form1::BringToFront() {
+  if (IsIconic(hwnd())) {
+    ShowWindow(hwnd(), SW_RESTORE);
+  } else {
+    ShowWindow(hwnd(), SW_SHOW);
+  }
+  // The viewer or a dialog, when one is open, stays in front of the window.
+  SetForegroundWindow(GetLastActivePopup(hwnd()));
+}
+
+void Form1::OnTrayNotice(WPARAM at, LPARAM notice) {
+  switch (tray_.ActionFor(notice)) {
+    case TrayAction::kShowWindow:
+      BringToFront();
+      return;
+    case TrayAction::kShowMenu:
+      tray_.ShowMenu(at, program_.capture->Paused());
+      return;
+    case TrayAction::kNone:
+      return;
+  }
+}
+
 void Form1::SetBusyCursor(bool busy) {
   busyCursor_ = busy;
   SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
@@ -290,6 +346,18 @@ void Form1::OnCommand(int id, int code) {
       return;
     case ids::kProcEnd:
       RunQueryUnload(program_);
+      return;
+    case ids::kProcOpenFolder:
+      OpenSaveFolder(program_);
+      return;
+    case ids::kTrayShow:
+      BringToFront();
+      return;
+    case ids::kSMenuPause:
+      SetPaused(!program_.capture->Paused());
+      return;
+    case ids::kSMenuStartWithWindows:
+      ChooseStartWithWindows(program_);
       return;
     case ids::kSMenuFname:
       ShowFnameDialog();
@@ -317,7 +385,14 @@ void Form1::OnCommand(int id, int code) {
 
 LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (tasks_.Handle(message, wParam, lParam)) return 0;
+  if (tray_.IsTaskbarCreated(message)) {
+    tray_.Add(program_.capture->Paused());
+    return 0;
+  }
   switch (message) {
+    case TrayIcon::kNoticeMessage:
+      OnTrayNotice(wParam, lParam);
+      return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
@@ -349,6 +424,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return Default(message, wParam, lParam);
     }
     case WM_DESTROY:
+      tray_.Remove();
       PostQuitMessage(0);
       return 0;
     default:

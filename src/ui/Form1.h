@@ -17,6 +17,7 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/WindowTasks.h"
 #include "ui/StartUp.h"
+#include "ui/TrayIcon.h"
 #include "ui/WindowFont.h"
 
 namespace pixkeeper {
@@ -28,13 +29,15 @@ class Form1 final : public BaseWindow<Form1>, public MainWindowParts, private Ma
   Program& program() { return program_; }
   HACCEL accelerators() const { return accelerators_.get(); }
 
-  // Creates the window, hidden and untitled, with its menus and list.
-  void Create(HICON icon);
+  // Creates the window, hidden and untitled, with its menus and list; the
+  // icon resource is also drawn small for the notification area.
+  void Create(HINSTANCE instance, WORD iconResource);
   // Called once the window bears its title, from then on findable by name.
   void OnTitleSet(std::function<void()> callback) { titleSet_ = std::move(callback); }
   // The load step; a RuntimeError leaves before the window is hooked.
   void Load();
-  // Shows the window, normal or minimised as the load step decided.
+  // Shows the window, normal or minimised as the load step decided, and the
+  // icon in the notification area.
   void Show();
 
   // The parts the capture and the settings work on.
@@ -62,6 +65,10 @@ class Form1 final : public BaseWindow<Form1>, public MainWindowParts, private Ma
   void ShowAbout();
   void ShowDirConfig();
   void ToggleCheck(int menuId);
+  void SetPaused(bool paused);
+  void OnTrayNotice(WPARAM at, LPARAM notice);
+  // Restored if minimised, and brought to the front with its open dialog.
+  void BringToFront();
   void SetBusyCursor(bool busy);
   std::wstring SelectedEntry() const;
   void WidenFileListFor(const std::wstring& entry);
@@ -71,6 +78,7 @@ class Form1 final : public BaseWindow<Form1>, public MainWindowParts, private Ma
   win32::WindowTasks tasks_;
   WindowFont font_{12};
   win32::AcceleratorTable accelerators_;
+  TrayIcon tray_;
   HMENU menu_ = nullptr;
   HWND fileList_ = nullptr;
   HWND statusLine_ = nullptr;

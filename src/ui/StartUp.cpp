@@ -4,6 +4,7 @@
 #include "capture/ClipboardWatch.h"
 #include "platform/Integer.h"
 #include "settings/Settings.h"
+#include "settings/StartWithWindows.h"
 
 namespace pixkeeper {
 
@@ -17,6 +18,8 @@ void RunLoadStep(Program& program, MainWindowSteps& window) {
   AppState& state = program.state;
   window.SetTitle(kProgramTitle);
   LoadSettings(program);
+  // Read afresh at each start: the user may have changed it elsewhere.
+  program.window.SetChecked(OptionItem::StartWithWindows, StartsWithWindows(program.platform));
   window.PrepareFnameDialog();
   // Whatever the clipboard holds at start is not saved; unless it is to be
   // kept, it is emptied before the first notice is taken up.

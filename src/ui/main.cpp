@@ -47,7 +47,7 @@ int Run(Win32Platform& platform, HINSTANCE instance) {
 
   Form1 form(platform);
   platform.SetHookHandler(&ForwardToHook, &form.program());
-  form.Create(LoadIconW(instance, MAKEINTRESOURCEW(PIXKEEPER_ICON)));
+  form.Create(instance, PIXKEEPER_ICON);
   form.OnTitleSet([&startUpLock] { startUpLock.Release(); });
   try {
     form.Load();

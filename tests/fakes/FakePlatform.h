@@ -172,6 +172,15 @@ class FakePlatform final : public Platform, public MainWindowParts {
   // Not used by the logic under test.
   void ClipboardSetText(S) override {}
   void DeleteSettingSection(S, S) override {}
+  void DeleteSetting(S app, S section, S key) override {
+    Log("delete:" + Narrow(key)), settingWriteError ? throw RuntimeError(settingWriteError) : void(settings.erase(app + L"\\" + section + L"\\" + key));
+  }
+  std::wstring programPath = L"C:\\Tools\\Pixkeeper.exe";
+  std::wstring ProgramPath() override { return programPath; }
+  std::set<std::wstring> folders;  // the directories that exist
+  int openError = 0;
+  bool DirectoryExists(S path) override { return folders.count(path) != 0; }
+  void OpenFolder(WindowHandle, S path) override { Log("open:" + Narrow(path)), openError ? throw RuntimeError(openError) : void(); }
   void OpenWithAssociatedApplication(WindowHandle, S, S) override {}
   bool FileExists(S) override { return false; }
   void MakeDirectory(S path) override { Log("mkdir:" + Narrow(path)), mkdirError ? throw RuntimeError(mkdirError) : void(); }

@@ -179,6 +179,12 @@ bool FileExists(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool DirectoryExists(const std::wstring& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 void MakeDirectory(const std::wstring& path) {
   if (::CreateDirectoryW(path.c_str(), nullptr)) return;
   const DWORD code = ::GetLastError();

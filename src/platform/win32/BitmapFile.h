@@ -22,6 +22,7 @@ Picture LoadPictureFile(const std::wstring& path);
 // Writes the bytes as they are, through a temporary file as pictures.
 void SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path);
 bool FileExists(const std::wstring& path);
+bool DirectoryExists(const std::wstring& path);
 // Makes the folder; one that exists already is no error.
 void MakeDirectory(const std::wstring& path);
 

@@ -47,14 +47,19 @@ std::wstring FolderOfPath(const std::wstring& filePath) {
   return filePath.substr(0, separator);
 }
 
-std::wstring ProgramDirectory() {
+std::wstring ProgramPath() {
   std::vector<wchar_t> path(MAX_PATH);
   for (;;) {
     const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return std::wstring();
-    if (length < path.size()) return FolderOfPath(std::wstring(path.data(), length));
+    if (length < path.size()) return std::wstring(path.data(), length);
     path.resize(path.size() * 2);  // cut short: try a longer buffer
   }
+}
+
+std::wstring ProgramDirectory() {
+  const std::wstring path = ProgramPath();
+  return path.empty() ? path : FolderOfPath(path);
 }
 
 std::wstring PicturesFolder() {

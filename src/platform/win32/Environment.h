@@ -21,6 +21,7 @@ std::wstring CommandLineText();
 // The folder part of a file path: no trailing "\" except at a drive root.
 std::wstring FolderOfPath(const std::wstring& filePath);
 std::wstring ProgramDirectory();
+std::wstring ProgramPath();
 
 // The user's Pictures folder (the known folder), ending with "\\".
 std::wstring PicturesFolder();

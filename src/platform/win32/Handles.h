@@ -1,6 +1,6 @@
 #pragma once
 // Small move-only owners for the system objects this layer opens and must give
-// back: file handles, registry keys, device contexts, GDI objects, selections
+// back: file handles, registry keys, icons, menus, device contexts, GDI objects, selections
 // into a device context and locks on global memory.
 
 #include <windows.h>
@@ -82,6 +82,22 @@ struct AcceleratorTableTraits {
   static void Close(Value value) noexcept { ::DestroyAcceleratorTable(value); }
 };
 using AcceleratorTable = UniqueResource<AcceleratorTableTraits>;
+
+// An icon made or loaded at a size of the program's choosing.
+struct IconTraits {
+  using Value = HICON;
+  static Value Invalid() noexcept { return nullptr; }
+  static void Close(Value value) noexcept { ::DestroyIcon(value); }
+};
+using IconHandle = UniqueResource<IconTraits>;
+
+// A menu that no window holds, such as a shortcut menu.
+struct MenuTraits {
+  using Value = HMENU;
+  static Value Invalid() noexcept { return nullptr; }
+  static void Close(Value value) noexcept { ::DestroyMenu(value); }
+};
+using MenuHandle = UniqueResource<MenuTraits>;
 
 // A device context made with CreateCompatibleDC.
 struct MemoryDcTraits {

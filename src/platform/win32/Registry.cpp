@@ -93,6 +93,13 @@ void WriteSetting(const std::wstring& application, const std::wstring& section,
   if (status != ERROR_SUCCESS) RaiseWin32Error(static_cast<DWORD>(status), kSettingsError);
 }
 
+void DeleteSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key) {
+  const LSTATUS status = ::RegDeleteKeyValueW(HKEY_CURRENT_USER, SectionPath(application, section).c_str(), key.c_str());
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+    RaiseWin32Error(static_cast<DWORD>(status), kSettingsError);
+  }
+}
+
 void DeleteSettingSection(const std::wstring& application, const std::wstring& section) {
   const LSTATUS status =
       ::RegDeleteTreeW(HKEY_CURRENT_USER, SectionPath(application, section).c_str());

@@ -12,6 +12,8 @@ std::wstring ReadSetting(const std::wstring& application, const std::wstring& se
 // Stores the text, creating the key as needed.
 void WriteSetting(const std::wstring& application, const std::wstring& section,
                   const std::wstring& key, const std::wstring& text);
+// Removes one value; a missing one is no error.
+void DeleteSetting(const std::wstring& application, const std::wstring& section, const std::wstring& key);
 // Removes the section's key with all its values; a missing key is no error.
 void DeleteSettingSection(const std::wstring& application, const std::wstring& section);
 

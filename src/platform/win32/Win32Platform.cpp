@@ -63,6 +63,8 @@ Picture Win32Platform::LoadPictureFile(const std::wstring& path) {
 
 bool Win32Platform::FileExists(const std::wstring& path) { return win32::FileExists(path); }
 
+bool Win32Platform::DirectoryExists(const std::wstring& path) { return win32::DirectoryExists(path); }
+
 void Win32Platform::MakeDirectory(const std::wstring& path) { win32::MakeDirectory(path); }
 
 std::wstring Win32Platform::ReadSetting(const std::wstring& application, const std::wstring& section,
@@ -78,6 +80,11 @@ void Win32Platform::WriteSetting(const std::wstring& application, const std::wst
 void Win32Platform::DeleteSettingSection(const std::wstring& application,
                                          const std::wstring& section) {
   win32::DeleteSettingSection(application, section);
+}
+
+void Win32Platform::DeleteSetting(const std::wstring& application, const std::wstring& section,
+                                  const std::wstring& key) {
+  win32::DeleteSetting(application, section, key);
 }
 
 void Win32Platform::ShowMessage(const std::wstring& text, int style,
@@ -98,6 +105,8 @@ LocalTime Win32Platform::CurrentTime() { return win32::CurrentTime(); }
 std::wstring Win32Platform::CommandLineText() { return win32::CommandLineText(); }
 
 std::wstring Win32Platform::ProgramDirectory() { return win32::ProgramDirectory(); }
+
+std::wstring Win32Platform::ProgramPath() { return win32::ProgramPath(); }
 
 std::wstring Win32Platform::PicturesFolder() { return win32::PicturesFolder(); }
 
@@ -137,6 +146,10 @@ bool Win32Platform::WindowWithTitleExists(const std::wstring& title) {
 void Win32Platform::OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,
                                                   const std::wstring& workingDirectory) {
   win32::OpenWithAssociatedApplication(owner, path, workingDirectory);
+}
+
+void Win32Platform::OpenFolder(WindowHandle owner, const std::wstring& path) {
+  win32::OpenFolder(owner, path);
 }
 
 void Win32Platform::Sleep(int milliseconds) {

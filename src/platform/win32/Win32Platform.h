@@ -47,6 +47,7 @@ class Win32Platform final : public Platform {
   void SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path) override;
   Picture LoadPictureFile(const std::wstring& path) override;
   bool FileExists(const std::wstring& path) override;
+  bool DirectoryExists(const std::wstring& path) override;
   void MakeDirectory(const std::wstring& path) override;
 
   std::wstring ReadSetting(const std::wstring& application, const std::wstring& section,
@@ -54,6 +55,8 @@ class Win32Platform final : public Platform {
   void WriteSetting(const std::wstring& application, const std::wstring& section,
                     const std::wstring& key, const std::wstring& text) override;
   void DeleteSettingSection(const std::wstring& application, const std::wstring& section) override;
+  void DeleteSetting(const std::wstring& application, const std::wstring& section,
+                     const std::wstring& key) override;
 
   void ShowMessage(const std::wstring& text, int style,
                    const std::optional<std::wstring>& title) override;
@@ -64,6 +67,7 @@ class Win32Platform final : public Platform {
   LocalTime CurrentTime() override;
   std::wstring CommandLineText() override;
   std::wstring ProgramDirectory() override;
+  std::wstring ProgramPath() override;
   std::wstring PicturesFolder() override;
   ScreenTwips ScreenSize() override;
   [[noreturn]] void EndProgram() override;
@@ -80,6 +84,7 @@ class Win32Platform final : public Platform {
   bool WindowWithTitleExists(const std::wstring& title) override;
   void OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,
                                      const std::wstring& workingDirectory) override;
+  void OpenFolder(WindowHandle owner, const std::wstring& path) override;
   void Sleep(int milliseconds) override;
 
  private:

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/RuntimeError.h"
+#include "platform/win32/Win32Error.h"
+
 namespace pixkeeper::win32 {
 
 namespace {
@@ -68,6 +71,18 @@ void OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,
                                    const std::wstring& workingDirectory) {
   ::ShellExecuteW(ToHwnd(owner), L"open", path.c_str(), nullptr,
                   workingDirectory.empty() ? nullptr : workingDirectory.c_str(), SW_SHOWNORMAL);
+}
+
+void OpenFolder(WindowHandle owner, const std::wstring& path) {
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  // The file manager may take its time to start: the window does not wait.
+  info.fMask = SEE_MASK_ASYNCOK | SEE_MASK_FLAG_NO_UI;
+  info.hwnd = ToHwnd(owner);
+  info.lpVerb = L"open";
+  info.lpFile = path.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!::ShellExecuteExW(&info)) RaiseWin32Error(::GetLastError(), error::kPathNotFound);
 }
 
 }  // namespace pixkeeper::win32

@@ -27,5 +27,8 @@ std::intptr_t SendWindowMessage(WindowHandle window, unsigned message, std::uint
 bool WindowWithTitleExists(const std::wstring& title);
 void OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,
                                    const std::wstring& workingDirectory);
+// The shell opens the folder on a thread of its own; RuntimeError when it
+// cannot even begin.
+void OpenFolder(WindowHandle owner, const std::wstring& path);
 
 }  // namespace pixkeeper::win32
