@@ -12,7 +12,7 @@ CaptureQueue::CaptureQueue(Program& program, TaskRunner& worker, WindowThread& w
     : program_(program), worker_(worker), window_(window) {}
 
 void CaptureQueue::Notice() {
-  if (paused_) return;
+  if (pausedNotices_) return;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (roundQueued_) return;
@@ -35,13 +35,22 @@ void CaptureQueue::PassOverPresent(bool empty) {
   });
 }
 
-void CaptureQueue::Pause() { paused_ = true; }
+void CaptureQueue::Pause() { pausedNotices_ = paused_ = true; }
 
 void CaptureQueue::Resume() {
-  if (!paused_) return;
-  // Passed over before any notice that follows is taken up.
-  PassOverPresent(false);
-  paused_ = false;
+  if (!pausedNotices_) return;
+  pausedNotices_ = false;
+  // What is there now, not when the worker comes to it: a picture copied
+  // meanwhile is a change after the resume and is saved.
+  const std::uint32_t present = program_.platform.ClipboardSequence();
+  worker_.Post([this, present] {
+    passed_ = present;
+    paused_ = false;
+  });
+  // A round still queued from before the pause will save nothing: the next
+  // change queues one of its own.
+  std::lock_guard<std::mutex> lock(mutex_);
+  roundQueued_ = false;
 }
 
 void CaptureQueue::CopyText(std::wstring text) {

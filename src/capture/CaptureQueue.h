@@ -46,7 +46,7 @@ class CaptureQueue {
   // Captures again from the next change; what the clipboard holds now is
   // not saved.
   void Resume();
-  bool Paused() const { return paused_; }
+  bool Paused() const { return pausedNotices_; }
   // Puts a listed path on the clipboard after the captures queued before it.
   void CopyText(std::wstring text);
   // At the end of the program: waits a little for a file being written, so
@@ -83,7 +83,10 @@ class CaptureQueue {
 
   std::timed_mutex writing_;  // held while a file is written
   std::atomic<bool> stopped_{false};  // no file is written any more
-  // Read by the worker too: a round queued before the pause saves nothing.
+  // The pause as the window sees it: its notices queue nothing.
+  bool pausedNotices_ = false;
+  // The pause as the worker sees it: set at once, cleared in turn after the
+  // rounds queued before the resume, which so save nothing.
   std::atomic<bool> paused_{false};
 
   // Worker thread only: the sequence number of contents already dealt with

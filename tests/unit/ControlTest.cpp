@@ -13,7 +13,7 @@
 
 namespace pixkeeper {
 
-const std::vector<std::uint8_t> kPicture = testing::MakeTestPicture("rgb24", 2, 2).dib;
+const std::vector<std::uint8_t> kPicture = testing::MakeTestPicture("rgb24", 2, 2).dib, kRed = testing::MakeTestPicture("pal8", 3, 1).dib;
 
 const std::wstring kRunValue = L"Microsoft\\Windows\\CurrentVersion\\Run\\Pixkeeper";
 std::wstring RunValueOf(const FakePlatform& p) { return p.settings.count(kRunValue) ? p.settings.at(kRunValue) : L"(none)"; }
@@ -42,6 +42,11 @@ TEST_F(Control, PauseAndResume) {
   EXPECT_EQ(std::make_tuple(platform.files.size(), platform.clipboardFormats.size(), int{state.PresentValue}), std::make_tuple(1u, 1u, 1));
   queue.Resume(), queue.Resume();  // a second resume passes nothing new over
   EXPECT_EQ((platform.Put({8}, kPicture), platform.files.count(L"C:\\Shots\\BMP0001.BMP")), 1u);
+  // Paused and resumed while the worker is busy: the round queued before
+  // saves nothing, the picture put while paused neither; the next one is.
+  worker.held = true, platform.Put({8}, kRed), queue.Pause(), platform.Put({8}, kRed), queue.Resume();
+  platform.Put({8}, kPicture), worker.Release();
+  EXPECT_EQ(std::make_tuple(platform.files.size(), platform.files.count(L"C:\\Shots\\BMP0002.BMP"), platform.clipboardFormats.size()), std::make_tuple(3u, 1u, 0u));
 }
 
 // The mark shows whether the value is there, whichever copy it names; the
