@@ -18,7 +18,7 @@ constexpr std::size_t kBlockTokens = 16384;          // literals and matches of 
 // Blocks of bytes sent as literals alone are this long; after kProbeEvery of
 // them a short one is searched again, to see whether matches pay by then.
 constexpr std::uint32_t kPlainBytes = 65536, kProbeBytes = 4096;
-constexpr unsigned kProbeEvery = 4;
+constexpr unsigned kProbeEvery = 8;
 constexpr std::uint32_t kRunsWorth = 32;  // runs are coded when they cover 1 / kRunsWorth of a block
 constexpr std::size_t kStoredMax = 65535;
 constexpr int kLitLenSymbols = 286, kDistanceSymbols = 30, kEndOfBlock = 256, kCodeLengthSymbols = 19;
@@ -363,7 +363,7 @@ void DeflateWriter::Code(std::uint32_t limit) {
     if (mode_ == Mode::kPlain) {  // literals, and runs of the byte before
       const std::uint32_t n = std::min(limit - at_, blockStart_ + kPlainBytes - at_);
       CountBytes(data + at_, n, literalCounts_);
-      FindRuns(at_, n);
+      if (runsPay_) FindRuns(at_, n);
       at_ += n;
       continue;
     }
@@ -489,6 +489,8 @@ void DeflateWriter::EndBlock(bool last) {
       if (plainCodes.bits < codes.bits) codes = std::move(plainCodes), matched = false;
     }
   }
+  // Runs are looked for again after a block that was searched, or one whose runs paid.
+  runsPay_ = mode != Mode::kPlain || matched;
   unsearched_ = pays ? 0 : unsearched_ + 1;
   // A match waiting for the next position is taken in the next block, which must search.
   mode_ = pays ? Mode::kSearch

@@ -22,7 +22,7 @@ namespace {
 
 constexpr std::uint32_t kBiRgb = 0, kBiBitfields = 3;
 constexpr std::size_t kSplitBytes = 1024 * 1024;  // worth a second thread from here on
-constexpr std::uint64_t kStripeBytes = 512 * 1024, kMostStripes = 8;
+constexpr std::uint64_t kStripeBytes = 2048 * 1024, kMostStripes = 8;
 constexpr std::size_t kChunkBytes = 512 * 1024;   // of coded rows written at once
 
 void PutBig32(std::uint8_t* at, std::uint32_t value) {
@@ -214,7 +214,7 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
   // with the stream of the one above; they are held until it is written.
   const std::uint64_t filtered = std::uint64_t{bytes + 1} * rows.height;
   const std::uint32_t count = filtered < kSplitBytes ? 1 : static_cast<std::uint32_t>(std::min<std::uint64_t>(
-                                                             {kMostStripes, rows.height, filtered / kStripeBytes}));
+                                                             {kMostStripes, rows.height, std::max<std::uint64_t>(2, filtered / kStripeBytes)}));
   std::vector<std::unique_ptr<Stripe>> stripes;
   for (std::uint32_t k = 0; k < count; ++k) {
     stripes.push_back(std::make_unique<Stripe>(static_cast<std::uint32_t>(std::uint64_t{rows.height} * k / count),
