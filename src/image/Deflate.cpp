@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 #include "image/HuffmanCode.h"
 
@@ -309,11 +310,37 @@ void PutStored(BitOut& out, const std::uint8_t* data, std::size_t size, bool las
 
 }  // namespace
 
-DeflateWriter::DeflateWriter(std::vector<std::uint8_t>& out) : out_(out), buffer_(kBufferBytes) {
+namespace {
+
+// The window and the match finder's tables of the last writer on this
+// thread, kept for the next: fresh memory for each stripe of each picture is
+// slow to take on some systems.
+struct KeptMemory {
+  std::vector<std::uint8_t> buffer;
+  MatchFinder finder;
+};
+
+KeptMemory& Kept() {
+  static thread_local KeptMemory kept;
+  return kept;
+}
+
+}  // namespace
+
+DeflateWriter::DeflateWriter(std::vector<std::uint8_t>& out) : out_(out) {
+  buffer_.swap(Kept().buffer);
+  buffer_.resize(kBufferBytes);
+  std::swap(finder_, Kept().finder);
+  finder_.Reset();
   tokens_.reserve(kBlockTokens);
   // Before the first block: bytes as they are, length and distance codes of middling length.
   std::fill(std::begin(cost_), std::end(cost_), std::uint8_t{6});
   std::fill(std::begin(cost_), std::begin(cost_) + 256, std::uint8_t{8});
+}
+
+DeflateWriter::~DeflateWriter() {
+  buffer_.swap(Kept().buffer);
+  std::swap(finder_, Kept().finder);
 }
 
 void DeflateWriter::Preset(const std::uint8_t* data, std::size_t size) {

@@ -17,6 +17,9 @@ class DeflateWriter {
  public:
   // Appends the blocks to `out`, which must outlive the writer.
   explicit DeflateWriter(std::vector<std::uint8_t>& out);
+  ~DeflateWriter();
+  DeflateWriter(const DeflateWriter&) = delete;
+  DeflateWriter& operator=(const DeflateWriter&) = delete;
 
   // The bytes that come just before this writer's in the stream, coded by
   // another writer: matches may reach back into them. Before any Write.

@@ -48,7 +48,11 @@ std::uint32_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::uin
   return n;
 }
 
-MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits, kNone), previous_(kChainSlots, kNone) {}
+void MatchFinder::Reset() {
+  head_.assign(std::size_t{1} << kHashBits, kNone);
+  previous_.assign(kChainSlots, kNone);
+  base_ = 0;
+}
 
 void MatchFinder::Insert(const std::uint8_t* data, std::uint32_t at) {
   std::uint32_t& head = head_[Hash(data + at)];

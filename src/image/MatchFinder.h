@@ -18,7 +18,8 @@ class MatchFinder {
   static constexpr std::uint32_t kMaxDistance = 32767;  // so that a chain's oldest slot is never reused under it
   static constexpr std::uint32_t kMaxLength = 258;
 
-  MatchFinder();
+  // Forgets every position, keeping the tables' memory. Before first use.
+  void Reset();
 
   // Records that position `at` of `data` holds its next four bytes.
   void Insert(const std::uint8_t* data, std::uint32_t at);
