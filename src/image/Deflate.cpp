@@ -13,7 +13,7 @@ namespace {
 
 constexpr std::uint32_t kMaxLength = MatchFinder::kMaxLength;
 constexpr std::uint32_t kKeep = 32768 + 1;           // the window, and a byte held for the next match
-constexpr std::uint32_t kBufferBytes = 192 * 1024;   // the window and the bytes coded next
+constexpr std::uint32_t kBufferBytes = 96 * 1024;    // the window and the bytes coded next
 constexpr std::uint32_t kLookahead = kMaxLength + 5;  // what a position and the next need in front of them
 constexpr std::size_t kBlockTokens = 16384;          // literals and matches of a block, whose codes fit them
 // Blocks of bytes sent as literals alone are this long; after kProbeEvery of

@@ -10,7 +10,7 @@
 namespace pixkeeper {
 namespace {
 
-constexpr unsigned kHashBits = 16;
+constexpr unsigned kHashBits = 15;
 constexpr std::uint32_t kChainSlots = 32768;  // one for each position of the window
 constexpr std::uint32_t kRebaseAt = 0x40000000;
 

@@ -1,10 +1,12 @@
 #include "image/PngWriter.h"
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <utility>
 
@@ -21,9 +23,9 @@ namespace pixkeeper {
 namespace {
 
 constexpr std::uint32_t kBiRgb = 0, kBiBitfields = 3;
-constexpr std::size_t kSplitBytes = 1024 * 1024;  // worth a second thread from here on
-constexpr std::uint64_t kStripeBytes = 2048 * 1024, kMostStripes = 8;
-constexpr std::size_t kChunkBytes = 512 * 1024;   // of coded rows written at once
+constexpr std::uint64_t kStripeBytes = 512 * 1024;  // of filtered rows, a stripe coded by one thread
+constexpr std::uint32_t kAhead = 1;                   // stripes begun past the one being written
+constexpr std::size_t kChunkBytes = 64 * 1024;        // of coded rows, written at once where they may be
 
 void PutBig32(std::uint8_t* at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
@@ -73,27 +75,22 @@ class ChunkBuffer {
 
 // Rows [first, end) of a picture, coded as deflate blocks into IDAT chunks,
 // the last of them ending the stream when `end` is the picture's end. Each
-// chunk goes to the sink as soon as it is large enough, but for the last.
+// time the coded bytes grow by a chunk's worth, `full` may write them.
 struct RowsPart {
   std::uint32_t first, end;
-  PngSink* sink;
   ChunkBuffer& idat;
+  std::function<void()> full;
   std::uint32_t adler = 1;  // of the filtered rows
 };
 
-// The lower stripes' whole chunks, kept until the stripes above are written.
-struct HeldSink final : PngSink {
-  std::vector<std::vector<std::uint8_t>> chunks;
-  void Write(const std::uint8_t* data, std::size_t size) override { chunks.emplace_back(data, data + size); }
-};
-
+// A stripe of rows, its chunks written as they are coded once the stripes
+// above it are in the file, and held until then.
 struct Stripe {
-  Stripe(std::uint32_t first, std::uint32_t end) : part{first, end, nullptr, idat} {}
+  Stripe(std::uint32_t first, std::uint32_t end) : part{first, end, idat, nullptr} {}
   ChunkBuffer idat{"IDAT"};
-  HeldSink held;
   RowsPart part;
-  std::uint32_t crc = 0;  // of the last chunk so far
-  std::atomic<bool> done{false};
+  std::uint32_t crc = 0;  // of its last chunk, as coded
+  bool done = false;
 };
 
 // Rows in the file's form, filtered, one after the other from `y` on.
@@ -140,11 +137,15 @@ void EncodeRows(const PngRows& rows, const PngForm& form, RowsPart& part) {
     deflate.Preset(window.data(), window.size());
   }
   FilteredRows filtered(rows, form, part.first);
+  std::size_t flushAt = kChunkBytes;
   for (std::uint32_t y = part.first; y < part.end; ++y) {
     const std::uint8_t* row = filtered.Next();
     part.adler = Adler32(row, bytes, part.adler);
     deflate.Write(row, bytes);
-    if (part.idat.size() >= kChunkBytes) part.idat.WriteTo(*part.sink);
+    if (part.idat.size() >= flushAt) {
+      part.full();
+      flushAt = part.idat.size() + kChunkBytes;
+    }
   }
   deflate.Finish(part.end == rows.height);
 }
@@ -207,36 +208,36 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
     alphas.WriteTo(sink);
   }
 
-  // A large picture is coded in stripes of rows, two at a time: this thread
-  // takes the first and writes it as it is coded, the helper the second, and
-  // each thread the next one left when it is done, so that neither waits
-  // long for the other whatever the rows hold. Each stripe's blocks go on
-  // with the stream of the one above; they are held until it is written.
+  // A large picture is coded in stripes of rows, two at a time, each thread
+  // taking the next stripe. Each stripe's blocks go on with the stream of the
+  // one above. The stripe next in the file writes its chunks as it codes
+  // them; the one begun ahead of it holds its own until it finishes, and the
+  // thread that finishes it writes what is held. No stripe is begun further
+  // ahead, so that at any size of picture the coded rows held in memory stay
+  // within a stripe's worth.
   const std::uint64_t filtered = std::uint64_t{bytes + 1} * rows.height;
-  const std::uint32_t count = filtered < kSplitBytes ? 1 : static_cast<std::uint32_t>(std::min<std::uint64_t>(
-                                                             {kMostStripes, rows.height, std::max<std::uint64_t>(2, filtered / kStripeBytes)}));
+  const std::uint32_t count = static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(rows.height, std::max<std::uint64_t>(1, (filtered + kStripeBytes / 2) / kStripeBytes)));
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::uint32_t next = 0, written = 0;
+  bool failed = false;
   std::vector<std::unique_ptr<Stripe>> stripes;
   for (std::uint32_t k = 0; k < count; ++k) {
     stripes.push_back(std::make_unique<Stripe>(static_cast<std::uint32_t>(std::uint64_t{rows.height} * k / count),
                                                static_cast<std::uint32_t>(std::uint64_t{rows.height} * (k + 1) / count)));
-    stripes[k]->part.sink = k == 0 ? &sink : &stripes[k]->held;
+    // Under the lock: a chunk may go once every stripe above is in the file.
+    stripes[k]->part.full = [&, k] {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (written == k) stripes[k]->idat.WriteTo(sink);
+    };
   }
-  stripes[0]->idat.Append({0x78, 0x9C});  // zlib: deflate in a 32 KB window, the usual effort
-  std::atomic<std::uint32_t> next{1};
-  const auto code = [&](Stripe& stripe) {
-    EncodeRows(rows, form, stripe.part);
-    stripe.crc = stripe.idat.Crc();
-    stripe.done = true;
-  };
-  const auto codeTheRest = [&] {
-    for (std::uint32_t k; (k = next++) < count;) code(*stripes[k]);
-  };
-  std::uint32_t written = 0;
-  // A stripe's last chunk, with the stream's check sum after the last stripe's.
+  std::vector<std::vector<std::uint8_t>> spare;  // chunk buffers of stripes written, for stripes to come
+  // Under the lock: the finished stripes next in the file, each with the
+  // check sum of its chunk, and the stream's check sum after the last one.
   const auto writeDone = [&] {
     for (; written < count && stripes[written]->done; ++written) {
       Stripe& stripe = *stripes[written];
-      for (const std::vector<std::uint8_t>& chunk : stripe.held.chunks) sink.Write(chunk.data(), chunk.size());
       const std::size_t counted = stripe.idat.bytes.size() - 4;
       if (written + 1 == count) {
         std::uint32_t adler = stripes[0]->part.adler;
@@ -247,17 +248,45 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
         stripe.idat.AppendBig32(adler);
       }
       stripe.idat.WriteTo(sink, stripe.crc, counted);
+      spare.push_back(std::move(stripe.idat.bytes));
+    }
+  };
+  const auto work = [&] {
+    try {
+      for (;;) {
+        Stripe* stripe = nullptr;
+        {
+          std::unique_lock<std::mutex> lock(mutex);
+          changed.wait(lock, [&] { return failed || next >= count || next <= written + kAhead; });
+          if (failed || next >= count) return;
+          stripe = stripes[next++].get();
+          if (!spare.empty()) stripe->idat.bytes.swap(spare.back()), spare.pop_back();
+        }
+        // Room for the stripe stored as it is, taken once: growing by steps
+        // would leave each step's memory behind.
+        stripe->idat.bytes.reserve(kStripeBytes + kStripeBytes / 1024 + 4096);
+        stripe->idat.Reset();
+        if (stripe == stripes[0].get()) stripe->idat.Append({0x78, 0x9C});  // zlib: a 32 KB window, the usual effort
+        EncodeRows(rows, form, stripe->part);
+        stripe->crc = stripe->idat.Crc();
+        std::lock_guard<std::mutex> lock(mutex);
+        stripe->done = true;
+        writeDone();
+        changed.notify_all();
+      }
+    } catch (...) {
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        failed = true;
+      }
+      changed.notify_all();
+      throw;
     }
   };
   HelperThread& helper = HelperThread::Shared();
-  const bool helped = count > 1 && helper.Start(codeTheRest);
+  const bool helped = count > 1 && helper.Start(work);
   try {
-    code(*stripes[0]);
-    writeDone();
-    for (std::uint32_t k; (k = next++) < count;) {
-      code(*stripes[k]);
-      writeDone();
-    }
+    work();
   } catch (...) {
     if (helped) {
       try {
@@ -268,7 +297,6 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
     throw;
   }
   if (helped) helper.Wait();
-  writeDone();
   ChunkBuffer("IEND").WriteTo(sink);
 }
 

@@ -642,44 +642,21 @@ void GroupCapture() {
   ExpectCapture(L"DIB with alpha", n, Numbered(L"CAP", n + 1), withAlpha), ++n;
   PutAs(CF_DIB, opaque.dib.data(), opaque.dib.size(), CF_DIBV5, V5Picture(false, 0));
   ExpectCapture(L"DIB beside one without alpha", n, Numbered(L"CAP", n + 1), opaque), ++n;
-  // From a Linux program: a BMP of 24 bits, and a PNG only.
-  for (const Bytes& file : {BmpFile(opaque.dib), Png(opaque, false)}) {
-    WriteAll(work + L"offered", file);
-    RunUnix(L"timeout 30 xclip -selection clipboard -t image/" + wstring(file[0] == 'B' ? L"bmp" : L"png") +
-            L" -i " + UnixPath(work + L"offered"));
-    ExpectCapture(L"from a Linux program", n, Numbered(L"CAP", n + 1), PixelsOf(opaque));
-    Eq(Depth(ReadAll(out + Numbered(L"CAP", ++n))), L"24", L"from a Linux program: the depth");
-  }
   Check(WaitFor([&] { return viewers[a].notices >= n && viewers[b].notices >= n; }), L"both earlier viewers hear");
 
   Check(Heard(a, [] { Put("rgb24", 0, Form::kDibAndText); }, CF_DIB), L"text + picture: not passed on, left");
   Eq(ClipText(), L"セル A1", L"text with a picture is kept");
-  // PNGs cut at each chunk, with a wrong check sum, of a size past belief;
-  // contents marked private.
+  // A PNG cut short, and one whose pixels fail their check sum (the checks
+  // themselves are unit-tested).
   const Bytes good = Png(opaque, false);
-  std::vector<Bytes> pngs;
-  for (std::size_t cut : {std::size_t{8}, std::size_t{33}, std::size_t{70}, good.size() - 12}) {
-    pngs.emplace_back(good.begin(), good.begin() + cut);
-  }
-  pngs.push_back(good), pngs.back()[good.size() - 13] ^= 1;  // the check sum of the pixels
-  pngs.push_back(good), pngs.back()[17] = 0x7F;  // 2 G pixels across
-  pngs.push_back(good), pngs.back()[19] = pngs.back()[23] = 0;
-  for (const Bytes& b : pngs) Check(Heard(a, [&] { PutAs(pngFormat, b.data(), b.size()); }, pngFormat), L"bad PNG");
-  for (const wchar_t* marker : {L"ExcludeClipboardContentFromMonitorProcessing", L"Clipboard Viewer Ignore",
-                                L"CanIncludeInClipboardHistory"}) {
-    const UINT format = RegisterClipboardFormatW(marker);
-    Check(Heard(a, [&] { PutAs(CF_DIB, opaque.dib.data(), opaque.dib.size(), format, Bytes(4, 0)); }) &&
-          IsClipboardFormatAvailable(CF_DIB) && IsClipboardFormatAvailable(format), marker + wstring(L": not kept, left"));
-  }
-  Bytes bad(56, 0x5A);
-  bad[0] = 40, bad[5] = bad[9] = 3, bad[12] = 1, bad[14] = 24;  // 768 x 768 promised, nothing follows
-  for (BYTE header : {40, 7}) {
-    bad[0] = header;
-    Check(Heard(a, [&] { PutAs(CF_DIB, bad.data(), bad.size()); }, CF_DIB), L"malformed DIB: not passed on, left");
+  Bytes damaged = good;
+  damaged[good.size() - 13] ^= 1;
+  for (const Bytes& b : {Bytes(good.begin(), good.begin() + 70), damaged}) {
+    Check(Heard(a, [&] { PutAs(pngFormat, b.data(), b.size()); }, pngFormat), L"bad PNG: not passed on, left");
   }
 
-  // A save directory that has gone, a read-only file of the next name, then
-  // one that another program holds open; viewer b has left the chain.
+  // A save directory that has gone, then a read-only file of the next name;
+  // viewer b has left the chain.
   LeaveViewer(b);
   MoveFileW(out.c_str(), (work + L"away").c_str());
   Check(Heard(a, [] { Put("rgb24"); }, CF_DIB), L"missing directory: not passed on after b left, the picture left");
@@ -692,20 +669,17 @@ void GroupCapture() {
   SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY);
   Check(Heard(a, [] { Put("rgb24", 3); }, CF_DIB) && ReadAll(locked) == Bytes{'o', 'l', 'd', 'e', 'r'},
         L"read-only file: not passed on, left, the older file kept whole");
-  HANDLE held = CreateFileW((out + Numbered(L"CAP", n + 3)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  Check(Heard(a, [] { Put("rgb24", 3); }, CF_DIB) && CloseHandle(held), L"a file held open: not passed on, left");
-  Check(Status().rfind(L"保存できませんでした: " + out + Numbered(L"CAP", n + 3) + L" (", 0) == 0, L"a file held open: said");
   wstring files;
-  for (int i = 1; i <= n + 3; ++i) files += i == n + 1 ? L"" : Numbered(L"CAP", i) + L" ";
+  for (int i = 1; i <= n + 2; ++i) files += i == n + 1 ? L"" : Numbered(L"CAP", i) + L" ";
   Eq(Files(out), files, L"the files: none made for the failures, nothing left over");
   HWND c = JoinViewer(L"viewer c");
-  Check(Heard(a, [&] { ExpectCapture(L"the next number", n, Numbered(L"CAP", n + 4), Put("rgb24", 5)); }),
+  Check(Heard(a, [&] { ExpectCapture(L"the next number", n, Numbered(L"CAP", n + 3), Put("rgb24", 5)); }),
         L"viewer a hears through c, ahead of Pixkeeper");
   ListClick(0);  // a path copied by a click is text: no beep for it
   WaitFor([&] { return ClipText() == baseDir + Numbered(L"CAP", 1) && Bells() >= n + 1; }, 3000);
   Pause(300);  // for one too many
   Eq(to_wstring(Bells()), to_wstring(n + 1), L"a beep for each picture saved, none otherwise");
-  StopStored(With(settings, {{L"PresendValue", to_wstring(n + 5)}}), L"stored at exit");
+  StopStored(With(settings, {{L"PresendValue", to_wstring(n + 4)}}), L"stored at exit");
   Check(viewers[c].next == a, L"Pixkeeper names a as it leaves");
   Check(Heard(a, [] { PutClipboard([] { return PutText(L"after exit"); }); }), L"viewer a hears after Pixkeeper ended");
 }
@@ -1205,6 +1179,7 @@ void GroupFolders() {
   WriteAll(work + L"offered", BmpFile(linux.dib));
   RunUnix(L"timeout 30 xclip -selection clipboard -t image/bmp -i " + UnixPath(work + L"offered"));
   ExpectCapture(L"from the Linux desktop", 3, L"Linux\\F0004.BMP", PixelsOf(linux));
+  Eq(Depth(ReadAll(out + L"Linux\\F0004.BMP")), L"24", L"from the Linux desktop: 24 bits again");
   Command(209), Command(210);
   const Picture same = Put("rgb24", 7);
   ExpectCapture(L"the same picture: the first", 4, L"F0005.BMP", same);

@@ -97,6 +97,33 @@ TEST(PngWriter, DecodedPixelForPixel) {
   EXPECT_TRUE(Decoded(Encoded(grey)) == expected);
 }
 
+// A sink that fails partway, written to by either thread: the failure comes
+// out of the encoder, and the next picture is encoded whole.
+TEST(PngWriter, ASinkFailingPartwayStopsBothThreads) {
+  struct Failing final : PngSink {
+    std::size_t left;
+    void Write(const std::uint8_t*, std::size_t size) override {
+      if (size > left) throw RuntimeError(error::kDiskFull);
+      left -= size;
+    }
+  };
+  const Picture picture = Picture::Own(testing::MakeTestPicture("rgb24", 1500, 1000).dib);
+  PngRows rows;
+  ASSERT_TRUE(PngRowsOf(picture, rows));
+  const Bytes whole = EncodePng(rows);
+  for (std::size_t left : {std::size_t{100}, whole.size() / 2, whole.size() - 20}) {
+    Failing sink;
+    sink.left = left;
+    try {
+      EncodePng(rows, sink), ADD_FAILURE() << left;
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), error::kDiskFull) << left;
+    }
+  }
+  EXPECT_TRUE(EncodePng(rows) == whole);
+  EXPECT_TRUE(Decoded(whole) == testing::MakeTestPicture("rgb24", 1500, 1000).rgb);
+}
+
 // A top-down 32-bit picture whose pixel (x, y) is colour(x, y) (alpha
 // highest, red, green, blue lowest): with an alpha mask in a V5 header when
 // `alpha`, else a plain header, its fourth bytes unused.

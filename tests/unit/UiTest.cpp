@@ -79,15 +79,6 @@ TEST(UiStart, TheLoadStep) {
               std::make_tuple(error == 0, present, L"Pixkeeper"));
     EXPECT_EQ(fake.state.MainWindow, error ? FakeProgram::kMainWindow : 0x4711u);
   }
-  // With the clipboard to be kept, what it holds at start stays there, unsaved.
-  FakeProgram fake;
-  FakeWindow steps(fake);
-  fake.platform.Put({8}, testing::MakeTestPicture("rgb24", 1, 1).dib);
-  fake.platform.Setting(L"KeepClipboard") = L"1";
-  RunLoadStep(fake.program, steps);
-  fake.queue.Notice();
-  EXPECT_EQ(std::make_tuple(fake.platform.log.find("clear"), fake.platform.files.size(), fake.platform.clipboardFormats.size()),
-            std::make_tuple(std::string::npos, 0u, 1u));
 }
 
 TEST_F(Ui, TheFileNameDialog) {
