@@ -158,6 +158,7 @@ int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count) {
     // Never deleted: the worker may still be emptying the clipboard after the
     // last picture is listed.
     program.capture = new CaptureQueue(program, win32::WorkerThread::Started(), g_tasks);
+    if (g_run.png) program.capture->PreparePng();  // as the program does when it starts with PNG files chosen
     platform.SetHookHandler(&ForwardToHook, &program);
     HookWindow(program);
     JoinViewerChain(program);
@@ -170,6 +171,8 @@ int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count) {
   SetEvent(ready);
   RunMessageLoop();
   PROCESS_MEMORY_COUNTERS_EX end = Memory();
+  Sleep(300);  // the last picture let go of, the clipboard emptied
+  const PROCESS_MEMORY_COUNTERS_EX held = Memory();
 
   if (reference) {
     ChangeClipboardChain(window, g_run.nextViewer);
@@ -180,11 +183,9 @@ int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count) {
   ResetEvent(ready);
 
   for (std::int64_t at : g_run.savedAt) std::printf("t1 %lld\n", static_cast<long long>(at));
-  std::printf("idle_private %llu\npeak_private %llu\nidle_ws %llu\npeak_ws %llu\n",
-              static_cast<unsigned long long>(idle.PagefileUsage),
-              static_cast<unsigned long long>(end.PeakPagefileUsage),
-              static_cast<unsigned long long>(idle.WorkingSetSize),
-              static_cast<unsigned long long>(end.PeakWorkingSetSize));
+  std::printf("idle_ws %llu\npeak_ws %llu\nheld_ws %llu\n", static_cast<unsigned long long>(idle.WorkingSetSize),
+              static_cast<unsigned long long>(end.PeakWorkingSetSize),
+              static_cast<unsigned long long>(held.WorkingSetSize));
   std::fflush(stdout);
   DestroyWindow(window);
   return 0;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "capture/StatusText.h"
+#include "image/PngWriter.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper {
@@ -60,6 +61,16 @@ void CaptureQueue::CopyText(std::wstring text) {
     } catch (const RuntimeError& error) {
       // Reported as the click's own failure, on the window's thread.
       window_.Post([error] { throw error; });
+    }
+  });
+}
+
+void CaptureQueue::PreparePng() {
+  worker_.Post([] {
+    try {
+      PreparePngEncoder();
+    } catch (const std::exception&) {
+      // The first picture takes what could not be had now, or says why not.
     }
   });
 }

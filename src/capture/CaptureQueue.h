@@ -49,6 +49,9 @@ class CaptureQueue {
   bool Paused() const { return pausedNotices_; }
   // Puts a listed path on the clipboard after the captures queued before it.
   void CopyText(std::wstring text);
+  // PNG files are chosen: the encoder is made ready on the worker, so that
+  // the first picture does not wait for it.
+  void PreparePng();
   // At the end of the program: waits a little for a file being written, so
   // that none is left half-written, and writes no other.
   void StopWriting();

@@ -312,12 +312,13 @@ void PutStored(BitOut& out, const std::uint8_t* data, std::size_t size, bool las
 
 namespace {
 
-// The window and the match finder's tables of the last writer on this
-// thread, kept for the next: fresh memory for each stripe of each picture is
-// slow to take on some systems.
+// The window, the match finder's tables and the block's tokens of the last
+// writer on this thread, kept for the next: fresh memory for each stripe of
+// each picture is slow to take on some systems.
 struct KeptMemory {
   std::vector<std::uint8_t> buffer;
   MatchFinder finder;
+  std::vector<std::uint32_t> tokens;
 };
 
 KeptMemory& Kept() {
@@ -332,6 +333,8 @@ DeflateWriter::DeflateWriter(std::vector<std::uint8_t>& out) : out_(out) {
   buffer_.resize(kBufferBytes);
   std::swap(finder_, Kept().finder);
   finder_.Reset();
+  tokens_.swap(Kept().tokens);
+  tokens_.clear();
   tokens_.reserve(kBlockTokens);
   // Before the first block: bytes as they are, length and distance codes of middling length.
   std::fill(std::begin(cost_), std::end(cost_), std::uint8_t{6});
@@ -341,6 +344,12 @@ DeflateWriter::DeflateWriter(std::vector<std::uint8_t>& out) : out_(out) {
 DeflateWriter::~DeflateWriter() {
   buffer_.swap(Kept().buffer);
   std::swap(finder_, Kept().finder);
+  tokens_.swap(Kept().tokens);
+}
+
+void DeflateWriter::KeepMemory() {
+  std::vector<std::uint8_t> out;
+  DeflateWriter(out).Finish(true);
 }
 
 void DeflateWriter::Preset(const std::uint8_t* data, std::size_t size) {

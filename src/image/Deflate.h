@@ -33,6 +33,9 @@ class DeflateWriter {
   // blocks can follow.
   void Finish(bool last);
 
+  // Takes now the memory that writers on this thread keep for the next one.
+  static void KeepMemory();
+
  // A run of the byte before, from its position in its block.
   struct Run {
     std::uint32_t at, length;

@@ -300,6 +300,12 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
   ChunkBuffer("IEND").WriteTo(sink);
 }
 
+void PreparePngEncoder() {
+  DeflateWriter::KeepMemory();
+  HelperThread& helper = HelperThread::Shared();
+  if (helper.Start([] { DeflateWriter::KeepMemory(); })) helper.Wait();
+}
+
 std::vector<std::uint8_t> EncodePng(const PngRows& rows) {
   struct VectorSink final : PngSink {
     std::vector<std::uint8_t> bytes;

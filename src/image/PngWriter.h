@@ -45,4 +45,10 @@ void EncodePng(const PngRows& rows, PngSink& sink);
 // The same file in memory.
 std::vector<std::uint8_t> EncodePng(const PngRows& rows);
 
+// Starts the helper thread and takes, on it and on the calling thread, the
+// memory that coding keeps from one picture to the next: for the thread that
+// will encode, once PNG files are chosen, so that the first picture does not
+// wait for either.
+void PreparePngEncoder();
+
 }  // namespace pixkeeper

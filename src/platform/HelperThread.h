@@ -13,7 +13,7 @@ namespace pixkeeper {
 
 class HelperThread {
  public:
-  // The one shared by the program, started on first use.
+  // The one shared by the program, its thread started on first use.
   static HelperThread& Shared();
 
   HelperThread() = default;

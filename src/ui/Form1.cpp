@@ -368,10 +368,13 @@ void Form1::OnCommand(int id, int code) {
     case ids::kSMenuHelpVersion:
       ShowAbout();
       return;
+    case ids::kSMenuSaveFormat:
+      ToggleCheck(id);
+      if (IsChecked(OptionItem::SavePng)) program_.capture->PreparePng();
+      return;
     case ids::kSMenuStartPosition:
     case ids::kSMenuStartMode:
     case ids::kSMenuViewMode:
-    case ids::kSMenuSaveFormat:
     case ids::kSMenuKeepClipboard:
     case ids::kSMenuDayFolders:
     case ids::kSMenuProgramFolders:

@@ -24,6 +24,7 @@ void RunLoadStep(Program& program, MainWindowSteps& window) {
   // Whatever the clipboard holds at start is not saved; unless it is to be
   // kept, it is emptied before the first notice is taken up.
   program.capture->PassOverPresent(!program.window.IsChecked(OptionItem::KeepClipboard));
+  if (program.window.IsChecked(OptionItem::SavePng)) program.capture->PreparePng();
   state.PresentValue = InitialPresentValue(state);
   if (program.window.IsChecked(OptionItem::StartPosition)) window.CenterOnScreen();
   window.PlaceFileList();
