@@ -337,6 +337,8 @@ void PrintResources(const Resources& early, const Resources& late, int earlyAt, 
       late.handleCountCall, late.gdiCall, late.userCall, late.privateUsage / 1024, lateAt);
 }
 
+long long ReaderGrowthKb(const std::vector<Shot>& plan, const wchar_t* way, const std::wstring& listed);
+
 int RunSoak(const std::wstring& exe, std::wstring out, int count) {
   if (count < 1 || count > 10000) {
     Say("from 1 to 10000 pictures: the running number has four digits\n");
@@ -441,6 +443,15 @@ int RunSoak(const std::wstring& exe, std::wstring out, int count) {
     std::sort(ms.begin(), ms.end());
     Say("%-18s %6d %9.1f %9.1f %9.1f\n", KindName(kind), static_cast<int>(ms.size()), ms[ms.size() / 2], ms[ms.size() * 95 / 100],
         ms.back());
+  }
+  // Wine's process heap holds its copies of the clipboard's contents and a
+  // list box's entries alike, and grows as the entries scatter among the
+  // places the copies leave. Minimal readers of the same DIBs show it apart
+  // from the program, with the list entries and without.
+  if (g_dibs) {
+    const long long reading = ReaderGrowthKb(plan, L"dib", out), listing = ReaderGrowthKb(plan, L"dib-list", out);
+    Say("\nminimal readers of the same DIBs, RssAnon from picture %d on: reading only %+lld KiB, "
+        "reading and listing each path in a list box %+lld KiB\n", earlyMark, reading, listing);
   }
   bool withinBounds = true;
   PrintResources(at100, atEnd, earlyMark, count, wineBytes / 1024, g_dibs ? 2 * 1024 : 16 * 1024, &withinBounds);
@@ -563,12 +574,13 @@ int RunBitmaps(const std::wstring& exe, std::wstring out, int count, bool asBitm
 
 // A minimal reader: a clipboard viewer that reads every picture one way and
 // then empties the clipboard.
-enum class Way { kNothing, kDib, kDibV5ThenDib, kBitmap, kDibClose };
+enum class Way { kNothing, kDib, kDibV5ThenDib, kBitmap, kDibClose, kDibList };
 const std::pair<const wchar_t*, Way> kWays[] = {{L"nothing", Way::kNothing}, {L"dib", Way::kDib},
                                                 {L"dibv5-then-dib", Way::kDibV5ThenDib}, {L"bitmap", Way::kBitmap},
-                                                {L"dib-reopen", Way::kDibClose}};
+                                                {L"dib-reopen", Way::kDibClose}, {L"dib-list", Way::kDibList}};
 Way g_way = Way::kDib;
-HWND g_next = nullptr;
+HWND g_next = nullptr, g_list = nullptr;  // the list box of the reader that lists what it reads
+std::wstring g_listed;                     // the folder of the paths it lists
 volatile long g_sink = 0;
 
 void ReadDib(UINT format) {
@@ -613,6 +625,13 @@ void ReadOnce() {
         CloseClipboard();
         OpenClipboard(nullptr);
         break;
+      case Way::kDibList: {  // read, and list a path for it as Pixkeeper does
+        ReadDib(CF_DIB);
+        const int n = static_cast<int>(SendMessageW(g_list, LB_GETCOUNT, 0, 0)) + 1;
+        const std::wstring path = g_listed + Numbered(n);
+        SendMessageW(g_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        break;
+      }
     }
     EmptyClipboard();
     CloseClipboard();
@@ -626,7 +645,8 @@ LRESULT CALLBACK ReaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 const wchar_t kReaderClass[] = L"PkSoakReader";
 
-int RunReader(const wchar_t* way) {
+int RunReader(const wchar_t* way, const wchar_t* folder) {
+  g_listed = *folder ? std::wstring(folder) + L"\\" : L"";
   for (const auto& known : kWays) {
     if (std::wcscmp(known.first, way) == 0) g_way = known.second;
   }
@@ -637,6 +657,8 @@ int RunReader(const wchar_t* way) {
   RegisterClassW(&windowClass);
   HWND window = CreateWindowExW(0, kReaderClass, way, WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
                                 windowClass.hInstance, nullptr);
+  g_list = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | WS_VSCROLL, 0, 0, 90, 90, window, nullptr,
+                           windowClass.hInstance, nullptr);
   g_next = SetClipboardViewer(window);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
@@ -644,20 +666,67 @@ int RunReader(const wchar_t* way) {
   return 0;
 }
 
-int RunReaders(bool asBitmap, int count) {
+// Started and heading the viewer chain; false when it did not come up.
+bool StartReader(const wchar_t* way, const std::wstring& listed, Started* reader, HWND* window, long* unixPid) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
+  // Without its final "\", which would take the closing quote with it.
+  const std::wstring folder = listed.empty() ? listed : listed.substr(0, listed.size() - 1);
+  if (!Check(Launch(self, std::wstring(L" reader ") + way + L" \"" + folder + L"\"", reader), "cannot start a reader")) {
+    return false;
+  }
+  Feeder::WaitFor([&] { return (*window = FindWindowW(kReaderClass, way)) && GetClipboardViewer() == *window; }, 20000);
+  Feeder::Pump(300);
+  *unixPid = FindUnixPid(reader->commandLine);
+  if (*window == nullptr) TerminateProcess(reader->process, 1), CloseHandle(reader->process);
+  return *window != nullptr;
+}
+
+void StopReader(Started* reader, HWND window) {
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  PostThreadMessageW(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0);
+  if (!Feeder::WaitFor([&] { return WaitForSingleObject(reader->process, 0) == WAIT_OBJECT_0; }, 10000)) {
+    TerminateProcess(reader->process, 1);
+  }
+  CloseHandle(reader->process);
+}
+
+// The growth of a minimal reader's memory over the pictures of a run, from
+// picture 100 on; -1 when it could not be measured.
+long long ReaderGrowthKb(const std::vector<Shot>& plan, const wchar_t* way, const std::wstring& listed) {
+  Feeder feeder;
+  Started reader;
+  HWND window = nullptr;
+  long unixPid = 0;
+  if (!StartReader(way, listed, &reader, &window, &unixPid)) return -1;
+  const int earlyMark = std::min<int>(100, static_cast<int>(plan.size()));
+  Resources early{}, late{};
+  bool all = true;
+  for (const Shot& shot : plan) {
+    const Bytes dib = MakeDib(shot);
+    if (!feeder.Put([&] { return Feeder::PutData(CF_DIB, dib.data(), dib.size()); }) ||
+        !Check(Feeder::WaitFor([&] { return feeder.emptied(); }, 10000), "the reader did not empty the clipboard")) {
+      all = false;
+      break;
+    }
+    if (shot.index + 1 == earlyMark) Feeder::Pump(100), early = Measure(reader.process, reader.pid, unixPid);
+  }
+  Feeder::Pump(300);
+  late = Measure(reader.process, reader.pid, unixPid);
+  StopReader(&reader, window);
+  return all && early.rssAnonKb >= 0 && late.rssAnonKb >= 0 ? late.rssAnonKb - early.rssAnonKb : -1;
+}
+
+int RunReaders(bool asBitmap, int count) {
   const Bytes dib = MakeScreenDib(1920, 1080, 3);
   Feeder feeder;
   Say("minimal readers, %d pictures of 1920x1080 as %s: RssAnon KiB above idle\n", count,
       asBitmap ? "CF_BITMAP" : "CF_DIB");
   for (const auto& way : kWays) {
     Started reader;
-    if (!Check(Launch(self, std::wstring(L" reader ") + way.first, &reader), "cannot start a reader")) return 1;
     HWND window = nullptr;
-    Feeder::WaitFor([&] { return (window = FindWindowW(kReaderClass, way.first)) && GetClipboardViewer() == window; }, 20000);
-    Feeder::Pump(300);
-    const long unixPid = FindUnixPid(reader.commandLine);
+    long unixPid = 0;
+    if (!StartReader(way.first, L"", &reader, &window, &unixPid)) return 1;
     const Resources idle = Measure(reader.process, reader.pid, unixPid);
     Resources last = idle;
     Say("%-16s", Narrow(way.first).c_str());
@@ -672,10 +741,7 @@ int RunReaders(bool asBitmap, int count) {
     }
     Say("   => %.1f MiB per picture, GDI objects %+ld\n", (last.rssAnonKb - idle.rssAnonKb) / 1024.0 / count,
         last.gdiObjects - idle.gdiObjects);
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    PostThreadMessageW(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0);
-    Feeder::WaitFor([&] { return WaitForSingleObject(reader.process, 0) == WAIT_OBJECT_0; }, 10000);
-    CloseHandle(reader.process);
+    StopReader(&reader, window);
   }
   return failures == 0 ? 0 : 1;
 }
@@ -693,7 +759,7 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"leak" && argc == 2) return RunLeak();
   if (mode == L"bitmaps" && argc == 6) return RunBitmaps(argv[2], argv[3], _wtoi(argv[4]), std::wcscmp(argv[5], L"bitmap") == 0);
   if (mode == L"readers" && argc == 4) return RunReaders(std::wcscmp(argv[2], L"bitmap") == 0, _wtoi(argv[3]));
-  if (mode == L"reader" && argc == 3) return RunReader(argv[2]);
+  if (mode == L"reader" && argc >= 3) return RunReader(argv[2], argc == 4 ? argv[3] : L"");
   std::fprintf(stderr,
                "usage: pk_soak run <Pixkeeper.exe> <out dir> [count [png]]\n"
                "       pk_soak leak-demo\n"

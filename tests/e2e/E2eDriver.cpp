@@ -4,6 +4,14 @@
 // writes and its beeps. Usage: e2e_driver GROUP (the groups are at the end).
 // Every check reports its failure and goes on; every wait ends as soon as
 // its condition holds.
+//
+// CTest runs one test per group, e2e_<group>, one at a time; each works in
+// build/win/tests/e2e/work/<group>/, and screenshots of the windows go to
+// build/win/tests/e2e/work/screenshots/. To run them alone:
+//   cmake --build build/win
+//   cmake/wine-session.sh build/win ctest --test-dir build/win -R e2e_ --output-on-failure
+// A new group is a Group... function, its name in the table of wmain and in
+// the CMake list.
 
 #include <windows.h>
 #include <shellapi.h>
@@ -622,7 +630,6 @@ void GroupCapture() {
   for (const std::string& kind : TestPictureNames()) {
     ExpectCapture(wstring(kind.begin(), kind.end()), n, Numbered(L"CAP", n + 1), Put(kind)), ++n;
   }
-  ExpectCapture(L"full screen", n, Numbered(L"CAP", n + 1), Put("rgb32", 1920, Form::kDib, 1080)), ++n;
   ExpectCapture(L"bitmap", n, Numbered(L"CAP", n + 1), Put("rgb24", 40, Form::kBitmap)), ++n;
   // PNG only: 24 bits, or 32 with its alpha; a DIB with alpha as CF_DIBV5,
   // and one beside a CF_DIBV5 without alpha.
@@ -1094,11 +1101,10 @@ void GroupList() {
   Stop();
 }
 
-// With the PNG mark stored every picture kind becomes a PNG file at its own
-// depth, or as palette indices when it has few colours, which an independent
-// decoder reads as the picture put; the viewer
-// shows PNG files; Ctrl+G clears the mark, and the program ends with its
-// helper thread waiting.
+// With the PNG mark stored every picture kind becomes a PNG file that an
+// independent decoder reads as the picture put (the form each takes is
+// unit-tested); the viewer shows PNG files; Ctrl+G clears the mark, and the
+// program ends with its helper thread waiting.
 void GroupPng() {
   if (!Start(Numbering(L"G", {{L"SaveFormat", L"1"}}))) return;
   std::vector<Picture> pictures;
@@ -1115,12 +1121,6 @@ void GroupPng() {
     const Picture& p = pictures[i];
     const wstring name = L"G" + to_wstring(10001 + i).substr(1) + L".PNG", what = wstring(p.name.begin(), p.name.end());
     Eq(ListEntry(static_cast<int>(i)), baseDir + name, what + L": the entry");
-    const Bytes png = ReadAll(out + name);
-    Eq(png.size() > 26 ? to_wstring(png[24]) + L"," + to_wstring(png[25]) : L"no PNG",
-       p.name.rfind("pal", 0) == 0 || p.name == "core8" ? to_wstring(p.name == "core8" ? 8 : p.name[3] - '0') + L",3"
-       : p.name.rfind("rle", 0) == 0 ? to_wstring(p.name[3] - '0') + L",3"  // drawn into 24 bits, its colours kept as indices
-       : i + 1 == pictures.size() ? L"8,6" : L"8,2",
-       what + L": bit depth and colour type");
     Check(ReadAll(out + name + L".rgba") == WithAlpha(p, i + 1 < pictures.size()), what + L": the pixels decoded");
   }
   ListClick(0, true);
@@ -1452,8 +1452,7 @@ bool Opened(const wstring& folder) {  // by the file manager, e2e_folder_opener 
 // start, comes back when the taskbar is re-created and goes with the program
 // however it ends; its menu shows the window, opens the save folder and ends
 // the program. 保存先を開く says a folder that has gone. Windows の起動時に
-// 開始する writes the quoted path to the Run key and removes it; a value of
-// another copy counts as set and is replaced by this one's; the program
+// 開始する writes the quoted path to the Run key and removes it; the program
 // started from there starts as stored.
 void GroupTray() {
   const Map settings = Numbering(L"T");
@@ -1483,7 +1482,8 @@ void GroupTray() {
         L"resumed from the icon");
 
   // The taskbar re-created: it knows no icon until the program adds it again.
-  NOTIFYICONDATAW gone{sizeof gone, Main(), 1};
+  NOTIFYICONDATAW gone{};
+  gone.cbSize = sizeof gone, gone.hWnd = Main(), gone.uID = 1;
   Check(Shell_NotifyIconW(NIM_DELETE, &gone) && NoTrayIcon(), L"the icon taken away");
   SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
   Check(WaitFor([] { return TrayIcons().size() == 1; }), L"the icon added again on TaskbarCreated");
@@ -1525,15 +1525,13 @@ void GroupTray() {
   Check(Ended(pk) && NoTrayIcon(), L"the icon's 終了 ends the program, the icon removed");
   Eq(RegAll(), Stored(With(settings, {{L"PresendValue", L"2"}})), L"stored at the icon's 終了");
 
-  // Another copy's path counts as set; choosing writes this one's. A new
-  // start captures (the pause is not stored); started as the Run key says,
-  // from another folder, minimised as stored.
-  RegSetKeyValueW(HKEY_CURRENT_USER, kRun, L"Pixkeeper", REG_SZ, L"C:\\Old\\Pixkeeper.exe", 44);
+  // A new start captures (the pause is not stored); started as the Run key
+  // says, from another folder, minimised as stored.
   if (!Start(With(settings, {{L"StartMode", L"1"}}))) return;
   ExpectCapture(L"a new start captures", 0, L"T0001.BMP", Put("rgb24", 7));
   ShowWindowAsync(Main(), SW_RESTORE), WaitFor([] { return !IsIconic(Main()); });
   chooseRun();
-  Check(WaitFor([&] { return RunValue() == self; }), L"another copy's value replaced by this one's: " + RunValue());
+  Check(WaitFor([&] { return RunValue() == self; }), L"Windows の起動時に開始する, again: " + RunValue());
   Check(Stop() && NoTrayIcon(), L"the icon removed at WM_CLOSE");
   Check(Run(nullptr, RunValue(), &pk) && (launched.push_back(pk), WaitFor(Running, 30000)) && IsIconic(Main()),
         L"started from the Run key: running, minimised");
