@@ -81,7 +81,7 @@ for size in "1920 1080" "3840 2160"; do
     echo "  pixkeeper (ms):${all[pixkeeper]}"
     echo "  png (ms):${all[png]}   (ratio against the BMP path; files $smaller x smaller)"
     echo "  held after the last picture, above idle (MiB): pixkeeper $(mib "${kept[pixkeeper]}")," \
-         "png $(mib "${kept[png]}") (the encoder's tables kept for the next picture, its helper thread)"
+         "png $(mib "${kept[png]}") (buffers kept for the next picture)"
     if awk -v r="$ratio" 'BEGIN { exit !(r > 1.2) }'; then
       echo "  target missed: the BMP path's median is more than 1.2 times the reference's"; status=1
     fi
