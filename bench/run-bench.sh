@@ -4,7 +4,8 @@
 # program's own capture path writing BMP and PNG files and for a minimal
 # reference, and reports their peak memory above idle and the file sizes;
 # then the PNG file sizes of real pictures against zlib's.
-# Runs inside cmake/wine-session.sh. Usage: run-bench.sh BUILD_DIR [COUNT]
+# Runs inside cmake/wine-session.sh. Usage: run-bench.sh BUILD_DIR [COUNT];
+# SIZES (for example "1920x1080") and KINDS ("photo flat") narrow the timings.
 set -euo pipefail
 
 build_dir=$(cd "$1" && pwd)
@@ -55,10 +56,10 @@ status=0
 row() {  # size kind path median ratio memory bytes
   printf '%-10s %-6s %-10s %10s %7s %14s %11s\n' "$1" "$2" "$3" "$4" "$5" "$(mib "$6")" "$(($7 / 1024))"
 }
-for size in "1920 1080" "3840 2160"; do
-  read -r width height <<<"$size"
+for size in ${SIZES:-1920x1080 3840x2160}; do
+  read -r width height <<<"${size/x/ }"
   picture=$((width * height * 4 + 40))
-  for kind in photo flat; do
+  for kind in ${KINDS:-photo flat}; do
     declare -A all=() mem=() bytes=() kept=()
     # Two rounds, alternating, so that no path always runs first.
     for round in 1 2; do
