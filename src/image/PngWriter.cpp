@@ -211,10 +211,10 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
   // A large picture is coded in stripes of rows, two at a time, each thread
   // taking the next stripe. Each stripe's blocks go on with the stream of the
   // one above. The stripe next in the file writes its chunks as it codes
-  // them; the one begun ahead of it holds its own until it finishes, and the
-  // thread that finishes it writes what is held. No stripe is begun further
-  // ahead, so that at any size of picture the coded rows held in memory stay
-  // within a stripe's worth.
+  // them; the one begun ahead of it holds its own until the stripe above is
+  // in the file, and goes on as the next one from then. No stripe is begun
+  // further ahead, so that at any size of picture the coded rows held in
+  // memory stay within a stripe's worth.
   const std::uint64_t filtered = std::uint64_t{bytes + 1} * rows.height;
   const std::uint32_t count = static_cast<std::uint32_t>(
       std::min<std::uint64_t>(rows.height, std::max<std::uint64_t>(1, (filtered + kStripeBytes / 2) / kStripeBytes)));
