@@ -7,13 +7,11 @@
 #include <utility>
 
 #include "image/HuffmanCode.h"
+#include "image/LowestSetBit.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define PIXKEEPER_SSE2 1
-#if defined(_MSC_VER)
-#include <intrin.h>
-#endif
 #endif
 
 namespace pixkeeper {
@@ -277,14 +275,7 @@ std::uint32_t RunStart(const std::uint8_t* p) {
   const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
   const unsigned same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, next)));
   const unsigned starts = same & same >> 1 & same >> 2 & same >> 3 & ((1u << kRunScan) - 1);
-  if (starts == 0) return kRunScan;
-#if defined(_MSC_VER)
-  unsigned long first;
-  _BitScanForward(&first, starts);
-  return first;
-#else
-  return static_cast<std::uint32_t>(__builtin_ctz(starts));
-#endif
+  return starts == 0 ? kRunScan : LowestSetBit(starts);
 }
 #endif
 

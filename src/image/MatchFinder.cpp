@@ -3,9 +3,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#if defined(_MSC_VER)
-#include <intrin.h>
-#endif
+#include "image/LowestSetBit.h"
 
 namespace pixkeeper {
 namespace {
@@ -24,15 +22,7 @@ std::uint32_t Hash(const std::uint8_t* p) {
 // The number of equal bytes at the low end of two words that differ in `x`
 // (not 0): the first bytes in memory on the little-endian machines the
 // program runs on.
-std::uint32_t EqualLowBytes(std::uint64_t x) {
-#if defined(_MSC_VER)
-  unsigned long bit;
-  _BitScanForward64(&bit, x);
-  return bit / 8;
-#else
-  return static_cast<std::uint32_t>(__builtin_ctzll(x)) / 8;
-#endif
-}
+std::uint32_t EqualLowBytes(std::uint64_t x) { return LowestSetBit(x) / 8; }
 
 }  // namespace
 
