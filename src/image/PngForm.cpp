@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image/CpuFeatures.h"
+#include "image/PngFormSsse3.h"
 #include "image/PngWriter.h"
 
 namespace pixkeeper {
@@ -105,6 +107,7 @@ PngForm ChoosePngForm(const PngRows& rows) {
 
 void FormRow(const PngRows& rows, const PngForm& form, const std::uint8_t* from, std::uint8_t* to) {
   const std::size_t width = rows.width, in = rows.bits / 8;
+  const bool shuffles = PngFormSsse3Built() && CpuHasSsse3();
   switch (form.colour) {
     case PngColour::kPalette: {
       if (form.ownPalette) {
@@ -130,14 +133,20 @@ void FormRow(const PngRows& rows, const PngForm& form, const std::uint8_t* from,
     case PngColour::kGreyAlpha:
       for (std::size_t x = 0; x < width; ++x, from += in, to += 2) to[0] = from[0], to[1] = from[3];
       return;
-    case PngColour::kRgb:
-      for (std::size_t x = 0; x < width; ++x, from += in, to += 3) to[0] = from[2], to[1] = from[1], to[2] = from[0];
+    case PngColour::kRgb: {
+      const std::size_t done = shuffles ? FormRgbSsse3(from, width, static_cast<unsigned>(in), to) : 0;
+      from += done * in, to += done * 3;
+      for (std::size_t x = done; x < width; ++x, from += in, to += 3) to[0] = from[2], to[1] = from[1], to[2] = from[0];
       return;
-    case PngColour::kRgba:
-      for (std::size_t x = 0; x < width; ++x, from += in, to += 4) {
+    }
+    case PngColour::kRgba: {
+      const std::size_t done = shuffles ? FormRgbaSsse3(from, width, to) : 0;
+      from += done * in, to += done * 4;
+      for (std::size_t x = done; x < width; ++x, from += in, to += 4) {
         to[0] = from[2], to[1] = from[1], to[2] = from[0], to[3] = from[3];
       }
       return;
+    }
   }
 }
 

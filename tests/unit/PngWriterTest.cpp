@@ -13,6 +13,9 @@
 #include <zlib.h>
 #endif
 
+#include "image/ChecksumKinds.h"
+#include "image/Checksums.h"
+#include "image/CpuFeatures.h"
 #include "image/Deflate.h"
 #include "image/Png.h"
 #include "image/PngWriter.h"
@@ -68,15 +71,43 @@ Bytes TopDown(int bits, int width, int height, std::uint32_t colours) {
   return dib;
 }
 
-TEST(PngWriter, DecodedPixelForPixel) {
-  // Every kind the encoder takes as stored, odd-sized and large enough to be coded in two halves.
-  for (const std::string& name : testing::TestPictureNames()) {
-    const testing::TestPicture p = testing::MakeTestPicture(name, 701, 520);
-    const Bytes png = Encoded(p.dib);
-    if (!png.empty()) {
-      EXPECT_TRUE(Decoded(png) == p.rgb) << name;
+// Check sums over every length around the steps the fast ways take, from
+// odd addresses, carried on from earlier bytes, as zlib works them out.
+TEST(Checksums, AsZlibWorksThemOut) {
+  std::minstd_rand random(3);
+  Bytes bytes(70000);
+  for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>(random());
+  const bool clmul = Crc32ClmulBuilt() && CpuHasClmul();
+  for (const std::size_t size : {0, 1, 15, 16, 17, 63, 64, 65, 79, 127, 128, 129, 1000, 5551, 5552, 5553, 11104, 65536, 69990}) {
+    for (const std::size_t offset : {0, 1, 7}) {
+      const std::uint8_t* p = bytes.data() + offset;
+      const std::uint32_t crc = 0x12345678, adler = 0x0ABC0DEF;
+      EXPECT_EQ(Crc32Tables(p, size, crc), crc32(crc, p, static_cast<uInt>(size))) << size;
+      if (clmul) {
+        EXPECT_EQ(Crc32Clmul(p, size, crc), crc32(crc, p, static_cast<uInt>(size))) << size;
+      }
+      EXPECT_EQ(Adler32(p, size, adler), adler32(adler, p, static_cast<uInt>(size))) << size;
     }
   }
+  // All 255s, the most each sum can gain per byte.
+  const Bytes full(70000, 255);
+  EXPECT_EQ(Adler32(full.data(), full.size()), adler32(1, full.data(), static_cast<uInt>(full.size())));
+}
+
+TEST(PngWriter, DecodedPixelForPixel) {
+  // Every kind the encoder takes as stored, odd-sized and large enough to be coded in two halves; with
+  // the processor's newer instructions and without them.
+  for (const bool baseline : {false, true}) {
+    UseBaselineOnly(baseline);
+    for (const std::string& name : testing::TestPictureNames()) {
+      const testing::TestPicture p = testing::MakeTestPicture(name, 701, 520);
+      const Bytes png = Encoded(p.dib);
+      if (!png.empty()) {
+        EXPECT_TRUE(Decoded(png) == p.rgb) << name << (baseline ? ", baseline" : "");
+      }
+    }
+  }
+  UseBaselineOnly(false);
   // Thin stripes, where each half's first row is best coded from the row above it.
   Bytes stripes = TopDown(24, 1000, 350, 0);
   for (std::size_t at = 40; at < stripes.size(); at += 12) std::fill_n(stripes.begin() + at, 3, 20);
