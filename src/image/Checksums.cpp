@@ -1,14 +1,9 @@
 #include "image/Checksums.h"
 
-#include "image/ChecksumKinds.h"
-#include "image/CpuFeatures.h"
-
 #include <array>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define PIXKEEPER_SSE2 1
-#endif
+#include "image/ChecksumKinds.h"
+#include "image/CpuFeatures.h"
 
 namespace pixkeeper {
 namespace {

@@ -2,6 +2,12 @@
 // Instructions beyond the SSE2 that every x64 processor has, found out once
 // at run time, so that one program runs everywhere and uses them where they are.
 
+// SSE2 itself needs no asking: it is there wherever the compiler targets it.
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define PIXKEEPER_SSE2 1
+#endif
+
 namespace pixkeeper {
 
 bool CpuHasSsse3();      // byte shuffles (pshufb)

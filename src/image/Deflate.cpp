@@ -6,13 +6,9 @@
 #include <iterator>
 #include <utility>
 
+#include "image/CpuFeatures.h"
 #include "image/HuffmanCode.h"
 #include "image/LowestSetBit.h"
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define PIXKEEPER_SSE2 1
-#endif
 
 namespace pixkeeper {
 namespace {

@@ -61,8 +61,8 @@ class DeflateWriter {
   MatchFinder finder_;
   std::vector<std::uint32_t> tokens_;  // a byte, or a length with its distance above bit 16
   std::vector<Run> runs_;
-  std::uint32_t runBytes_ = 0;
-  bool runsPay_ = true;  // runs are looked for in the next block that is not searched  // of the byte before, in a block that is not searched
+  std::uint32_t runBytes_ = 0;  // of the byte before, in a block that is not searched
+  bool runsPay_ = true;         // runs are looked for in the next block that is not searched
   std::uint32_t literalCounts_[286] = {}, distanceCounts_[30] = {};
   std::uint64_t extraBits_ = 0;
   std::uint8_t cost_[286 + 30];  // bits of each literal, length and distance symbol in the last block
