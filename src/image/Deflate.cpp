@@ -129,27 +129,26 @@ struct LengthStep {
 constexpr std::uint8_t kStepExtraBits[kCodeLengthSymbols] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                                              0, 0, 0, 0, 0, 0, 2, 3, 7};
 
-std::vector<LengthStep> LengthSteps(const std::uint8_t* lengths, std::size_t n) {
-  std::vector<LengthStep> steps;
+// Writes the steps into `steps`, which has room for one a length, and
+// returns how many there are.
+int LengthSteps(const std::uint8_t* lengths, std::size_t n, LengthStep* steps) {
+  int count = 0;
+  const auto add = [&](std::uint8_t symbol, std::size_t extra) { steps[count++] = {symbol, static_cast<std::uint8_t>(extra)}; };
   for (std::size_t i = 0; i < n;) {
     const std::uint8_t len = lengths[i];
     std::size_t run = 1;
     while (i + run < n && lengths[i + run] == len) ++run;
     i += run;
     if (len == 0) {
-      for (; run >= 11; run -= std::min<std::size_t>(run, 138)) {
-        steps.push_back({18, static_cast<std::uint8_t>(std::min<std::size_t>(run, 138) - 11)});
-      }
-      if (run >= 3) steps.push_back({17, static_cast<std::uint8_t>(run - 3)}), run = 0;
+      for (; run >= 11; run -= std::min<std::size_t>(run, 138)) add(18, std::min<std::size_t>(run, 138) - 11);
+      if (run >= 3) add(17, run - 3), run = 0;
     } else {
-      steps.push_back({len, 0}), --run;
-      for (; run >= 3; run -= std::min<std::size_t>(run, 6)) {
-        steps.push_back({16, static_cast<std::uint8_t>(std::min<std::size_t>(run, 6) - 3)});
-      }
+      add(len, 0), --run;
+      for (; run >= 3; run -= std::min<std::size_t>(run, 6)) add(16, std::min<std::size_t>(run, 6) - 3);
     }
-    for (; run > 0; --run) steps.push_back({len, 0});
+    for (; run > 0; --run) add(len, 0);
   }
-  return steps;
+  return count;
 }
 
 // The Huffman codes of a block, and its size in bits with them.
@@ -157,7 +156,8 @@ struct BlockCodes {
   std::uint8_t lengths[kLitLenSymbols + kDistanceSymbols];  // literals and lengths, then distances
   std::uint16_t codes[kLitLenSymbols + kDistanceSymbols];
   int litLenListed = kLitLenSymbols, distancesListed = kDistanceSymbols;
-  std::vector<LengthStep> steps;
+  LengthStep steps[kLitLenSymbols + kDistanceSymbols];
+  int stepCount = 0;
   std::uint8_t stepLengths[kCodeLengthSymbols];
   std::uint16_t stepCodes[kCodeLengthSymbols];
   int stepLengthsListed = kCodeLengthSymbols;
@@ -175,9 +175,9 @@ void MakeCodes(const std::uint32_t* literalCounts, const std::uint32_t* distance
   std::uint8_t listed[kLitLenSymbols + kDistanceSymbols];
   std::copy(c.lengths, c.lengths + c.litLenListed, listed);
   std::copy(distanceLengths, distanceLengths + c.distancesListed, listed + c.litLenListed);
-  c.steps = LengthSteps(listed, static_cast<std::size_t>(c.litLenListed + c.distancesListed));
+  c.stepCount = LengthSteps(listed, static_cast<std::size_t>(c.litLenListed + c.distancesListed), c.steps);
   std::uint32_t stepCounts[kCodeLengthSymbols] = {};
-  for (const LengthStep& s : c.steps) ++stepCounts[s.symbol];
+  for (int k = 0; k < c.stepCount; ++k) ++stepCounts[c.steps[k].symbol];
   CodeLengths(stepCounts, kCodeLengthSymbols, kMaxCodeLengthBits, c.stepLengths);
   while (c.stepLengthsListed > 4 && c.stepLengths[kCodeLengthOrder[c.stepLengthsListed - 1]] == 0) {
     --c.stepLengthsListed;
@@ -211,7 +211,8 @@ void PutHeader(BitOut& out, const BlockCodes& c, bool last) {
               static_cast<std::uint32_t>(c.stepLengthsListed - 4) << 10,
           14);
   for (int k = 0; k < c.stepLengthsListed; ++k) out.Put(c.stepLengths[kCodeLengthOrder[k]], 3);
-  for (const LengthStep& s : c.steps) {
+  for (int k = 0; k < c.stepCount; ++k) {
+    const LengthStep& s = c.steps[k];
     out.Put(c.stepCodes[s.symbol], c.stepLengths[s.symbol]);
     out.Put(s.extra, kStepExtraBits[s.symbol]);
   }
@@ -219,8 +220,8 @@ void PutHeader(BitOut& out, const BlockCodes& c, bool last) {
 
 // Bytes as literals, four (at most 56 bits) between flushes, but for the
 // runs of the byte before, each sent as its length and distance 1.
-void PutLiterals(BitOut& out, const std::uint8_t* data, std::size_t size, const std::vector<DeflateWriter::Run>& runs,
-                 const BlockCodes& c) {
+void PutLiterals(BitOut& out, const std::uint8_t* data, std::size_t size, const DeflateWriter::Run* runs,
+                 std::size_t runCount, const BlockCodes& c) {
   std::uint32_t literal[256];  // the code, and its length from bit 24
   for (int b = 0; b < 256; ++b) literal[b] = c.codes[b] | static_cast<std::uint32_t>(c.lengths[b]) << 24;
   const auto add = [&](std::uint8_t byte) { out.Add(literal[byte] & 0xFFFFFF, literal[byte] >> 24); };
@@ -233,13 +234,13 @@ void PutLiterals(BitOut& out, const std::uint8_t* data, std::size_t size, const 
   const auto& lengthCodes = LengthCodes();
   const std::uint16_t distanceOne = c.codes[kLitLenSymbols];
   const unsigned distanceOneBits = c.lengths[kLitLenSymbols];
-  for (const DeflateWriter::Run& run : runs) {
-    literalsUpTo(run.at);
-    const LengthCode& l = lengthCodes[run.length];
+  for (const DeflateWriter::Run* run = runs; run != runs + runCount; ++run) {
+    literalsUpTo(run->at);
+    const LengthCode& l = lengthCodes[run->length];
     out.Add(c.codes[l.symbol] | static_cast<std::uint32_t>(l.extra) << c.lengths[l.symbol], c.lengths[l.symbol] + l.extraBits);
     out.Add(distanceOne, distanceOneBits);
     out.Flush();
-    at += run.length;
+    at += run->length;
   }
   literalsUpTo(size);
   out.Put(c.codes[kEndOfBlock], c.lengths[kEndOfBlock]);
@@ -336,6 +337,7 @@ struct KeptMemory {
   std::vector<std::uint8_t> buffer;
   MatchFinder finder;
   std::vector<std::uint32_t> tokens;
+  std::vector<DeflateWriter::Run> runs;
 };
 
 KeptMemory& Kept() {
@@ -353,6 +355,8 @@ DeflateWriter::DeflateWriter(std::vector<std::uint8_t>& out) : out_(out) {
   tokens_.swap(Kept().tokens);
   tokens_.clear();
   tokens_.reserve(kBlockTokens);
+  runs_.swap(Kept().runs);
+  runs_.clear();
   // Before the first block: bytes as they are, length and distance codes of middling length.
   std::fill(std::begin(cost_), std::end(cost_), std::uint8_t{6});
   std::fill(std::begin(cost_), std::begin(cost_) + 256, std::uint8_t{8});
@@ -362,6 +366,7 @@ DeflateWriter::~DeflateWriter() {
   buffer_.swap(Kept().buffer);
   std::swap(finder_, Kept().finder);
   tokens_.swap(Kept().tokens);
+  runs_.swap(Kept().runs);
 }
 
 void DeflateWriter::KeepMemory() {
@@ -522,7 +527,8 @@ void DeflateWriter::EndBlock(bool last) {
     // Runs that cover little of the block are not worth their codes.
     matched = runBytes_ * kRunsWorth >= raw;
     const auto& lengthCodes = LengthCodes();
-    for (const Run& run : matched ? runs_ : std::vector<Run>{}) {
+    for (std::size_t k = 0; matched && k < runs_.size(); ++k) {
+      const Run& run = runs_[k];
       literalCounts_[bytes[run.at - 1]] -= run.length;
       ++literalCounts_[lengthCodes[run.length].symbol];
       ++distanceCounts_[0];
@@ -568,7 +574,7 @@ void DeflateWriter::EndBlock(bool last) {
     if (matched && mode != Mode::kPlain) {
       PutTokens(out, tokens_, codes);
     } else {
-      PutLiterals(out, bytes, raw, matched ? runs_ : std::vector<Run>{}, codes);
+      PutLiterals(out, bytes, raw, runs_.data(), matched ? runs_.size() : 0, codes);
     }
   }
   if (last) {

@@ -1,29 +1,35 @@
 #include "image/HuffmanCode.h"
 
 #include <algorithm>
+#include <cassert>
 #include <utility>
-#include <vector>
 
 namespace pixkeeper {
 
 constexpr unsigned kMaxBits = 15;
+constexpr int kMaxSymbols = 288;  // deflate's largest alphabet
+
+// The tables live on the stack: the encoder's two threads make codes for
+// every block, and taking memory from the shared heap makes one wait for the other.
 
 void CodeLengths(const std::uint32_t* counts, int symbols, unsigned limit, std::uint8_t* lengths) {
+  assert(symbols <= kMaxSymbols && limit <= kMaxBits);
   std::fill(lengths, lengths + symbols, std::uint8_t{0});
-  std::vector<std::pair<std::uint32_t, int>> used;  // count and symbol, rarest first
+  std::pair<std::uint32_t, int> used[kMaxSymbols];  // count and symbol, rarest first
+  std::size_t m = 0;
   for (int s = 0; s < symbols; ++s) {
-    if (counts[s] != 0) used.emplace_back(counts[s], s);
+    if (counts[s] != 0) used[m++] = {counts[s], s};
   }
-  if (used.size() < 2) {
-    const int s = used.empty() ? 0 : used[0].second;
+  if (m < 2) {
+    const int s = m == 0 ? 0 : used[0].second;
     lengths[s] = lengths[s == 0 ? 1 : 0] = 1;
     return;
   }
-  std::sort(used.begin(), used.end());
+  std::sort(used, used + m);
   // Huffman's tree: leaves 0..m-1, joined nodes after them in order of weight.
-  const std::size_t m = used.size(), nodes = 2 * m - 1;
-  std::vector<std::uint64_t> weight(nodes);
-  std::vector<std::size_t> parent(nodes);
+  const std::size_t nodes = 2 * m - 1;
+  std::uint64_t weight[2 * kMaxSymbols];
+  std::size_t parent[2 * kMaxSymbols];
   for (std::size_t i = 0; i < m; ++i) weight[i] = used[i].first;
   std::size_t leaf = 0, joined = m;
   for (std::size_t k = m; k < nodes; ++k) {
@@ -32,8 +38,9 @@ void CodeLengths(const std::uint32_t* counts, int symbols, unsigned limit, std::
     weight[k] = weight[pick[0]] + weight[pick[1]];
     parent[pick[0]] = parent[pick[1]] = k;
   }
-  std::vector<unsigned> depth(nodes, 0);
-  std::vector<std::uint32_t> perLength(limit + 1, 0);
+  unsigned depth[2 * kMaxSymbols];
+  depth[nodes - 1] = 0;
+  std::uint32_t perLength[kMaxBits + 1] = {};
   for (std::size_t k = nodes - 1; k > 0; --k) depth[k - 1] = depth[parent[k - 1]] + 1;
   for (std::size_t i = 0; i < m; ++i) ++perLength[std::min(depth[i], limit)];
   // Leaves pulled up to the limit overfill the code; each round moves one

@@ -1,13 +1,16 @@
 #include "image/PngWriter.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
-#include <memory>
-#include <mutex>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "image/Checksums.h"
@@ -86,57 +89,202 @@ struct RowsPart {
 // A stripe of rows, its chunks written as they are coded once the stripes
 // above it are in the file, and held until then.
 struct Stripe {
-  Stripe(std::uint32_t first, std::uint32_t end) : part{first, end, idat, nullptr} {}
+  // Its chunk buffer comes from StripeOrder when it is begun.
+  Stripe(std::uint32_t first, std::uint32_t end) : part{first, end, idat, nullptr} {
+    std::vector<std::uint8_t>().swap(idat.bytes);
+  }
   ChunkBuffer idat{"IDAT"};
   RowsPart part;
   std::uint32_t crc = 0;  // of its last chunk, as coded
   bool done = false;
 };
 
+// Hands the stripes of a picture to the threads that code them, none more
+// than kAhead past the one next in the file, and writes the finished ones in
+// order with the stream's check sum after the last. A thread that must wait
+// for the other spins for a while before it sleeps: the wait is a part of a
+// stripe's coding, and on some systems a thread woken while the other
+// processor idles is queued behind the thread that woke it, which turns that
+// fraction of a millisecond into several.
+class StripeOrder {
+ public:
+  StripeOrder(std::vector<std::unique_ptr<Stripe>>& stripes, PngSink& sink, std::size_t rowBytes)
+      : stripes_(stripes), sink_(sink), rowBytes_(rowBytes), count_(static_cast<std::uint32_t>(stripes.size())) {
+    // A buffer for each stripe that can be begun and not yet written, with
+    // room for the stripe stored as it is, taken once: growing by steps
+    // would leave each step's memory behind.
+    spare_.resize(std::min<std::uint32_t>(count_, kAhead + 1));
+    for (auto& buffer : spare_) buffer.reserve(kStripeBytes + kStripeBytes / 1024 + 4096);
+    spare_.reserve(count_);
+  }
+
+  // The next stripe to code, with the buffer of one written already; null
+  // when every stripe is taken or a thread failed.
+  Stripe* Claim() {
+    const auto ready = [this] {
+      const std::uint32_t next = next_.load();
+      return failed_.load() || next >= count_ || next <= written_.load() + kAhead;
+    };
+    for (const auto until = std::chrono::steady_clock::now() + kSpin; !ready();) {
+      if (std::chrono::steady_clock::now() < until) {
+        std::this_thread::yield();
+        continue;
+      }
+      // A long wait (a slow disk, a busy system) sleeps until Finish or Fail wakes it.
+      std::unique_lock<std::mutex> lock(parking_);
+      ++sleepers_;
+      parked_.wait(lock, ready);
+      --sleepers_;
+    }
+    std::lock_guard<SpinLock> lock(lock_);
+    if (failed_ || next_ >= count_) return nullptr;
+    Stripe* stripe = stripes_[next_++].get();
+    stripe->idat.bytes.swap(spare_.back());
+    spare_.pop_back();
+    return stripe;
+  }
+
+  // Whether stripe `k` is next in the file, so that its thread may write its
+  // chunks as it codes them.
+  bool InFile(std::uint32_t k) const { return written_.load(std::memory_order_acquire) == k; }
+
+  // The stripe is coded. The thread that finds the stripes above it in the
+  // file writes it, and those after it that are coded by then; it writes with
+  // the lock let go, so that the other thread need not wait for the file.
+  void Finish(Stripe& stripe) {
+    std::unique_lock<SpinLock> lock(lock_);
+    stripe.done = true;
+    if (writing_) return;  // the thread writing takes this one too
+    writing_ = true;
+    for (std::uint32_t k = written_; k < count_ && stripes_[k]->done; k = written_) {
+      lock.unlock();
+      Write(*stripes_[k], k + 1 == count_);
+      lock.lock();
+      spare_.push_back(std::move(stripes_[k]->idat.bytes));
+      written_ = k + 1;
+      WakeSleepers();
+    }
+    writing_ = false;
+  }
+
+  // Stops every thread at its next stripe.
+  void Fail() {
+    failed_ = true;
+    WakeSleepers();
+  }
+
+ private:
+  static constexpr std::chrono::milliseconds kSpin{2};  // about a stripe's coding
+
+  // A lock for a few instructions, which never sleeps: a sleeping thread is
+  // what the spinning above avoids.
+  class SpinLock {
+   public:
+    void lock() {
+      while (flag_.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+    }
+    void unlock() { flag_.clear(std::memory_order_release); }
+
+   private:
+    std::atomic_flag flag_ = ATOMIC_FLAG_INIT;
+  };
+
+  void WakeSleepers() {
+    // Whoever counted itself in before the change is waiting, or sees it.
+    if (sleepers_.load() == 0) return;
+    { std::lock_guard<std::mutex> lock(parking_); }
+    parked_.notify_all();
+  }
+
+  // The stripe's last chunk, with the check sum of the whole stream after the last stripe's.
+  void Write(Stripe& stripe, bool last) {
+    const std::size_t counted = stripe.idat.bytes.size() - 4;
+    if (last) {
+      std::uint32_t adler = stripes_[0]->part.adler;
+      for (std::uint32_t k = 1; k < count_; ++k) {
+        const Stripe& s = *stripes_[k];
+        adler = Adler32Join(adler, s.part.adler, std::uint64_t{rowBytes_} * (s.part.end - s.part.first));
+      }
+      stripe.idat.AppendBig32(adler);
+    }
+    stripe.idat.WriteTo(sink_, stripe.crc, counted);
+  }
+
+  std::vector<std::unique_ptr<Stripe>>& stripes_;
+  PngSink& sink_;
+  const std::size_t rowBytes_;  // of a filtered row
+  const std::uint32_t count_;
+  SpinLock lock_;  // over next_ as it is taken, the stripes' done marks, writing_ and spare_
+  std::mutex parking_;                // over sleepers_ as they wait
+  std::condition_variable parked_;    // written_ moved on, or a thread failed
+  std::atomic<unsigned> sleepers_{0};
+  std::atomic<std::uint32_t> next_{0};     // the next stripe to code
+  std::atomic<std::uint32_t> written_{0};  // the stripes in the file
+  std::atomic<bool> failed_{false};
+  bool writing_ = false;                            // a thread is writing finished stripes
+  std::vector<std::vector<std::uint8_t>> spare_;  // chunk buffers of stripes written, for stripes to come
+};
+
+// The memory a thread codes its stripes with, taken before the threads
+// start: under some systems' shared heap, two threads taking memory at once
+// make one of them sleep, and a thread woken again may be put to wait behind
+// the other one on its processor.
+struct RowsScratch {
+  explicit RowsScratch(std::size_t rowBytes) : row(rowBytes), above(rowBytes), filtered(rowBytes + 1) {
+    window.reserve(32768 + 2 * (rowBytes + 1));
+  }
+  std::vector<std::uint8_t> row, above, filtered;
+  std::vector<std::uint8_t> window;  // the rows above a stripe, for its matches
+};
+
 // Rows in the file's form, filtered, one after the other from `y` on.
 class FilteredRows {
  public:
-  FilteredRows(const PngRows& rows, const PngForm& form, std::uint32_t y)
-      : rows_(rows), form_(form), from_(rows.top + static_cast<std::ptrdiff_t>(y) * rows.step),
-        row_(form.rowBytes), above_(form.rowBytes, 0), filtered_(form.rowBytes + 1) {
-    if (y > 0) FormRow(rows_, form_, from_ - rows_.step, above_.data());
+  FilteredRows(const PngRows& rows, const PngForm& form, std::uint32_t y, RowsScratch& scratch)
+      : rows_(rows), form_(form), from_(rows.top + static_cast<std::ptrdiff_t>(y) * rows.step), s_(scratch) {
+    if (y > 0) {
+      FormRow(rows_, form_, from_ - rows_.step, s_.above.data());
+    } else {
+      std::fill(s_.above.begin(), s_.above.end(), std::uint8_t{0});
+    }
   }
   // The next row with its filter byte: rowBytes + 1 bytes.
   const std::uint8_t* Next() {
-    FormRow(rows_, form_, from_, row_.data());
+    FormRow(rows_, form_, from_, s_.row.data());
     from_ += rows_.step;
     if (form_.filterDistance == 0) {
-      UnfilteredRow(row_.data(), row_.size(), filtered_.data());
+      UnfilteredRow(s_.row.data(), s_.row.size(), s_.filtered.data());
     } else {
-      FilterRow(row_.data(), above_.data(), row_.size(), form_.filterDistance, filtered_.data());
+      FilterRow(s_.row.data(), s_.above.data(), s_.row.size(), form_.filterDistance, s_.filtered.data());
     }
-    row_.swap(above_);
-    return filtered_.data();
+    s_.row.swap(s_.above);
+    return s_.filtered.data();
   }
 
  private:
   const PngRows& rows_;
   const PngForm& form_;
   const std::uint8_t* from_;
-  std::vector<std::uint8_t> row_, above_, filtered_;
+  RowsScratch& s_;
 };
 
-void EncodeRows(const PngRows& rows, const PngForm& form, RowsPart& part) {
+void EncodeRows(const PngRows& rows, const PngForm& form, RowsPart& part, RowsScratch& scratch) {
   const std::size_t bytes = form.rowBytes + 1;
   DeflateWriter deflate(part.idat.bytes);
   if (part.first > 0) {
     // The stream goes on from the rows above, coded by another writer:
     // matches may reach back into the last 32 KB of them, as the decoder has them.
     const std::uint32_t back = static_cast<std::uint32_t>(std::min<std::size_t>(part.first, 32768 / bytes + 1));
-    FilteredRows before(rows, form, part.first - back);
-    std::vector<std::uint8_t> window;
+    FilteredRows before(rows, form, part.first - back, scratch);
+    std::vector<std::uint8_t>& window = scratch.window;
+    window.clear();
     for (std::uint32_t k = 0; k < back; ++k) {
       const std::uint8_t* row = before.Next();
       window.insert(window.end(), row, row + bytes);
     }
     deflate.Preset(window.data(), window.size());
   }
-  FilteredRows filtered(rows, form, part.first);
+  FilteredRows filtered(rows, form, part.first, scratch);
   std::size_t flushAt = kChunkBytes;
   for (std::uint32_t y = part.first; y < part.end; ++y) {
     const std::uint8_t* row = filtered.Next();
@@ -218,75 +366,37 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
   const std::uint64_t filtered = std::uint64_t{bytes + 1} * rows.height;
   const std::uint32_t count = static_cast<std::uint32_t>(
       std::min<std::uint64_t>(rows.height, std::max<std::uint64_t>(1, (filtered + kStripeBytes / 2) / kStripeBytes)));
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::uint32_t next = 0, written = 0;
-  bool failed = false;
   std::vector<std::unique_ptr<Stripe>> stripes;
   for (std::uint32_t k = 0; k < count; ++k) {
     stripes.push_back(std::make_unique<Stripe>(static_cast<std::uint32_t>(std::uint64_t{rows.height} * k / count),
                                                static_cast<std::uint32_t>(std::uint64_t{rows.height} * (k + 1) / count)));
-    // Under the lock: a chunk may go once every stripe above is in the file.
+  }
+  StripeOrder order(stripes, sink, bytes + 1);
+  for (std::uint32_t k = 0; k < count; ++k) {
+    // Only the stripe's own thread writes while the stripe is next in the file.
     stripes[k]->part.full = [&, k] {
-      std::lock_guard<std::mutex> lock(mutex);
-      if (written == k) stripes[k]->idat.WriteTo(sink);
+      if (order.InFile(k)) stripes[k]->idat.WriteTo(sink);
     };
   }
-  std::vector<std::vector<std::uint8_t>> spare;  // chunk buffers of stripes written, for stripes to come
-  // Under the lock: the finished stripes next in the file, each with the
-  // check sum of its chunk, and the stream's check sum after the last one.
-  const auto writeDone = [&] {
-    for (; written < count && stripes[written]->done; ++written) {
-      Stripe& stripe = *stripes[written];
-      const std::size_t counted = stripe.idat.bytes.size() - 4;
-      if (written + 1 == count) {
-        std::uint32_t adler = stripes[0]->part.adler;
-        for (std::uint32_t k = 1; k < count; ++k) {
-          const Stripe& s = *stripes[k];
-          adler = Adler32Join(adler, s.part.adler, std::uint64_t{bytes + 1} * (s.part.end - s.part.first));
-        }
-        stripe.idat.AppendBig32(adler);
-      }
-      stripe.idat.WriteTo(sink, stripe.crc, counted);
-      spare.push_back(std::move(stripe.idat.bytes));
-    }
-  };
-  const auto work = [&] {
+  RowsScratch scratch[2] = {RowsScratch(bytes), RowsScratch(bytes)};
+  const auto work = [&](RowsScratch& mine) {
     try {
-      for (;;) {
-        Stripe* stripe = nullptr;
-        {
-          std::unique_lock<std::mutex> lock(mutex);
-          changed.wait(lock, [&] { return failed || next >= count || next <= written + kAhead; });
-          if (failed || next >= count) return;
-          stripe = stripes[next++].get();
-          if (!spare.empty()) stripe->idat.bytes.swap(spare.back()), spare.pop_back();
-        }
-        // Room for the stripe stored as it is, taken once: growing by steps
-        // would leave each step's memory behind.
-        stripe->idat.bytes.reserve(kStripeBytes + kStripeBytes / 1024 + 4096);
+      while (Stripe* stripe = order.Claim()) {
         stripe->idat.Reset();
         if (stripe == stripes[0].get()) stripe->idat.Append({0x78, 0x9C});  // zlib: a 32 KB window, the usual effort
-        EncodeRows(rows, form, stripe->part);
+        EncodeRows(rows, form, stripe->part, mine);
         stripe->crc = stripe->idat.Crc();
-        std::lock_guard<std::mutex> lock(mutex);
-        stripe->done = true;
-        writeDone();
-        changed.notify_all();
+        order.Finish(*stripe);
       }
     } catch (...) {
-      {
-        std::lock_guard<std::mutex> lock(mutex);
-        failed = true;
-      }
-      changed.notify_all();
+      order.Fail();
       throw;
     }
   };
   HelperThread& helper = HelperThread::Shared();
-  const bool helped = count > 1 && helper.Start(work);
+  const bool helped = count > 1 && helper.Start([&] { work(scratch[1]); });
   try {
-    work();
+    work(scratch[0]);
   } catch (...) {
     if (helped) {
       try {

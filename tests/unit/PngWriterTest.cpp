@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <random>
+#include <thread>
 
 #ifndef _WIN32
 #include <zlib.h>
@@ -140,6 +142,22 @@ TEST(PngWriter, ASinkFailingPartwayStopsBothThreads) {
   const testing::TestPicture p = testing::MakeTestPicture("rgb24", 1500, 1000);
   EXPECT_THROW(Encoded(p.dib, &sink), RuntimeError);
   EXPECT_TRUE(Decoded(Encoded(p.dib)) == p.rgb);
+}
+
+// A sink slower than the coding: the thread that has coded the stripe ahead
+// waits longer than it spins, sleeps, and is woken when the stripe above it
+// is in the file.
+TEST(PngWriter, AThreadWaitingLongOnTheFileSleepsAndWakes) {
+  struct Slow final : PngSink {
+    Bytes bytes;
+    void Write(const std::uint8_t* data, std::size_t size) override {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      bytes.insert(bytes.end(), data, data + size);
+    }
+  } sink;
+  const testing::TestPicture p = testing::MakeTestPicture("rgb24", 1500, 1000);
+  Encoded(p.dib, &sink);
+  EXPECT_TRUE(Decoded(sink.bytes) == p.rgb);
 }
 
 // A top-down 32-bit picture whose pixel (x, y) is colour(x, y) (alpha
