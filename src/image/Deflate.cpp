@@ -21,6 +21,8 @@ constexpr std::size_t kBlockTokens = 16384;          // literals and matches of 
 // Blocks of bytes sent as literals alone are this long; after kProbeEvery of
 // them a short one is searched again, to see whether matches pay by then.
 constexpr std::uint32_t kPlainBytes = 65536, kProbeBytes = 4096;
+static_assert(kPlainBytes <= 65536, "a run's position in its block fits in 16 bits");
+constexpr std::size_t kMostRuns = kPlainBytes / 4;  // each at least four bytes long
 constexpr unsigned kProbeEvery = 8;
 constexpr std::uint32_t kRunsWorth = 32;  // runs are coded when they cover 1 / kRunsWorth of a block
 constexpr std::size_t kStoredMax = 65535;
@@ -129,8 +131,8 @@ struct LengthStep {
 constexpr std::uint8_t kStepExtraBits[kCodeLengthSymbols] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                                              0, 0, 0, 0, 0, 0, 2, 3, 7};
 
-// Writes the steps into `steps`, which has room for one a length, and
-// returns how many there are.
+// Writes the steps into `steps`, which has room for one step per length,
+// and returns how many there are.
 int LengthSteps(const std::uint8_t* lengths, std::size_t n, LengthStep* steps) {
   int count = 0;
   const auto add = [&](std::uint8_t symbol, std::size_t extra) { steps[count++] = {symbol, static_cast<std::uint8_t>(extra)}; };
@@ -357,6 +359,7 @@ DeflateWriter::DeflateWriter(std::vector<std::uint8_t>& out) : out_(out) {
   tokens_.reserve(kBlockTokens);
   runs_.swap(Kept().runs);
   runs_.clear();
+  runs_.reserve(kMostRuns);
   // Before the first block: bytes as they are, length and distance codes of middling length.
   std::fill(std::begin(cost_), std::end(cost_), std::uint8_t{6});
   std::fill(std::begin(cost_), std::begin(cost_) + 256, std::uint8_t{8});
@@ -475,7 +478,7 @@ void DeflateWriter::FindRuns(std::uint32_t from, std::uint32_t size) {
       // Never leave a piece shorter than a run is worth.
       std::uint32_t length = std::min(run, kMaxLength);
       if (run - length != 0 && run - length < 4) length -= 4;
-      runs_.push_back({from + i - blockStart_, length});
+      runs_.push_back({static_cast<std::uint16_t>(from + i - blockStart_), static_cast<std::uint16_t>(length)});
       runBytes_ += length;
       run -= length;
       i += length;

@@ -36,9 +36,10 @@ class DeflateWriter {
   // Takes now the memory that writers on this thread keep for the next one.
   static void KeepMemory();
 
- // A run of the byte before, from its position in its block.
+  // A run of the byte before, from its position in its block. Runs are
+  // looked for only in blocks of literals, which are at most 64 KB long.
   struct Run {
-    std::uint32_t at, length;
+    std::uint16_t at, length;
   };
 
  private:
