@@ -5,21 +5,28 @@
 # reference, and reports their peak memory above idle and the file sizes;
 # then the PNG file sizes of real pictures against zlib's.
 # Runs inside cmake/wine-session.sh. Usage: run-bench.sh BUILD_DIR [COUNT];
-# SIZES (for example "1920x1080") and KINDS ("photo flat") narrow the timings.
+# SIZES (for example "1920x1080") and KINDS ("photo flat") narrow the timings;
+# ROUNDS (4) sets how many times each path is run.
 set -euo pipefail
 
 build_dir=$(cd "$1" && pwd)
 count=${2:-7}
+rounds=${ROUNDS:-4}
 exe="$build_dir/bench/pk_bench.exe"
 work="$build_dir/bench-run"
 rm -rf "$work"
-mkdir -p "$work/out"
-out_windows=$(winepath -w "$work/out")
+mkdir -p "$work"
+# The files go to memory where the system has some (/dev/shm): the disk of a
+# virtual machine has spells of seconds in which each 8 MB file takes 10 to
+# 15 ms more, and those would decide the medians rather than the paths.
+out=$(mktemp -d /dev/shm/pixkeeper-bench.XXXXXX 2>/dev/null) || { out="$work/out"; mkdir -p "$out"; }
+trap 'rm -rf "$out"' EXIT
+out_windows=$(winepath -w "$out")
 
 # Prints "median_ms peak_above_idle_bytes file_bytes times..." for one run.
 measure() {
   local mode=$1 width=$2 height=$3 kind=$4
-  rm -f "$work/out"/*
+  rm -f "$out"/*
   wine "$exe" capture "$mode" "$out_windows" "$count" 2>&1 | tr -d "\r" >"$work/capture.txt" &
   local capturer=$!
   if ! wine "$exe" feed "$width" "$height" "$count" "$kind" | tr -d "\r" >"$work/feed.txt"; then
@@ -41,7 +48,7 @@ measure() {
   held=$(awk '$1 == "held_ws" { print $2 }' "$work/capture.txt")
   cp "$work/capture.txt" "$work/capture-$mode-${width}x${height}.txt"
   local bytes
-  bytes=$(find "$work/out" -type f -printf '%s\n' | sort -n | tail -1)
+  bytes=$(find "$out" -type f -printf '%s\n' | sort -n | tail -1)
   echo "$median $((peak - idle)) $bytes $((held - idle)) $(tr '\n' ' ' <"$work/ms.txt")"
 }
 
@@ -61,9 +68,12 @@ for size in ${SIZES:-1920x1080 3840x2160}; do
   picture=$((width * height * 4 + 40))
   for kind in ${KINDS:-photo flat}; do
     declare -A all=() mem=() bytes=() kept=()
-    # Two rounds, alternating, so that no path always runs first.
-    for round in 1 2; do
-      for mode in reference pixkeeper png; do
+    # Rounds in turn, every other one in reverse order, so that no path always
+    # runs first and a slow spell of the machine falls on every path alike.
+    for round in $(seq "$rounds"); do
+      modes="reference pixkeeper png"
+      [ $((round % 2)) -eq 0 ] && modes="png pixkeeper reference"
+      for mode in $modes; do
         read -r _ m b k times < <(measure "$mode" "$width" "$height" "$kind")
         all[$mode]="${all[$mode]:-} $times"; mem[$mode]=$(max "${mem[$mode]:-0}" "$m"); bytes[$mode]=$b
         kept[$mode]=$(max "${kept[$mode]:-0}" "$k")
