@@ -23,7 +23,7 @@ out=$(mktemp -d /dev/shm/pixkeeper-bench.XXXXXX 2>/dev/null) || { out="$work/out
 trap 'rm -rf "$out"' EXIT
 out_windows=$(winepath -w "$out")
 
-# Prints "median_ms peak_above_idle_bytes file_bytes times..." for one run.
+# Prints "peak_above_idle_bytes file_bytes held_above_idle_bytes times..." for one run.
 measure() {
   local mode=$1 width=$2 height=$3 kind=$4
   rm -f "$out"/*
@@ -40,8 +40,6 @@ measure() {
   paste <(awk '$1 == "t0" { print $2 }' "$work/feed.txt") \
         <(awk '$1 == "t1" { print $2 }' "$work/capture.txt") |
     awk -v f="$freq" '{ printf "%.3f\n", ($2 - $1) * 1000 / f }' | sort -n >"$work/ms.txt"
-  local median
-  median=$(awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }' "$work/ms.txt")
   local idle peak held
   idle=$(awk '$1 == "idle_ws" { print $2 }' "$work/capture.txt")
   peak=$(awk '$1 == "peak_ws" { print $2 }' "$work/capture.txt")
@@ -49,7 +47,7 @@ measure() {
   cp "$work/capture.txt" "$work/capture-$mode-${width}x${height}.txt"
   local bytes
   bytes=$(find "$out" -type f -printf '%s\n' | sort -n | tail -1)
-  echo "$median $((peak - idle)) $bytes $((held - idle)) $(tr '\n' ' ' <"$work/ms.txt")"
+  echo "$((peak - idle)) $bytes $((held - idle)) $(tr '\n' ' ' <"$work/ms.txt")"
 }
 
 median() { tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -74,7 +72,7 @@ for size in ${SIZES:-1920x1080 3840x2160}; do
       modes="reference pixkeeper png"
       [ $((round % 2)) -eq 0 ] && modes="png pixkeeper reference"
       for mode in $modes; do
-        read -r _ m b k times < <(measure "$mode" "$width" "$height" "$kind")
+        read -r m b k times < <(measure "$mode" "$width" "$height" "$kind")
         all[$mode]="${all[$mode]:-} $times"; mem[$mode]=$(max "${mem[$mode]:-0}" "$m"); bytes[$mode]=$b
         kept[$mode]=$(max "${kept[$mode]:-0}" "$k")
       done

@@ -530,12 +530,13 @@ void DeflateWriter::EndBlock(bool last) {
     // Runs that cover little of the block are not worth their codes.
     matched = runBytes_ * kRunsWorth >= raw;
     const auto& lengthCodes = LengthCodes();
-    for (std::size_t k = 0; matched && k < runs_.size(); ++k) {
-      const Run& run = runs_[k];
-      literalCounts_[bytes[run.at - 1]] -= run.length;
-      ++literalCounts_[lengthCodes[run.length].symbol];
-      ++distanceCounts_[0];
-      extraBits_ += lengthCodes[run.length].extraBits;
+    if (matched) {
+      for (const Run& run : runs_) {
+        literalCounts_[bytes[run.at - 1]] -= run.length;
+        ++literalCounts_[lengthCodes[run.length].symbol];
+        ++distanceCounts_[0];
+        extraBits_ += lengthCodes[run.length].extraBits;
+      }
     }
     MakeCodes(literalCounts_, distanceCounts_, extraBits_, codes);
   } else {

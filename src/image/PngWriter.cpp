@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "image/Checksums.h"
@@ -171,7 +172,9 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
       if (order.InFile(k)) stripes[k]->idat.WriteTo(sink);
     };
   }
-  RowsScratch scratch[2] = {RowsScratch(bytes), RowsScratch(bytes)};
+  RowsScratch scratch(bytes);
+  std::optional<RowsScratch> helperScratch;  // only where there are stripes for two
+  if (count > 1) helperScratch.emplace(bytes);
   const auto work = [&](RowsScratch& mine) {
     try {
       while (Stripe* stripe = order.Claim()) {
@@ -187,9 +190,9 @@ void EncodePng(const PngRows& rows, PngSink& sink) {
     }
   };
   HelperThread& helper = HelperThread::Shared();
-  const bool helped = count > 1 && helper.Start([&] { work(scratch[1]); });
+  const bool helped = helperScratch && helper.Start([&] { work(*helperScratch); });
   try {
-    work(scratch[0]);
+    work(scratch);
   } catch (...) {
     if (helped) {
       try {

@@ -23,7 +23,6 @@ StripeOrder::StripeOrder(std::vector<std::unique_ptr<Stripe>>& stripes, PngSink&
   // leave each step's memory behind.
   spare_.resize(std::min<std::uint32_t>(count_, kAhead + 1));
   for (auto& buffer : spare_) buffer.reserve(kStripeBytes + kStripeBytes / 1024 + 4096);
-  spare_.reserve(count_);
 }
 
 bool StripeOrder::Ready() const {
