@@ -18,6 +18,7 @@ commands=(
   /usr/lib/wine/wineserver:libwine
   Xvfb:xvfb xauth:xauth xdotool:xdotool xwininfo:x11-utils
   convert:imagemagick xclip:xclip cloc:cloc timeout:coreutils
+  locale-gen:locales
 )
 # Packages that bring no command but files the build and the tests read.
 packages=(libgtest-dev libgmock-dev googletest fonts-wine fonts-ipafont-gothic zlib1g-dev)
@@ -45,6 +46,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   "${sudo[@]}" apt-get update -q
   "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Wine writes file names in the character set of the locale LANG names: the
+# Japanese session of the tests needs that locale, or no path outside ASCII
+# can be made.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  echo "Generating the locale ja_JP.UTF-8"
+  sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo[@]}" locale-gen >/dev/null
 fi
 
 # A package can be installed and still not give the command (a split package,

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command inside a private Wine session: a throwaway prefix in the
 # build folder and an Xvfb display of its own, both ended afterwards.
-# Usage: wine-session.sh BUILD_DIR COMMAND [ARGS...]
+# Usage: [WINE_LANG=ja_JP.UTF-8] wine-session.sh BUILD_DIR COMMAND [ARGS...]
 # With USE_DISPLAY=1 and DISPLAY set, the user's display is used instead of a
 # private one (for `make run`). Every set-up step that fails stops the session
 # with a line that names the step; the command does not run.
@@ -15,7 +15,9 @@ export WINEDEBUG=-all
 export WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export PATH="/usr/lib/wine:$PATH"
-export LANG=C.UTF-8
+# Windows' display language follows LANG as Wine starts: WINE_LANG=ja_JP.UTF-8
+# gives a Japanese session, the default an English one.
+export LANG="${WINE_LANG:-C.UTF-8}"
 
 fail() {
   echo "wine-session: $1" >&2

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/Texts.h"
 #include "platform/FormatText.h"
 #include "platform/Integer.h"
 #include "platform/RuntimeError.h"
@@ -82,9 +83,10 @@ std::wstring AskUserFileName(Program& program, const std::wstring& folder) {
     SaveDialogRequest request;
     request.owner = program.state.MainWindow;
     request.initialDirectory = folder;
-    request.title = L"画像ファイル選択";
-    request.filter = SaveFormat(program) == FileFormat::kPng ? L"PNG ファイル (*.PNG)|*.PNG|画像ﾌｧｲﾙ (*.BMP)|*.BMP|"
-                                                             : L"画像ﾌｧｲﾙ (*.BMP)|*.BMP|";
+    request.title = Text(TextId::kSaveDialogTitle);
+    const std::wstring bmpFilter = Text(TextId::kBmpFilter) + L"|*.BMP|";
+    request.filter = SaveFormat(program) == FileFormat::kPng ? Text(TextId::kPngFilter) + L"|*.PNG|" + bmpFilter
+                                                             : bmpFilter;
     request.flags = 4;  // hide the read-only box; no overwrite prompt, no default extension
     const SaveDialogChoice choice = platform.ShowSaveDialog(request);
     // Only the name is used: the file always goes into the folder given.

@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "base/Texts.h"
+
 namespace pixkeeper {
 
 namespace {
@@ -31,7 +33,7 @@ std::wstring ProgramFolderName(const std::wstring& executable, bool fromHostDesk
   // Windows drops trailing dots and blanks from folder names; a name of
   // nothing but those would be no folder at all.
   while (!name.empty() && (name.back() == L'.' || name.back() == L' ')) name.pop_back();
-  if (name.empty()) return L"その他";
+  if (name.empty()) return Text(TextId::kOtherProgramFolder);
   return IsDeviceName(name) ? name + L"_" : name;
 }
 

@@ -1,5 +1,7 @@
 #include "capture/StatusText.h"
 
+#include "base/Texts.h"
+
 namespace pixkeeper {
 
 std::wstring ReasonOf(const RuntimeError& error) {
@@ -7,16 +9,13 @@ std::wstring ReasonOf(const RuntimeError& error) {
 }
 
 std::wstring SaveFailedText(const std::wstring& path, const RuntimeError& error) {
-  return L"保存できませんでした: " + path + L" (" + ReasonOf(error) + L")";
+  return Text(TextId::kSaveFailed, {path, ReasonOf(error)});
 }
 
-std::wstring RepeatedText() { return L"前と同じ画像のため、保存しませんでした。"; }
+std::wstring RepeatedText() { return Text(TextId::kRepeatSkipped); }
 
 std::wstring OwnerSilentText(OwnerWait wait) {
-  if (wait == OwnerWait::kEmptying) {
-    return L"画像を置いたプログラムが応答しないため、クリップボードを空にできませんでした。";
-  }
-  return L"画像を置いたプログラムが応答しないため、保存しませんでした。";
+  return Text(wait == OwnerWait::kEmptying ? TextId::kOwnerSilentEmptying : TextId::kOwnerSilentSaving);
 }
 
 }  // namespace pixkeeper

@@ -3,31 +3,39 @@
 #include <string>
 #include <utility>
 
+#include "base/Texts.h"
+
 namespace pixkeeper {
 
-std::wstring ErrorText(int number) {
+namespace {
+
+TextId ErrorTextId(int number) {
   switch (number) {
-    case 5: return L"プロシージャの呼び出し、または引数が不正です。";
-    case error::kOverflow: return L"オーバーフローしました。";
-    case error::kOutOfMemory: return L"メモリが不足しています。";
-    case 9: return L"インデックスが有効範囲にありません。";
-    case 11: return L"0 で除算しました。";
-    case error::kTypeMismatch: return L"型が一致しません。";
-    case error::kBadFileName: return L"ファイル名または番号が不正です。";
-    case error::kFileNotFound: return L"ファイルが見つかりません。";
-    case 57: return L"デバイス I/O エラーです。";
-    case error::kDiskFull: return L"ディスクの空き容量が不足しています。";
-    case error::kPermissionDenied: return L"書き込みできません。";
-    case 71: return L"ディスクが準備されていません。";
-    case error::kPathFileAccess: return L"パス名が無効です。";
-    case error::kPathNotFound: return L"パスが見つかりません。";
-    case 380: return L"プロパティの値が不正です。";
-    case error::kInvalidPicture: return L"ピクチャが不正です。";
-    case error::kCannotOpenClipboard: return L"クリップボードを開けません。";
-    case error::kDialogCancelled: return L"[キャンセル] が選択されました。";
-    default: return L"アプリケーション定義またはオブジェクト定義のエラーです。";
+    case 5: return TextId::kErrorInvalidCall;
+    case error::kOverflow: return TextId::kErrorOverflow;
+    case error::kOutOfMemory: return TextId::kErrorOutOfMemory;
+    case 9: return TextId::kErrorSubscript;
+    case 11: return TextId::kErrorDivisionByZero;
+    case error::kTypeMismatch: return TextId::kErrorTypeMismatch;
+    case error::kBadFileName: return TextId::kErrorBadFileName;
+    case error::kFileNotFound: return TextId::kErrorFileNotFound;
+    case 57: return TextId::kErrorDeviceIo;
+    case error::kDiskFull: return TextId::kErrorDiskFull;
+    case error::kPermissionDenied: return TextId::kErrorPermissionDenied;
+    case 71: return TextId::kErrorDiskNotReady;
+    case error::kPathFileAccess: return TextId::kErrorPathFileAccess;
+    case error::kPathNotFound: return TextId::kErrorPathNotFound;
+    case 380: return TextId::kErrorInvalidProperty;
+    case error::kInvalidPicture: return TextId::kErrorInvalidPicture;
+    case error::kCannotOpenClipboard: return TextId::kErrorCannotOpenClipboard;
+    case error::kDialogCancelled: return TextId::kErrorDialogCancelled;
+    default: return TextId::kErrorApplicationDefined;
   }
 }
+
+}  // namespace
+
+std::wstring ErrorText(int number) { return Text(ErrorTextId(number)); }
 
 namespace {
 

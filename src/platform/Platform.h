@@ -141,6 +141,8 @@ class Platform {
   virtual std::wstring ProgramPath() = 0;
   // The user's Pictures folder, as the system knows it, ending with "\".
   virtual std::wstring PicturesFolder() = 0;
+  // Windows' display language, as a LANGID.
+  virtual std::uint16_t DisplayLanguage() = 0;
   virtual ScreenTwips ScreenSize() = 0;
   // Destroys every window of the program without asking it, then ends the
   // process. The in-memory platform of the tests throws instead.

@@ -22,7 +22,7 @@ constexpr int kCannotOpenClipboard = 521;
 constexpr int kDialogCancelled = 32755;
 }  // namespace error
 
-// The runtime's Japanese text for an error number.
+// The text for an error number, in the user's language.
 std::wstring ErrorText(int number);
 
 class RuntimeError : public std::runtime_error {

@@ -130,6 +130,10 @@ bool IsClearSwitch(const std::wstring& commandLine) {
   return AsciiUpper(commandLine) == kClearSwitch;
 }
 
+Language StoredLanguageChoice(Platform& platform) {
+  return ChooseLanguage(platform.DisplayLanguage(), platform.ReadSetting(kApplication, kSection, L"Language", L""));
+}
+
 void HandleClearSwitch(Platform& platform) {
   if (!IsClearSwitch(platform.CommandLineText())) return;
   platform.DeleteSettingSection(kApplication, kSection);

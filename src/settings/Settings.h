@@ -2,6 +2,7 @@
 // The fourteen persistent settings: loading at start, saving at exit, and the
 // "/CLEAR" switch.
 
+#include "base/Language.h"
 #include "capture/Program.h"
 
 namespace pixkeeper {
@@ -16,6 +17,10 @@ void LoadSettings(Program& program);
 
 // Writes all fourteen keys.
 void SaveSettings(Program& program);
+
+// The language to speak: the stored "Language" value ("ja" or "en") where
+// there is one, else Windows' display language. Read, never written.
+Language StoredLanguageChoice(Platform& platform);
 
 // True when the command line is the "/CLEAR" switch (whole text, any case).
 bool IsClearSwitch(const std::wstring& commandLine);

@@ -1,5 +1,6 @@
 #include "settings/StartWithWindows.h"
 
+#include "base/Texts.h"
 #include "capture/StatusText.h"
 #include "platform/RuntimeError.h"
 
@@ -62,7 +63,7 @@ void ChooseStartWithWindows(Program& program) {
       platform.WriteSetting(kRunApplication, kRunSection, kValueName, StartCommand(self));
     }
   } catch (const RuntimeError& error) {
-    program.window.ShowStatus(L"Windows の起動時に開始する設定を変更できませんでした (" + ReasonOf(error) + L")");
+    program.window.ShowStatus(Text(TextId::kStartWithWindowsFailed, {ReasonOf(error)}));
   }
   program.window.SetChecked(OptionItem::StartWithWindows, StartsWithWindows(platform));
 }

@@ -1,5 +1,6 @@
 #include "ui/DirChoice.h"
 
+#include "base/Texts.h"
 #include "ui/DirectoryLines.h"
 
 namespace pixkeeper {
@@ -34,12 +35,11 @@ std::wstring ClosingBaseDir(const std::wstring& openPath) {
 }
 
 std::wstring MissingDirMessage(const std::wstring& baseDir) {
-  return L"前回指定されたディレクトリが存在しないのでルートディレクトリを表示します。\r\n"
-         L"前回指定ディレクトリ[" + baseDir + L"]";
+  return Text(TextId::kDirectoryMissing, {baseDir});
 }
 
 std::wstring DriveNotReadyMessage(wchar_t letter) {
-  return std::wstring(L"ドライブ ") + UpperLetter(letter) + L": の準備ができていません。";
+  return Text(TextId::kDriveNotReady, {std::wstring(1, UpperLetter(letter))});
 }
 
 }  // namespace pixkeeper

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/Texts.h"
 #include "platform/RuntimeError.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
@@ -27,7 +28,7 @@ constexpr UINT kActivateOnce = WM_APP + 1;
 DirConfig::DirConfig(Program& program, HWND owner)
     : BaseWindow(program.platform), program_(program) {
   RegisterWindowClass(kDirConfigWindowClass, ProgramIcon(owner));
-  if (CreateTopLevel(kDirConfigWindowClass, kDirConfigTitle, kDialogStyle, kDialogExStyle, owner,
+  if (CreateTopLevel(kDirConfigWindowClass, Text(TextId::kDirConfigTitle).c_str(), kDialogStyle, kDialogExStyle, owner,
                      nullptr) == nullptr) {
     throw RuntimeError(error::kOutOfMemory);
   }
@@ -42,7 +43,7 @@ DirConfig::DirConfig(Program& program, HWND owner)
   dir_ = AddControl(hwnd(), L"LISTBOX", L"",
                     LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
                     WS_EX_CLIENTEDGE, ids::kDir, {120, 600, 4575, 2250}, font_);
-  AddControl(hwnd(), L"BUTTON", L"戻る", BS_PUSHBUTTON | WS_TABSTOP, 0, ids::kDirReturn,
+  AddControl(hwnd(), L"BUTTON", Text(TextId::kReturnButton).c_str(), BS_PUSHBUTTON | WS_TABSTOP, 0, ids::kDirReturn,
              {3240, 3000, 1455, 615}, font_);
   drives_ = LogicalDrives();
   for (const DriveEntry& drive : drives_) {

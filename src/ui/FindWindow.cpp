@@ -1,11 +1,13 @@
 #include "ui/FindWindow.h"
 
+#include "base/Texts.h"
+
 namespace pixkeeper {
 
 void CheckSingleInstance(Platform& platform, const std::wstring& title) {
   if (!platform.WindowWithTitleExists(title)) return;
-  platform.ShowMessage(L"すでに起動されているので終了します。", message_style::kInformation,
-                       title + L"からのお知らせ");
+  platform.ShowMessage(Text(TextId::kAlreadyRunning), message_style::kInformation,
+                       Text(TextId::kNoticeTitle, {title}));
   platform.EndProgram();
 }
 

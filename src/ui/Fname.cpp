@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "base/Texts.h"
 #include "platform/RuntimeError.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
@@ -38,7 +39,7 @@ Fname::Fname(Program& program, HWND owner) : BaseWindow(program.platform), progr
   // The program's icon, as the main window's class carries it.
   RegisterWindowClass(kFnameWindowClass, ProgramIcon(owner));
   // Not WS_CLIPCHILDREN: the frames paint no background of their own.
-  if (CreateTopLevel(kFnameWindowClass, kFnameTitle, kDialogStyle, kDialogExStyle, owner,
+  if (CreateTopLevel(kFnameWindowClass, Text(TextId::kFnameTitle).c_str(), kDialogStyle, kDialogExStyle, owner,
                      nullptr) == nullptr) {
     throw RuntimeError(error::kOutOfMemory);
   }
@@ -52,10 +53,10 @@ Fname::Fname(Program& program, HWND owner) : BaseWindow(program.platform), progr
   EnableWindow(presentValueText_, FALSE);
 }
 
-HWND Fname::AddControl(const wchar_t* className, const wchar_t* text, DWORD style,
+HWND Fname::AddControl(const wchar_t* className, const std::wstring& text, DWORD style,
                        DWORD exStyle, int id, double left, double top, double width,
                        double height, const WindowFont& font) {
-  return pixkeeper::AddControl(hwnd(), className, text, style, exStyle, id,
+  return pixkeeper::AddControl(hwnd(), className, text.c_str(), style, exStyle, id,
                                {left, top, width, height}, font);
 }
 
@@ -65,39 +66,39 @@ void Fname::CreateControls() {
   const double fx = kFtypeFrame.left;
   const double fy = kFtypeFrame.top;
   constexpr DWORD kOption = BS_RADIOBUTTON | WS_TABSTOP | WS_GROUP;
-  options_[0] = AddControl(L"BUTTON", L"日付形式(FNAMEmmddhhmmss.BMP)", kOption, 0,
+  options_[0] = AddControl(L"BUTTON", Text(TextId::kFnameDateOption), kOption, 0,
                            ids::kFtypeOption0, fx + 240, fy + 480, 3855, 255, font_);
-  options_[1] = AddControl(L"BUTTON", L"通番形式(FNAME9999.BMP)", kOption, 0,
+  options_[1] = AddControl(L"BUTTON", Text(TextId::kFnameNumberOption), kOption, 0,
                            ids::kFtypeOption0 + 1, fx + 240, fy + 840, 3135, 255, font_);
-  AddControl(L"STATIC", L"初期値", SS_RIGHT | SS_NOPREFIX, 0, ids::kStartValueLabel,
+  AddControl(L"STATIC", Text(TextId::kFnameStartValue), SS_RIGHT | SS_NOPREFIX, 0, ids::kStartValueLabel,
              fx + 3360, fy + 840, 855, 255, font_);
   startValueText_ = AddControl(L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
                                WS_EX_CLIENTEDGE, ids::kStartValueText, fx + 4320, fy + 840, 615,
                                315, font_);
   SendMessageW(startValueText_, EM_LIMITTEXT, kStartValueLength, 0);
   SetWindowSubclass(startValueText_, &StartValueKeyFilter, kKeyFilterId, 0);
-  AddControl(L"STATIC", L"次回書込値", SS_RIGHT | SS_NOPREFIX, 0, ids::kPresentValueLabel,
+  AddControl(L"STATIC", Text(TextId::kFnameNextValue), SS_RIGHT | SS_NOPREFIX, 0, ids::kPresentValueLabel,
              fx + 2880, fy + 1200, 1335, 255, font_);
   presentValueText_ = AddControl(L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
                                  WS_EX_CLIENTEDGE, ids::kPresentValueText, fx + 4320, fy + 1200,
                                  615, 315, font_);
-  AddControl(L"BUTTON", L"Reset", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0,
+  AddControl(L"BUTTON", Text(TextId::kResetButton), BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0,
              ids::kPresentValueReset, fx + 5040, fy + 1200, 615, 255, resetFont_);
-  presentValueCheck_ = AddControl(L"BUTTON", L"終了時に現在値を保持する",
+  presentValueCheck_ = AddControl(L"BUTTON", Text(TextId::kFnameKeepValue),
                                   BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, 0,
                                   ids::kPresentValueCheck, fx + 2280, fy + 1560, 3255, 255, font_);
-  options_[2] = AddControl(L"BUTTON", L"ユーザ入力形式(保存時に入力ウインドウ表示)", kOption, 0,
+  options_[2] = AddControl(L"BUTTON", Text(TextId::kFnameAskOption), kOption, 0,
                            ids::kFtypeOption0 + 2, fx + 240, fy + 1920, 5415, 255, font_);
-  AddControl(L"BUTTON", L"ファイル保存名形式", BS_GROUPBOX | WS_GROUP, 0, ids::kFtypeFrame,
+  AddControl(L"BUTTON", Text(TextId::kFnameSchemeFrame), BS_GROUPBOX | WS_GROUP, 0, ids::kFtypeFrame,
              kFtypeFrame.left, kFtypeFrame.top, kFtypeFrame.width, kFtypeFrame.height, font_);
 
   fnameText_ = AddControl(L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE,
                           ids::kFnameText, kFnameFrame.left + 120, kFnameFrame.top + 360, 5535,
                           330, font_);
-  AddControl(L"BUTTON", L"日付および通番時のファイル先頭文字列", BS_GROUPBOX | WS_GROUP, 0,
+  AddControl(L"BUTTON", Text(TextId::kFnamePrefixFrame), BS_GROUPBOX | WS_GROUP, 0,
              ids::kFnameFrame, kFnameFrame.left, kFnameFrame.top, kFnameFrame.width,
              kFnameFrame.height, font_);
-  AddControl(L"BUTTON", L"戻る", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, ids::kFnameReturn,
+  AddControl(L"BUTTON", Text(TextId::kReturnButton), BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, ids::kFnameReturn,
              4440, 3600, 1455, 615, font_);
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "capture/Program.h"
 #include "ui/BaseWindow.h"
 #include "ui/DialogWindow.h"
@@ -36,7 +38,7 @@ class Fname final : public BaseWindow<Fname>, public FnameFields {
 
  private:
   void CreateControls();
-  HWND AddControl(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
+  HWND AddControl(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
                   int id, double left, double top, double width, double height,
                   const WindowFont& font);
   void OnCommand(int id, int code);

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/Texts.h"
 #include "platform/Integer.h"
 #include "platform/RuntimeError.h"
 
@@ -15,8 +16,7 @@ void FillFnameFields(const AppState& state, FnameFields& fields) {
   const int scheme = state.NamingScheme;
   if (scheme < 0 || scheme >= kNamingOptionCount) {
     throw RuntimeError(kNoSuchControl,
-                       L"コントロール配列の要素 '" + IntegerText(state.NamingScheme) +
-                           L"' は存在しません。");
+                       Text(TextId::kNoSuchNamingOption, {IntegerText(state.NamingScheme)}));
   }
   fields.SelectOption(scheme);
   fields.SetPrefixText(state.FilePrefix);

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/Texts.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/WorkerThread.h"
 #include "settings/StartWithWindows.h"
@@ -12,6 +13,7 @@
 #include "ui/FormCenter.h"
 #include "ui/ImageView.h"
 #include "ui/MainWindowLayout.h"
+#include "ui/MenuBuilder.h"
 #include "ui/OpenSaveFolder.h"
 #include "ui/ScreenGeometry.h"
 #include "ui/WindowClasses.h"
@@ -28,8 +30,6 @@ constexpr double kClientTop = 3345;
 constexpr TwipsRect kFileListDesign{120, 120, 4695, 3180};
 // The status line below the list: one line of the window's font.
 constexpr double kStatusLineHeight = 360;
-// Said in the status line while the captures are paused.
-constexpr wchar_t kPausedStatus[] = L"取り込みを一時停止しています。";
 
 int MenuId(OptionItem item) {
   switch (item) {
@@ -47,61 +47,6 @@ int MenuId(OptionItem item) {
   return 0;
 }
 
-HMENU BuildMenuBar() {
-  HMENU bar = CreateMenu();
-  HMENU file = CreatePopupMenu();
-  AppendMenuW(file, MF_STRING, ids::kProcOpenFolder, L"保存先を開く(&O)\tCtrl+O");
-  AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(file, MF_STRING, ids::kProcEnd, L"Pixkeeper終了(&Q)\tCtrl+Q");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"ファイル(&F)");
-
-  HMENU config = CreatePopupMenu();
-  AppendMenuW(config, MF_STRING, ids::kSMenuDir, L"保存ディレクトリ...(&D)\tCtrl+D");
-  AppendMenuW(config, MF_STRING, ids::kSMenuFname, L"保存ファイル名...(&F)\tCtrl+F");
-  AppendMenuW(config, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(config, MF_STRING, ids::kSMenuStartPosition,
-              L"起動時は画面中央に表示する(&P)\tCtrl+P");
-  AppendMenuW(config, MF_STRING, ids::kSMenuStartMode, L"最小化状態で起動する(&I)\tCtrl+I");
-  AppendMenuW(config, MF_STRING, ids::kSMenuViewMode,
-              L"関連付けられたアプリで表示する(&V)\tCtrl+V");
-  AppendMenuW(config, MF_STRING, ids::kSMenuSaveFormat, L"PNG形式で保存する(&G)\tCtrl+G");
-  AppendMenuW(config, MF_STRING, ids::kSMenuKeepClipboard, L"クリップボードを空にしない(&K)\tCtrl+K");
-  AppendMenuW(config, MF_STRING, ids::kSMenuDayFolders, L"日付ごとのフォルダに分ける(&Y)\tCtrl+Y");
-  AppendMenuW(config, MF_STRING, ids::kSMenuProgramFolders, L"アプリごとのフォルダに分ける(&B)\tCtrl+B");
-  AppendMenuW(config, MF_STRING, ids::kSMenuSkipRepeats, L"同じ画像を続けて保存しない(&U)\tCtrl+U");
-  AppendMenuW(config, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(config, MF_STRING, ids::kSMenuPause, L"取り込みを一時停止する(&T)\tCtrl+T");
-  AppendMenuW(config, MF_STRING, ids::kSMenuStartWithWindows, L"Windows の起動時に開始する(&W)");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(config), L"環境設定(&C)");
-
-  HMENU help = CreatePopupMenu();
-  AppendMenuW(help, MF_STRING, ids::kSMenuHelpVersion, L"バージョン情報(&A)\tCtrl+A");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"ヘルプ(&H)");
-  return bar;
-}
-
-// Ctrl with each item's access letter.
-win32::AcceleratorTable BuildAccelerators() {
-  ACCEL entries[] = {
-      {FVIRTKEY | FCONTROL, 'Q', ids::kProcEnd},
-      {FVIRTKEY | FCONTROL, 'O', ids::kProcOpenFolder},
-      {FVIRTKEY | FCONTROL, 'D', ids::kSMenuDir},
-      {FVIRTKEY | FCONTROL, 'F', ids::kSMenuFname},
-      {FVIRTKEY | FCONTROL, 'P', ids::kSMenuStartPosition},
-      {FVIRTKEY | FCONTROL, 'I', ids::kSMenuStartMode},
-      {FVIRTKEY | FCONTROL, 'V', ids::kSMenuViewMode},
-      {FVIRTKEY | FCONTROL, 'G', ids::kSMenuSaveFormat},
-      {FVIRTKEY | FCONTROL, 'K', ids::kSMenuKeepClipboard},
-      {FVIRTKEY | FCONTROL, 'Y', ids::kSMenuDayFolders},
-      {FVIRTKEY | FCONTROL, 'B', ids::kSMenuProgramFolders},
-      {FVIRTKEY | FCONTROL, 'U', ids::kSMenuSkipRepeats},
-      {FVIRTKEY | FCONTROL, 'T', ids::kSMenuPause},
-      {FVIRTKEY | FCONTROL, 'A', ids::kSMenuHelpVersion},
-  };
-  return win32::AcceleratorTable(
-      CreateAcceleratorTableW(entries, static_cast<int>(sizeof entries / sizeof entries[0])));
-}
-
 }  // namespace
 
 Form1::Form1(Platform& platform) : BaseWindow(platform), program_(platform, *this) {
@@ -112,8 +57,8 @@ Form1::Form1(Platform& platform) : BaseWindow(platform), program_(platform, *thi
 
 void Form1::Create(HINSTANCE instance, WORD iconResource) {
   RegisterWindowClass(kMainWindowClass, LoadIconW(instance, MAKEINTRESOURCEW(iconResource)));
-  menu_ = BuildMenuBar();
-  accelerators_ = BuildAccelerators();
+  menu_ = BuildMenuBar(MainMenus());
+  accelerators_ = BuildAccelerators(MainMenus());
   // No title until the load step: a copy that is starting must not be found
   // by its own single-instance check.
   if (CreateTopLevel(kMainWindowClass, L"", kStyle, 0, nullptr, menu_) == nullptr) {
@@ -304,8 +249,8 @@ void Form1::SetPaused(bool paused) {
   tray_.ShowPaused(paused);
   // Also seen in the window; a report that came meanwhile stays.
   if (paused) {
-    ShowStatus(kPausedStatus);
-  } else if (WindowText(statusLine_) == kPausedStatus) {
+    ShowStatus(Text(TextId::kPausedStatus));
+  } else if (WindowText(statusLine_) == Text(TextId::kPausedStatus)) {
     ShowStatus(L"");
   }
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "base/Texts.h"
 #include "platform/RuntimeError.h"
 #include "ui/DialogWindow.h"
 #include "ui/ScreenGeometry.h"
@@ -17,7 +18,7 @@ constexpr WPARAM kEscape = 27;
 ImageView::ImageView(Platform& platform, HWND owner, Picture picture)
     : BaseWindow(platform), picture_(std::move(picture)) {
   RegisterWindowClass(kImageViewWindowClass, ProgramIcon(owner));
-  if (CreateTopLevel(kImageViewWindowClass, kImageViewTitle, kDialogStyle, kDialogExStyle, owner,
+  if (CreateTopLevel(kImageViewWindowClass, Text(TextId::kImageViewTitle).c_str(), kDialogStyle, kDialogExStyle, owner,
                      nullptr) == nullptr) {
     throw RuntimeError(error::kOutOfMemory);
   }

@@ -1,5 +1,6 @@
 #include "ui/OpenSaveFolder.h"
 
+#include "base/Texts.h"
 #include "capture/StatusText.h"
 #include "platform/RuntimeError.h"
 
@@ -9,7 +10,7 @@ void OpenSaveFolder(Program& program) {
   const std::wstring folder = program.state.BaseDir;
   // The shell would otherwise open some other folder, or say nothing.
   if (!program.platform.DirectoryExists(folder)) {
-    program.window.ShowStatus(L"保存先のフォルダがありません: " + folder);
+    program.window.ShowStatus(Text(TextId::kNoSaveFolder, {folder}));
     return;
   }
   // Without its final "\": a file manager that takes the folder as "%1"
@@ -19,7 +20,7 @@ void OpenSaveFolder(Program& program) {
   try {
     program.platform.OpenFolder(program.state.MainWindow, bare);
   } catch (const RuntimeError& error) {
-    program.window.ShowStatus(L"保存先を開けませんでした: " + folder + L" (" + ReasonOf(error) + L")");
+    program.window.ShowStatus(Text(TextId::kSaveFolderUnopened, {folder, ReasonOf(error)}));
   }
 }
 

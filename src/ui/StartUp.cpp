@@ -1,5 +1,6 @@
 #include "ui/StartUp.h"
 
+#include "base/Texts.h"
 #include "capture/CaptureQueue.h"
 #include "capture/ClipboardWatch.h"
 #include "platform/Integer.h"
@@ -46,21 +47,21 @@ void RunQueryUnload(Program& program) {
 }
 
 std::wstring StartUpErrorMessage(const RuntimeError& error) {
-  return L"実行時エラー '" + std::to_wstring(error.number()) + L"':\r\n\r\n" + error.text();
+  return Text(TextId::kStartUpError, {std::to_wstring(error.number()), error.text()});
 }
 
 namespace {
-std::wstring NamedPictureMessage(const wchar_t* firstLine, const std::wstring& path) {
-  return firstLine + (L"\r\n対象画像名 [" + path + L"]");
+std::wstring NamedPictureMessage(TextId firstLine, const std::wstring& path) {
+  return Text(TextId::kNamedPicture, {Text(firstLine), path});
 }
 }  // namespace
 
 std::wstring MissingFileMessage(const std::wstring& path) {
-  return NamedPictureMessage(L"対象画像が存在しません。削除された可能性があります。", path);
+  return NamedPictureMessage(TextId::kPictureMissing, path);
 }
 
 std::wstring UnreadablePictureMessage(const std::wstring& path) {
-  return NamedPictureMessage(L"画像を表示できません。", path);
+  return NamedPictureMessage(TextId::kPictureUnreadable, path);
 }
 
 }  // namespace pixkeeper

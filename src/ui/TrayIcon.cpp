@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ui/ControlIds.h"
+#include "ui/MenuBuilder.h"
 #include "ui/PauseMark.h"
 
 namespace pixkeeper {
@@ -108,14 +109,8 @@ void TrayIcon::Remove() {
 }
 
 void TrayIcon::ShowMenu(WPARAM at, bool paused) const {
-  win32::MenuHandle menu(::CreatePopupMenu());
+  win32::MenuHandle menu = BuildPopupMenu(TrayMenuItems(), paused ? ids::kSMenuPause : 0);
   if (!menu) return;
-  ::AppendMenuW(menu.get(), MF_STRING, ids::kTrayShow, L"表示(&S)");
-  ::AppendMenuW(menu.get(), MF_STRING | (paused ? MF_CHECKED : MF_UNCHECKED), ids::kSMenuPause,
-                L"取り込みを一時停止する(&T)");
-  ::AppendMenuW(menu.get(), MF_STRING, ids::kProcOpenFolder, L"保存先を開く(&O)");
-  ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuW(menu.get(), MF_STRING, ids::kProcEnd, L"Pixkeeper終了(&Q)");
   ::SetMenuDefaultItem(menu.get(), ids::kTrayShow, FALSE);
 
   POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};

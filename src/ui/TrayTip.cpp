@@ -1,5 +1,8 @@
 #include "ui/TrayTip.h"
 
+#include "base/Texts.h"
+#include "ui/StartUp.h"
+
 namespace pixkeeper {
 
 namespace {
@@ -10,7 +13,7 @@ constexpr unsigned kRightButtonUp = 0x0205;  // WM_RBUTTONUP
 constexpr unsigned kKeySelect = 0x0401;      // NIN_KEYSELECT: Enter or Space on the icon
 }  // namespace
 
-std::wstring TrayTip(bool paused) { return paused ? L"Pixkeeper (一時停止中)" : L"Pixkeeper"; }
+std::wstring TrayTip(bool paused) { return paused ? Text(TextId::kPausedTip, {kProgramTitle}) : std::wstring(kProgramTitle); }
 
 TrayAction TrayActionFor(unsigned notice, bool version4) {
   switch (notice) {

@@ -1,5 +1,6 @@
 #pragma once
-// The program's font: "ＭＳ ゴシック" in the Japanese character set.
+// The program's font: "ＭＳ ゴシック" in the Japanese character set where the
+// program speaks Japanese, Windows' message font elsewhere.
 
 #include <windows.h>
 

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "base/Texts.h"
 #include "capture/ClipboardWatch.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/Win32Platform.h"
@@ -40,6 +41,8 @@ int RunMessageLoop(const Form1& form) {
 }
 
 int Run(Win32Platform& platform, HINSTANCE instance) {
+  // Before any window or message: the language they speak.
+  UseLanguage(StoredLanguageChoice(platform));
   // The initialisation step.
   HandleClearSwitch(platform);
   StartUpLock startUpLock;

@@ -75,6 +75,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   std::map<OptionItem, bool> checks;
   std::wstring status;  // the main window's status line
   std::wstring pictures = L"C:\\Users\\me\\Pictures\\";  // none: the system knows no such folder
+  std::uint16_t displayLanguage = 0x0411;  // Japanese
   int mkdirError = 0;
   bool HeldOpen() const { return bytes_.use_count() > 1; }
 
@@ -185,6 +186,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   bool FileExists(S) override { return false; }
   void MakeDirectory(S path) override { Log("mkdir:" + Narrow(path)), mkdirError ? throw RuntimeError(mkdirError) : void(); }
   std::wstring PicturesFolder() override { return pictures.empty() ? throw RuntimeError(76) : pictures; }
+  std::uint16_t DisplayLanguage() override { return displayLanguage; }
   bool WindowWithTitleExists(S) override { return false; }
   std::wstring CommandLineText() override { return {}; }
   std::wstring ProgramDirectory() override { return {}; }

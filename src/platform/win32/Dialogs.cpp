@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "base/Texts.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper::win32 {
@@ -61,8 +62,7 @@ SaveDialogChoice ShowSaveDialog(const SaveDialogRequest& request) {
       throw RuntimeError(error::kOutOfMemory);
     }
     throw RuntimeError(kDialogFailure,
-                       L"ファイル選択ダイアログを表示できません。(コード " +
-                           std::to_wstring(code) + L")");
+                       Text(TextId::kSaveDialogFailed, {std::to_wstring(code)}));
   }
 
   SaveDialogChoice choice;

@@ -110,6 +110,8 @@ std::wstring Win32Platform::ProgramPath() { return win32::ProgramPath(); }
 
 std::wstring Win32Platform::PicturesFolder() { return win32::PicturesFolder(); }
 
+std::uint16_t Win32Platform::DisplayLanguage() { return ::GetUserDefaultUILanguage(); }
+
 ScreenTwips Win32Platform::ScreenSize() { return win32::ScreenSize(); }
 
 void Win32Platform::EndProgram() { win32::EndProgram(); }

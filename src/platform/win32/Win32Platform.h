@@ -69,6 +69,7 @@ class Win32Platform final : public Platform {
   std::wstring ProgramDirectory() override;
   std::wstring ProgramPath() override;
   std::wstring PicturesFolder() override;
+  std::uint16_t DisplayLanguage() override;
   ScreenTwips ScreenSize() override;
   [[noreturn]] void EndProgram() override;
 
