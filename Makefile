@@ -39,7 +39,7 @@ test-win:
 	WINE_LANG=C.UTF-8 cmake/wine-session.sh $(WIN_BUILD) ctest --test-dir $(WIN_BUILD) --output-on-failure -L english
 
 run: deps build-win
-	USE_DISPLAY=1 WINEPREFIX_OVERRIDE=$(CURDIR)/build/run-prefix \
+	USE_DISPLAY=1 WINEPREFIX_OVERRIDE=$(CURDIR)/build/run-prefix WINE_LANG="$${LANG:-C.UTF-8}" \
 	  cmake/wine-session.sh $(WIN_BUILD) wine $(WIN_BUILD)/Pixkeeper.exe
 
 dist: deps build-win

@@ -78,7 +78,7 @@ void GroupCapture() {
   LeaveViewer(b);
   MoveFileW(out.c_str(), (work + L"away").c_str());
   Check(Heard(a, [] { Put("rgb24"); }, CF_DIB), L"missing directory: not passed on after b left, the picture left");
-  Eq(Status(), L"保存できませんでした: " + out + Numbered(L"CAP", n + 1) + L" (" + SystemText(ERROR_PATH_NOT_FOUND) + L")",
+  Eq(Status(), Tr(L"保存できませんでした: ", L"Could not save ") + out + Numbered(L"CAP", n + 1) + L" (" + SystemText(ERROR_PATH_NOT_FOUND) + L")",
      L"missing directory: the status line");
   Check(GetFileAttributesW(out.c_str()) == INVALID_FILE_ATTRIBUTES && MoveFileW((work + L"away").c_str(), out.c_str()),
         L"no save directory made");

@@ -21,7 +21,7 @@ wstring OpenAt(const wstring& path) {  // "Z:\|a|b*|" for Z:\a\b\ open, without 
   }
   return shown + L"*|";
 }
-HWND OpenDir() { return OpenDialog('D' | kCtrl, L"保存ディレクトリ選択", L"PixkeeperDirConfig"); }
+HWND OpenDir() { return OpenDialog('D' | kCtrl, DirTitle(), L"PixkeeperDirConfig"); }
 
 }  // namespace
 
@@ -38,7 +38,7 @@ void GroupDir() {
   Check(Focus(d) == drive, L"the drive list has the focus");
   Eq(Text(drive).substr(0, 2) + L" " + DirShown(dir), L"Z: " + OpenAt(lower) + L"Alpha|beta|サブ|",
      L"the drive, the hierarchy, the subdirectories sorted, no hidden one");
-  LaidOut(d, L"dirconfig", L"321x249\nComboBox Z: 8,8 305x25\nListBox  8,40 305x150\nButton 戻る 216,200 97x41\n");
+  LaidOut(d, L"dirconfig", L"321x249\nComboBox Z: 8,8 305x25\nListBox  8,40 305x150\nButton " + ReturnButton() + L" 216,200 97x41\n");
   out = sub, baseDir = lower;
   ExpectCapture(L"behind the dialog, into the directory in force", 0, L"D0001.BMP", Put("rgb24"));
   ListClick(static_cast<int>(Send(dir, LB_GETCOUNT)) - 2, false, dir);  // beta, highlighted only
@@ -59,7 +59,7 @@ void GroupDir() {
     PostMessageW(d, WM_COMMAND, MAKEWPARAM(3001, CBN_SELCHANGE), reinterpret_cast<LPARAM>(drive));
   };
   pick(L"Y:");
-  Says(kMain, L"ドライブ Y: の準備ができていません。 error", L"a drive that is not ready");
+  Says(kMain, Tr(L"ドライブ Y: の準備ができていません。", L"Drive Y: is not ready.") + L" error", L"a drive that is not ready");
   Eq(Text(drive).substr(0, 2) + L" " + DirShown(dir), L"Z: " + before, L"the drive list returns, nothing else changes");
   pick(L"C:");
   Check(WaitFor([&] { return DirShown(dir).rfind(L"C:\\*|", 0) == 0; }), L"C: its own directory: " + DirShown(dir));
@@ -77,10 +77,11 @@ void GroupDir() {
   RegSet(L"BaseDir", gone);
   if (!Start()) return;
   Keys(Main(), {'D' | kCtrl});
-  Says(kMain, L"前回指定されたディレクトリが存在しないのでルートディレクトリを表示します。\r\n"
-       L"前回指定ディレクトリ[" + gone + L"] error", L"the message for a directory that has gone");
+  Says(kMain, Tr(L"前回指定されたディレクトリが存在しないのでルートディレクトリを表示します。\r\n前回指定ディレクトリ[",
+                 L"The save directory chosen last does not exist, so the drive's root folder is shown.\r\n"
+                 L"Directory chosen last: [") + gone + L"] error", L"the message for a directory that has gone");
   Check(!WaitFor([] { return Top(kMain, kBox) != nullptr; }, 500), L"said once");
-  d = WaitTop(L"保存ディレクトリ選択", L"PixkeeperDirConfig");
+  d = WaitTop(DirTitle(), L"PixkeeperDirConfig");
   Check(d && DirShown(GetDlgItem(d, 3002)).rfind(L"Z:\\*|", 0) == 0, L"the root shown");
   Click(GetDlgItem(d, 3003));
   Stop();

@@ -18,8 +18,15 @@ std::vector<Control> Layout(HWND window) {
 // the box of a check box or option and the indent of a frame's caption.
 SIZE TextRoom(const Control& c, int dpi) {
   HDC dc = CreateCompatibleDC(nullptr);
-  HFONT font = CreateFontW(-MulDiv(12, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック");
+  // In English the program takes Windows' message font, at the same size.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  HFONT font = english ? CreateFontW(-MulDiv(12, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
+                                     metrics.lfMessageFont.lfFaceName)
+                       : CreateFontW(-MulDiv(12, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック");
   HGDIOBJ old = SelectObject(dc, font);
   SIZE size{};
   GetTextExtentPoint32W(dc, c.text.c_str(), static_cast<int>(c.text.size()), &size);
@@ -43,10 +50,10 @@ void GroupDpi() {
     SetDpi(dpi);
     if (!Start(Numbering(L"H"))) break;
     const wstring at = L" at " + to_wstring(dpi) + L" DPI";
-    for (auto [name, key, title, cls] : {std::tuple<const wchar_t*, WORD, const wchar_t*, const wchar_t*>{
-             L"main", 0, nullptr, nullptr}, {L"fname", 'F' | kCtrl, L"保存ファイル名選択", L"PixkeeperFname"},
-             {L"dir", 'D' | kCtrl, L"保存ディレクトリ選択", L"PixkeeperDirConfig"},
-             {L"about", 'A' | kCtrl, L"バージョン情報", L"PixkeeperAbout"}}) {
+    for (auto [name, key, title, cls] : {std::tuple<const wchar_t*, WORD, wstring, const wchar_t*>{
+             L"main", 0, L"", nullptr}, {L"fname", 'F' | kCtrl, FnameTitle(), L"PixkeeperFname"},
+             {L"dir", 'D' | kCtrl, DirTitle(), L"PixkeeperDirConfig"},
+             {L"about", 'A' | kCtrl, AboutTitle(), L"PixkeeperAbout"}}) {
       HWND window = Main();
       if (key != 0) Keys(Main(), {key}), window = WaitTop(title, cls);
       if (!Check(window != nullptr, name + at + L": did not open")) continue;

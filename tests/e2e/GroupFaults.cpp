@@ -32,7 +32,7 @@ void GroupFaults() {
     auto refused = [&](const wstring& what, const wstring& files, int entries) {
       Check(Heard(viewer, [] { Put("rgb32", 400, Form::kDib, 300); }, CF_DIB), what + L": not passed on, left");
       Eq(Files(out) + to_wstring(ListCount()), files + to_wstring(entries), what + L": the files and entries");
-      const wstring said = L"保存できませんでした: " + out + Numbered(L"F", 2 * entries + 1) + L" (";
+      const wstring said = Tr(L"保存できませんでした: ", L"Could not save ") + out + Numbered(L"F", 2 * entries + 1) + L" (";
       Check(Status().rfind(said, 0) == 0 && Status().size() > said.size() + 2 && Status().back() == L')',
             what + L": the status line says '" + said + L"...)', not '" + Status() + L"'");
     };

@@ -26,7 +26,7 @@ void GroupFolders() {
   const Picture same = Put("rgb24", 7);
   ExpectCapture(L"the same picture: the first", 4, L"F0005.BMP", same);
   PutAs(CF_DIB, same.dib.data(), same.dib.size());
-  Check(ClipEmpty(3000) && WorkerIdle() && ListCount() == 5 && Status() == L"前と同じ画像のため、保存しませんでした。",
+  Check(ClipEmpty(3000) && WorkerIdle() && ListCount() == 5 && Status() == Tr(L"前と同じ画像のため、保存しませんでした。", L"Not saved: the same picture as the last one."),
         L"the same picture again: emptied, not saved, said: " + Status());
   Command(206);
   const Bytes png = Png(same, false);

@@ -15,7 +15,7 @@ void GroupList() {
   const wchar_t* places[] = {L"533,436 213x152", L"-67,-54 1413x1132"};
   for (int i = 0; i < 2; ++i) {
     ListClick(i, true);
-    HWND v = WaitTop(L"画像表示", kViewer);
+    HWND v = WaitTop(ViewerTitle(), kViewer);
     if (!Check(v != nullptr, L"a double-click opens the viewer")) return;
     Eq(Place(Rect(v)), places[i], L"the viewer's place for the entry selected");
     if (i == 0) {
@@ -44,14 +44,14 @@ void GroupList() {
 
   DeleteFileW((out + L"I0002.BMP").c_str());
   ListClick(1, true);
-  Says(kMain, L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [" + baseDir + L"I0002.BMP] error",
+  Says(kMain, Tr(L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [", L"The picture does not exist. It may have been deleted.\r\nPicture: [") + baseDir + L"I0002.BMP] error",
        L"message for a missing file",
        [] { ExpectCapture(L"a picture copied while the message is up", 2, L"I0003.BMP", Put("rgb24", 3)); });
   Eq(ListEntry(1), baseDir + L"I0002.BMP", L"the entry stays");
   WriteAll(out + L"I0001.BMP");
   ListClick(0, true);
-  Says(kMain, L"画像を表示できません。\r\n対象画像名 [" + baseDir + L"I0001.BMP] error", L"a file that is no picture");
-  Check(!Top(L"画像表示", kViewer) && ListCount() == 3, L"no viewer, the list unchanged");
+  Says(kMain, Tr(L"画像を表示できません。\r\n対象画像名 [", L"The picture cannot be shown.\r\nPicture: [") + baseDir + L"I0001.BMP] error", L"a file that is no picture");
+  Check(!Top(ViewerTitle(), kViewer) && ListCount() == 3, L"no viewer, the list unchanged");
   Stop();
 
   // The application associated with .bmp records what it was given.
@@ -69,7 +69,7 @@ void GroupList() {
   const Bytes opened = ReadAll(work + L"opened");
   Eq(wstring(reinterpret_cast<const wchar_t*>(opened.data()), opened.size() / 2), baseDir + L"I0001.BMP|" + program,
      L"the file opened, from the program's directory");
-  Check(!Top(L"画像表示", kViewer), L"no viewer with the mark set");
+  Check(!Top(ViewerTitle(), kViewer), L"no viewer with the mark set");
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\pke2e");
   Stop();
 }

@@ -59,10 +59,10 @@ void GroupNaming() {
   Check(WaitFor([&] { return !IsWindowVisible(d); }), L"the close box closes the dialog");
   // User input: the save dialog asks for each name.
   const Picture first = Put("rgb24");
-  HWND save = WaitTop(kSaveDialog);
+  HWND save = WaitTop(SaveDialogTitle());
   if (!Check(save != nullptr, L"the save dialog did not open")) return;
   Check(GetWindow(save, GW_OWNER) == Main(), L"the save dialog is owned by the main window");
-  Eq(Text(GetDlgItem(save, 1137)) + L" " + Text(GetDlgItem(save, 1136)), L"out 画像ﾌｧｲﾙ (*.BMP)",
+  Eq(Text(GetDlgItem(save, 1137)) + L" " + Text(GetDlgItem(save, 1136)), Tr(L"out 画像ﾌｧｲﾙ (*.BMP)", L"out Bitmap files (*.BMP)"),
      L"save dialog: folder and filter");
   Check(!IsWindowVisible(GetDlgItem(save, 1040)), L"save dialog without the read-only check box");
   SetText(GetDlgItem(save, 0x47C), L"typed_name");  // the name box
@@ -72,12 +72,12 @@ void GroupNaming() {
   // meanwhile is asked for next.
   WriteAll(out + L"USERINPUT.BMP");
   const Picture cancelled = Put("rgb24", 7);
-  save = WaitTop(kSaveDialog);
+  save = WaitTop(SaveDialogTitle());
   const Picture meanwhile = Put("rgb24", 13);
   PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
   ExpectCapture(L"cancelled", 2, L"USERINPUT.BMP", cancelled, true);
   WaitFor([&] { return !IsWindow(save); });
-  save = WaitTop(kSaveDialog);
+  save = WaitTop(SaveDialogTitle());
   if (!Check(save != nullptr, L"a picture copied behind the save dialog was dropped")) return;
   SetText(GetDlgItem(save, 0x47C), L"later.BMP");
   PostMessageW(save, WM_COMMAND, IDOK, 0);

@@ -78,7 +78,8 @@ bool Waiting(const SlowOwner& owner) { return WaitFor([&] { return owner.asked.l
 void GroupOwner() {
   const WNDCLASSW ownerClass{0, SlowOwner::Proc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"E2eOwner"};
   RegisterClassW(&ownerClass);
-  const wstring silent = L"画像を置いたプログラムが応答しないため、保存しませんでした。";
+  const wstring silent = Tr(L"画像を置いたプログラムが応答しないため、保存しませんでした。",
+                           L"Not saved: the program that put the picture does not respond.");
   const Map settings = Numbering(L"W");
   if (!Start(settings)) return;
   {

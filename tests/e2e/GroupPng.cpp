@@ -38,7 +38,7 @@ void GroupPng() {
     Check(ReadAll(out + name + L".rgba") == WithAlpha(p, i + 1 < pictures.size()), what + L": the pixels decoded");
   }
   ListClick(0, true);
-  HWND v = WaitTop(L"画像表示", kViewer);
+  HWND v = WaitTop(ViewerTitle(), kViewer);
   const RECT c = Client(v), at{c.left + 3, c.top + 3, c.left + 3 + pictures[0].width, c.top + 3 + pictures[0].height};
   Check(v && WaitFor([&] { return Rgb(Grab(at)) == pictures[0].rgb; }, 2000), L"the viewer shows a PNG file");
   PostMessageW(v, WM_CLOSE, 0, 0);

@@ -16,7 +16,7 @@ void GroupSingle() {
   const wstring before = state();
   Check(IsIconic(Main()), L"first copy minimised");
   HANDLE second = Launch();
-  Says(kNotice, L"すでに起動されているので終了します。 information", L"the notice", [] {
+  Says(NoticeTitle(), Tr(L"すでに起動されているので終了します。", L"Pixkeeper is already running. This copy will close.") + L" information", L"the notice", [] {
     Check(!FindWindowExW(nullptr, Main(), kMainClass, nullptr), L"one main window while the notice is up");
   });
   Check(Ended(second), L"the second copy ends after OK");
@@ -24,12 +24,12 @@ void GroupSingle() {
   Check(GetClipboardViewer() == Main(), L"first copy still heads the viewer chain");
   ExpectCapture(L"first copy still captures", 1, L"S0002.BMP", Put("rgb24", 3));
   Check(Ended(Launch(L" \t /clear", false)), L"the clearing copy ends");
-  Check(Top(kNotice, kBox) == nullptr && RegAll() == L"absent", L"/clear deletes the settings, no notice");
+  Check(Top(NoticeTitle(), kBox) == nullptr && RegAll() == L"absent", L"/clear deletes the settings, no notice");
   StopStored(With(settings, {{L"PresendValue", L"3"}}), L"the running copy writes the nine keys at exit");
 
   HWND other = NewWindow(kMain);
   HANDLE refused = Launch();
-  Check(BoxOk(WaitTop(kNotice)) && Ended(refused), L"refused because of another program's window");
+  Check(BoxOk(WaitTop(NoticeTitle())) && Ended(refused), L"refused because of another program's window");
   DestroyWindow(other);
 
   // A stored value that cannot be converted stops the start with the error's
@@ -38,8 +38,10 @@ void GroupSingle() {
     const Map settings = With(bad, {{L"BaseDir", baseDir}});
     Settings(settings);
     HANDLE process = Launch();
-    Says(kMain, bad.count(L"ViewMode") ? L"実行時エラー '6':\r\n\r\nオーバーフローしました。 error"
-                                       : L"実行時エラー '13':\r\n\r\n型が一致しません。 error", Join(bad),
+    Says(kMain, bad.count(L"ViewMode") ? Tr(L"実行時エラー '6':\r\n\r\nオーバーフローしました。 error",
+                                            L"Error 6:\r\n\r\nA number is too large (overflow). error")
+                                       : Tr(L"実行時エラー '13':\r\n\r\n型が一致しません。 error",
+                                            L"Error 13:\r\n\r\nA value has the wrong type. error"), Join(bad),
          [&] { Check(!Top(kMain, kMainClass), Join(bad) + L": no main window"); });
     Check(Ended(process), Join(bad) + L": the end after OK");
     Eq(RegAll(), Join(settings), Join(bad) + L": settings written");
@@ -61,7 +63,7 @@ void GroupSingle() {
   Stop();
   // Two copies started at once: one runs, the other is refused.
   HANDLE a = Launch(), b = Launch();
-  Check(BoxOk(WaitTop(kNotice)), L"one of two copies shows the notice");
+  Check(BoxOk(WaitTop(NoticeTitle())), L"one of two copies shows the notice");
   Check(WaitFor([&] { return Ended(a, 0) || Ended(b, 0); }), L"neither copy ended after the notice");
   pk = Ended(a, 0) ? b : a;
   Check(WaitFor(Running), L"the other runs and heads the viewer chain");

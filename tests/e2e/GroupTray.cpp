@@ -9,7 +9,7 @@ namespace {
 
 const UINT kTrayNotice = WM_APP + 0x52;  // Pixkeeper's notices from its icon
 const wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wstring kPaused = L"取り込みを一時停止しています。";
+wstring Paused() { return Tr(L"取り込みを一時停止しています。", L"Capturing is paused."); }
 // The icons that Wine's own tray window shows (this display has no other).
 std::vector<HWND> TrayIcons() {
   std::vector<HWND> icons;
@@ -74,7 +74,7 @@ void GroupTray() {
     return std::exchange(running, now) == now && std::set<std::uint32_t>(now.begin(), now.end()).size() > 3;
   }), L"the icon drawn in the tray");
   Keys(Main(), {'T' | kCtrl});
-  Check(WaitFor([] { return Status() == kPaused; }), L"Ctrl+T: paused, the status line says so: " + Status());
+  Check(WaitFor([] { return Status() == Paused(); }), L"Ctrl+T: paused, the status line says so: " + Status());
   std::vector<std::uint32_t> paused;
   Check(WaitFor([&] { return (paused = TrayPicture()) != running && !paused.empty(); }), L"paused: the icon shows it");
   Check(Heard(viewer, [] { Put("rgb24"); }, CF_DIB) && Files(out).empty() && ListCount() == 0, L"paused: the picture left, no file, no entry");
@@ -86,7 +86,7 @@ void GroupTray() {
   Check(WaitFor([&] { return TrayPicture() != paused && !TrayPicture().empty(); }), L"resumed: the icon changes back");
   ExpectCapture(L"resumed: the next picture, the first number", 0, L"T0001.BMP", Put("rgb24", 3));
 
-  Check(TrayChoose('T', L"the icon's pause") && WaitFor([] { return Status() == kPaused; }) &&
+  Check(TrayChoose('T', L"the icon's pause") && WaitFor([] { return Status() == Paused(); }) &&
         Heard(viewer, [] { Put("pal8"); }, CF_DIB) && ListCount() == 1, L"paused from the icon: not saved");
   Check(TrayChoose('T', L"the icon's resume") && WaitFor([] { return Status().empty(); }) && WorkerIdle() && ListCount() == 1,
         L"resumed from the icon");
@@ -117,7 +117,7 @@ void GroupTray() {
     Opened(out.substr(0, out.size() - 1));
   }
   MoveFileW(out.c_str(), (work + L"away").c_str()), Keys(Main(), {'O' | kCtrl});
-  Check(WaitFor([] { return Status() == L"保存先のフォルダがありません: " + baseDir; }) && ReadAll(work + L"opened").empty(),
+  Check(WaitFor([] { return Status() == Tr(L"保存先のフォルダがありません: ", L"The save folder does not exist: ") + baseDir; }) && ReadAll(work + L"opened").empty(),
         L"a folder that has gone: said, nothing opened: " + Status());
   MoveFileW((work + L"away").c_str(), out.c_str()), CreateDirectoryW(out.c_str(), nullptr);
 

@@ -3,4 +3,5 @@
 #pragma once
 
 void GroupCapture(), GroupNaming(), GroupList(), GroupClose(), GroupSingle(), GroupWindows(), GroupDir(),
-    GroupPng(), GroupFaults(), GroupOwner(), GroupKeep(), GroupDpi(), GroupFolders(), GroupTray();
+    GroupPng(), GroupFaults(), GroupOwner(), GroupKeep(), GroupDpi(), GroupFolders(), GroupTray(),
+    GroupLanguage();

@@ -25,9 +25,20 @@ using std::to_wstring;
 using std::wstring;
 
 const wchar_t kMain[] = L"Pixkeeper", kMainClass[] = L"PixkeeperForm1", kBox[] = L"#32770";
-const wchar_t kNotice[] = L"Pixkeeperからのお知らせ", kSaveDialog[] = L"画像ファイル選択";
 const wchar_t kConfig[] = L"Software\\PIXKEEPER\\CONFIG", kViewer[] = L"PixkeeperImageView";
 const WORD kCtrl = 0x100;  // with a key: Ctrl held
+
+// The language of the session, as Windows tells the driver: the program
+// speaks the same. Tr picks the text of that language.
+inline bool english = false;
+inline wstring Tr(const wstring& japanese, const wstring& inEnglish) { return english ? inEnglish : japanese; }
+inline wstring NoticeTitle() { return Tr(L"Pixkeeperからのお知らせ", L"Pixkeeper"); }
+inline wstring SaveDialogTitle() { return Tr(L"画像ファイル選択", L"Save picture as"); }
+inline wstring FnameTitle() { return Tr(L"保存ファイル名選択", L"File names"); }
+inline wstring DirTitle() { return Tr(L"保存ディレクトリ選択", L"Save directory"); }
+inline wstring AboutTitle() { return Tr(L"バージョン情報", L"About Pixkeeper"); }
+inline wstring ViewerTitle() { return Tr(L"画像表示", L"Picture"); }
+inline wstring ReturnButton() { return Tr(L"戻る", L"Close"); }
 
 inline int checks = 0, failures = 0;
 inline wstring work, out, baseDir;  // baseDir: `out` as stored, with its final "\"

@@ -164,7 +164,7 @@ inline bool BoxOk(HWND box) {
 }
 // The box titled so says this with this icon; `meanwhile` runs while it is
 // up; then OK closes it.
-inline bool Says(const wchar_t* title, const wstring& want, const wstring& what,
+inline bool Says(const wstring& title, const wstring& want, const wstring& what,
           const std::function<void()>& meanwhile = [] {}) {
   HWND box = WaitTop(title);
   Eq(BoxSays(box), want, what);
@@ -200,7 +200,7 @@ inline std::vector<std::uint32_t> LaidOut(HWND window, const wstring& name, cons
 
 // Opened by its shortcut from the main window: centred, no task-bar button,
 // a close box only; Enter and Esc leave it open.
-inline HWND OpenDialog(WORD key, const wchar_t* title, const wchar_t* cls) {
+inline HWND OpenDialog(WORD key, const wstring& title, const wchar_t* cls) {
   Keys(Main(), {key});
   HWND d = WaitTop(title, cls);
   const wstring what = title;
@@ -214,7 +214,7 @@ inline HWND OpenDialog(WORD key, const wchar_t* title, const wchar_t* cls) {
   Check(IsWindowVisible(d), what + L": Enter and Esc leave it open");
   return d;
 }
-inline HWND OpenFname() { return OpenDialog('F' | kCtrl, L"保存ファイル名選択", L"PixkeeperFname"); }
+inline HWND OpenFname() { return OpenDialog('F' | kCtrl, FnameTitle(), L"PixkeeperFname"); }
 inline void SetDpi(int dpi) {
   const DWORD value = static_cast<DWORD>(dpi);
   Check(RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &value, sizeof value) ==

@@ -23,7 +23,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::map<wstring, void (*)()> groups = {{L"capture", GroupCapture}, {L"naming", GroupNaming},
       {L"list", GroupList}, {L"close", GroupClose}, {L"single", GroupSingle}, {L"windows", GroupWindows},
       {L"dir", GroupDir}, {L"png", GroupPng}, {L"faults", GroupFaults}, {L"owner", GroupOwner}, {L"keep", GroupKeep}, {L"dpi", GroupDpi}, {L"folders", GroupFolders},
-      {L"tray", GroupTray}};
+      {L"tray", GroupTray}, {L"language", GroupLanguage}};
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   work = wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\work\\";
@@ -35,9 +35,17 @@ int wmain(int argc, wchar_t** argv) {
     WriteAll(work + L"list\\opened", Bytes(bytes, bytes + record.size() * 2));
     return 0;
   }
-  if (argc != 2 || groups.count(argv[1]) == 0) {
-    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png|faults|owner|keep|dpi|folders|tray");
+  if (argc < 2 || argc > 3 || groups.count(argv[1]) == 0) {
+    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png|faults|owner|keep|dpi|folders|tray|language"
+        L" [ja|en]");
     return 2;
+  }
+  // The program speaks the session's language; a run meant for the other
+  // one would pass without testing what it is for.
+  english = PRIMARYLANGID(GetUserDefaultUILanguage()) != LANG_JAPANESE;
+  if (argc == 3 && wstring(argv[2]) != (english ? L"en" : L"ja")) {
+    Say(L"FAIL: the session speaks " + wstring(english ? L"English" : L"Japanese") + L", not " + argv[2]);
+    return 1;
   }
   work += wstring(argv[1]) + L"\\";
   // The last run's folder is moved aside at once, then removed in the
