@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "capture/CaptureQueue.h"
-#include "settings/Settings.h"
 
 namespace pixkeeper {
 
@@ -18,7 +17,7 @@ constexpr int kSettleMilliseconds = 5;
 // other two steps from running.
 void CloseOnDestroy(Program& program) {
   try {
-    SaveSettings(program);
+    if (program.saveSession) program.saveSession();
   } catch (const std::exception&) {
   }
   LeaveViewerChain(program);

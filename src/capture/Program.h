@@ -2,6 +2,7 @@
 // What the logic works on: the state record, the platform, the parts of the
 // main window that the logic touches, and the queue of clipboard changes.
 
+#include <functional>
 #include <string>
 
 #include "capture/AppState.h"
@@ -36,6 +37,9 @@ struct Program {
   Platform& platform;
   MainWindowParts& window;
   CaptureQueue* capture = nullptr;  // set once the window can take notices
+  // Writes the settings at the session's end, set by the window that owns
+  // it: the clipboard watch calls it when the window goes away while hooked.
+  std::function<void()> saveSession;
 };
 
 }  // namespace pixkeeper

@@ -5,6 +5,7 @@
 #include "base/Texts.h"
 #include "platform/RuntimeError.h"
 #include "platform/win32/WorkerThread.h"
+#include "settings/Settings.h"
 #include "settings/StartWithWindows.h"
 #include "ui/About.h"
 #include "ui/ControlIds.h"
@@ -53,6 +54,7 @@ Form1::Form1(Platform& platform) : BaseWindow(platform), program_(platform, *thi
   // Never deleted: the worker may still be inside a capture when the program
   // ends, and the system ends it with the process.
   program_.capture = new CaptureQueue(program_, win32::WorkerThread::Started(), tasks_);
+  program_.saveSession = [this] { SaveSettings(program_); };
 }
 
 void Form1::Create(HINSTANCE instance, WORD iconResource) {

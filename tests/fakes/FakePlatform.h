@@ -23,6 +23,7 @@
 #include "capture/CaptureQueue.h"
 #include "capture/Program.h"
 #include "platform/RuntimeError.h"
+#include "settings/Settings.h"
 
 namespace pixkeeper {
 
@@ -244,7 +245,10 @@ struct FakeWindowThread final : WindowThread {
 // A program over the fake, with MainWindow set as the load step sets it.
 struct FakeProgram {
   static constexpr WindowHandle kMainWindow = 0x100;
-  FakeProgram() { program.state.MainWindow = kMainWindow, program.capture = &queue; }
+  FakeProgram() {
+    program.state.MainWindow = kMainWindow, program.capture = &queue;
+    program.saveSession = [this] { SaveSettings(program); };
+  }
   FakePlatform platform;
   Program program{platform, platform};
   AppState& state = program.state;
