@@ -14,6 +14,10 @@ export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$build_dir/wineprefix}"
 export WINEDEBUG=-all
 export WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# The throwaway prefix adds no menu entries or file types to the user's desktop.
+if [ -z "${WINEPREFIX_OVERRIDE:-}" ]; then
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe="
+fi
 export PATH="/usr/lib/wine:$PATH"
 # Windows' display language follows LANG as Wine starts: WINE_LANG=ja_JP.UTF-8
 # gives a Japanese session, the default an English one.
