@@ -14,6 +14,10 @@ export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$build_dir/wineprefix}"
 export WINEDEBUG=-all
 export WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# The throwaway prefix adds no menu entries or file types to the user's desktop.
+if [ -z "${WINEPREFIX_OVERRIDE:-}" ]; then
+  WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe="
+fi
 export PATH="/usr/lib/wine:$PATH"
 # Windows' display language follows LANG as Wine starts: WINE_LANG=ja_JP.UTF-8
 # gives a Japanese session, the default an English one.
@@ -55,8 +59,8 @@ fi
 # without it (and without the marker of an earlier, complete set-up, which
 # only needs the newer steps) was left half made by an earlier run and is
 # made again. Every step can run again on a complete prefix.
-setup_marker="$WINEPREFIX/.pixkeeper-setup-4"
-earlier_marker="$WINEPREFIX/.pixkeeper-setup-3"
+setup_marker="$WINEPREFIX/.pixkeeper-setup-5"
+earlier_marker="$WINEPREFIX/.pixkeeper-setup-4"
 if [ ! -f "$setup_marker" ]; then
   if [ -e "$WINEPREFIX" ] && [ ! -f "$earlier_marker" ]; then
     echo "The Wine prefix $WINEPREFIX was not completely set up; making it again"
@@ -92,6 +96,17 @@ if [ ! -f "$setup_marker" ]; then
   # Windows does, so that screenshots and window sizes are those of the program.
   reg_add 'HKCU\Software\Wine\X11 Driver' Managed N
   wineserver -w
+  # Wine links the user's Pictures, Documents and the rest to the Linux
+  # user's folders, or to the home itself where there are none: the tests
+  # would write there. The throwaway prefix gets real folders of its own;
+  # a prefix of the user's (`make run`) keeps the links.
+  if [ -z "${WINEPREFIX_OVERRIDE:-}" ]; then
+    for folder in "$WINEPREFIX"/drive_c/users/*/{Desktop,Documents,Downloads,Music,Pictures,Templates,Videos}; do
+      if [ -L "$folder" ]; then
+        { rm "$folder" && mkdir "$folder"; } 2>"$log" || fail "giving the prefix a folder of its own: $folder" "$log"
+      fi
+    done
+  fi
   touch "$setup_marker" || fail "marking the prefix as set up"
   rm -f "$earlier_marker"
 fi

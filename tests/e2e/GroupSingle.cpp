@@ -53,6 +53,14 @@ void GroupSingle() {
   SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &known);
   baseDir = out = known + wstring(L"\\Pixkeeper\\");
   CoTaskMemFree(known);
+  // The test prefix has a Pictures folder of its own, not Wine's link into
+  // the user's home: resolved, it lies inside the prefix.
+  const wstring pictures = UnixPath(out.substr(0, out.size() - 11)), answer = work + L"pictures";
+  RunUnix(L"p=$(readlink -f \\\"$WINEPREFIX\\\"); r=$(readlink -f \\\"$WINEPREFIX/drive_c" + pictures +
+          L"\\\"); case $r in \\\"$p\\\"/*) echo inside;; *) echo $r;; esac > " + UnixPath(answer));
+  Bytes said;
+  WaitFor([&] { return !(said = ReadAll(answer)).empty(); });
+  Eq(wstring(said.begin(), said.end()), L"inside\n", L"the Pictures folder lies inside the test prefix");
   for (const wchar_t* name : {L"BMP0000.BMP", L""}) RemoveDirectoryW((out + name).c_str()), DeleteFileW((out + name).c_str());
   HWND lookalike = NewWindow(L"Pixkeeper 2");  // only the exact title counts
   if (!Start()) return;
