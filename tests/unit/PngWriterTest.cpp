@@ -12,6 +12,7 @@
 #include <thread>
 
 #ifndef _WIN32
+#include <unistd.h>
 #include <zlib.h>
 #endif
 
@@ -48,11 +49,14 @@ using Bytes = std::vector<std::uint8_t>;
 // alpha, given "RGBA"), from the top.
 Bytes Decoded(const Bytes& png, const std::string& channels = "RGB") {
   Bytes rgb;
-  const std::string path = ::testing::TempDir() + "pk_encoded.png";
+  // A file of this process's own: test runs of other builds share the folder.
+  std::string path = ::testing::TempDir() + "pk_encoded_XXXXXX";
+  close(mkstemp(&path[0]));
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), png.size());
-  FILE* pipe = popen(("convert " + path + " -depth 8 " + channels + ":- 2>&1").c_str(), "r");
+  FILE* pipe = popen(("convert png:" + path + " -depth 8 " + channels + ":- 2>&1").c_str(), "r");
   for (int c; (c = std::fgetc(pipe)) != EOF;) rgb.push_back(static_cast<std::uint8_t>(c));
   pclose(pipe);
+  std::remove(path.c_str());
   return rgb;
 }
 
