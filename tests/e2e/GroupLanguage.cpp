@@ -45,7 +45,7 @@ wstring Menus() {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
   HANDLE thread = CreateRemoteThread(pk, nullptr, 0, load, remote, 0, nullptr);
   if (thread == nullptr) return L"(no thread)";
-  WaitForSingleObject(thread, 5000);
+  WaitForSingleObject(thread, 20000);
   CloseHandle(thread);
   VirtualFreeEx(pk, remote, 0, MEM_RELEASE);
   const Bytes bytes = ReadAll(file);
@@ -102,7 +102,11 @@ void GroupLanguage() {
   if (!Start(settings)) return;
   Eq(Menus(), Tr(kJapaneseMenus, kEnglishMenus), L"the menu bar");
   if (Check(OpenPopup() != nullptr, L"the icon's menu did not open")) {
-    Eq(Menus(), Tr(kJapaneseMenus + kJapaneseTrayMenu, kEnglishMenus + kEnglishTrayMenu), L"the icon's menu");
+    // Read again until the open menu is in it: on a busy machine the
+    // program may not have filled it yet.
+    wstring menus;
+    WaitFor([&] { return (menus = Menus()).find(L"[open]") != wstring::npos; }, 10000);
+    Eq(menus, Tr(kJapaneseMenus + kJapaneseTrayMenu, kEnglishMenus + kEnglishTrayMenu), L"the icon's menu");
     Keys(nullptr, {VK_ESCAPE});
   }
   // Each window, with the status line saying something; none of it in

@@ -40,7 +40,10 @@ BOOL CALLBACK AddOpenMenu(HWND window, LPARAM lines) {
   wchar_t name[16] = L"";
   GetClassNameW(window, name, 16);
   if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::wstring(name) == L"#32768") {
-    const auto menu = reinterpret_cast<HMENU>(SendMessageW(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
+    // Not waiting long: this runs under the loader's lock.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(window, 0x01E1 /* MN_GETHMENU */, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer);
+    const auto menu = reinterpret_cast<HMENU>(answer);
     if (menu != nullptr) *reinterpret_cast<std::wstring*>(lines) += L"[open]\n" + ItemsOf(menu) + L"[end]\n";
   }
   return TRUE;
