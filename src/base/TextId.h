@@ -79,6 +79,15 @@ enum class TextId {
   kNoSaveFolder,         // %1 the folder
   kSaveFolderUnopened,   // %1 the folder, %2 the reason
   kStartWithWindowsFailed,  // %1 the reason
+  // A picture not saved before any file was begun, and why.
+  kDroppedClipboardBusy,
+  kDroppedUnreadable,
+  kDroppedTooLarge,
+  kDroppedOutOfMemory,
+  kDroppedOther,  // %1 the reason
+  // A listed path not put on the clipboard.
+  kCopyClipboardBusy,
+  kCopyFailed,  // %1 the reason
 
   // The run-time error texts, by error number.
   kErrorInvalidCall,
@@ -90,6 +99,7 @@ enum class TextId {
   kErrorBadFileName,
   kErrorFileNotFound,
   kErrorDeviceIo,
+  kErrorFileExists,
   kErrorDiskFull,
   kErrorPermissionDenied,
   kErrorDiskNotReady,
@@ -98,6 +108,7 @@ enum class TextId {
   kErrorInvalidProperty,
   kErrorInvalidPicture,
   kErrorCannotOpenClipboard,
+  kErrorPictureTooLarge,
   kErrorDialogCancelled,
   kErrorApplicationDefined,
 

@@ -36,7 +36,11 @@ void CaptureQueue::PassOverPresent(bool empty) {
   });
 }
 
-void CaptureQueue::Pause() { pausedNotices_ = paused_ = true; }
+void CaptureQueue::Pause() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  pausedNotices_ = paused_ = true;
+  ++pauses_;
+}
 
 void CaptureQueue::Resume() {
   if (!pausedNotices_) return;
@@ -44,7 +48,14 @@ void CaptureQueue::Resume() {
   // What is there now, not when the worker comes to it: a picture copied
   // meanwhile is a change after the resume and is saved.
   const std::uint32_t present = program_.platform.ClipboardSequence();
-  worker_.Post([this, present] {
+  std::uint64_t pauses = 0;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pauses = pauses_;
+  }
+  worker_.Post([this, present, pauses] {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (pauses != pauses_) return;  // paused again since: the pause stands
     passed_ = present;
     paused_ = false;
   });
@@ -59,8 +70,9 @@ void CaptureQueue::CopyText(std::wstring text) {
     try {
       program_.platform.ClipboardSetText(text);
     } catch (const RuntimeError& error) {
-      // Reported as the click's own failure, on the window's thread.
-      window_.Post([error] { throw error; });
+      // Said, never fatal: another program may hold the clipboard a while.
+      const std::wstring text = CopyFailedText(error);
+      window_.Post([this, text] { program_.window.ShowStatus(text); });
     }
   });
 }

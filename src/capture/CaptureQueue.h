@@ -18,6 +18,8 @@
 
 namespace pixkeeper {
 
+struct CaptureOptions;
+
 // What the worker waits for from the clipboard's owner.
 enum class OwnerWait { kNone, kReading, kEmptying };
 
@@ -65,9 +67,13 @@ class CaptureQueue {
   // Worker thread.
   void Round();
   void CaptureOnce();
+  void SaveOnce(const CaptureOptions& options);
   // Empties the clipboard unless it changed since `passed_`; false when the
   // wait for its owner was given up.
   bool EmptyClipboard();
+  // The same once the picture is dealt with: false too when another program
+  // holds the clipboard.
+  bool EmptyClipboardAfterSave();
   // Runs `step`, watched from the window's thread; true when the wait was
   // given up meanwhile.
   bool GaveUpWaiting(OwnerWait wait, const std::function<void()>& step);
@@ -91,6 +97,9 @@ class CaptureQueue {
   // The pause as the worker sees it: set at once, cleared in turn after the
   // rounds queued before the resume, which so save nothing.
   std::atomic<bool> paused_{false};
+  // Counts the pauses, under mutex_: a resume still queued when a later
+  // pause came clears nothing.
+  std::uint64_t pauses_ = 0;
 
   // Worker thread only: the sequence number of contents already dealt with
   // (saved, present at start), which its further notices do not save again.

@@ -21,4 +21,12 @@ std::wstring RepeatedText();
 // The program that filled the clipboard did not answer in time.
 std::wstring OwnerSilentText(OwnerWait wait);
 
+// A picture on the clipboard that was not saved before any file was begun:
+// why, in the user's words (another program held the clipboard, the picture
+// cannot be read or is too large, memory ran out).
+std::wstring DroppedText(const RuntimeError& error);
+
+// A listed path could not be put on the clipboard.
+std::wstring CopyFailedText(const RuntimeError& error);
+
 }  // namespace pixkeeper

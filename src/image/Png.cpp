@@ -60,8 +60,12 @@ PngSize CheckPng(const std::uint8_t* data, std::size_t size) {
   }
   PngSize png{Big32(data + 16), Big32(data + 20)};
   const std::uint64_t pixels = std::uint64_t{png.width} * png.height;
-  if (png.width == 0 || png.height == 0 || png.width > 0x7FFFFFFF || png.height > 0x7FFFFFFF ||
-      pixels > kMaxPixels || pixels * 4 / kMostDecodedPerByte > size || (png.length = WholeLength(data, size)) == 0) {
+  if (png.width == 0 || png.height == 0 || png.width > 0x7FFFFFFF || png.height > 0x7FFFFFFF) {
+    throw RuntimeError(error::kInvalidPicture);
+  }
+  // Told apart, so that the user learns why a tall page was not kept.
+  if (pixels > kMaxPixels) throw RuntimeError(error::kPictureTooLarge);
+  if (pixels * 4 / kMostDecodedPerByte > size || (png.length = WholeLength(data, size)) == 0) {
     throw RuntimeError(error::kInvalidPicture);
   }
   return png;

@@ -20,6 +20,7 @@ TextId ErrorTextId(int number) {
     case error::kBadFileName: return TextId::kErrorBadFileName;
     case error::kFileNotFound: return TextId::kErrorFileNotFound;
     case 57: return TextId::kErrorDeviceIo;
+    case error::kFileExists: return TextId::kErrorFileExists;
     case error::kDiskFull: return TextId::kErrorDiskFull;
     case error::kPermissionDenied: return TextId::kErrorPermissionDenied;
     case 71: return TextId::kErrorDiskNotReady;
@@ -28,6 +29,7 @@ TextId ErrorTextId(int number) {
     case 380: return TextId::kErrorInvalidProperty;
     case error::kInvalidPicture: return TextId::kErrorInvalidPicture;
     case error::kCannotOpenClipboard: return TextId::kErrorCannotOpenClipboard;
+    case error::kPictureTooLarge: return TextId::kErrorPictureTooLarge;
     case error::kDialogCancelled: return TextId::kErrorDialogCancelled;
     default: return TextId::kErrorApplicationDefined;
   }

@@ -50,13 +50,19 @@ struct ScreenTwips {
 // The kinds of picture file the program writes.
 enum class FileFormat { kBmp, kPng };
 
+// Flags of the standard save-as dialog.
+namespace save_dialog_flag {
+constexpr unsigned kOverwritePrompt = 2;  // asks before an existing file is chosen
+constexpr unsigned kHideReadOnly = 4;     // no read-only check box
+}  // namespace save_dialog_flag
+
 // The settings of the standard save-as dialog.
 struct SaveDialogRequest {
   WindowHandle owner = 0;  // the dialog is modal to this window
   std::wstring initialDirectory;
   std::wstring title;
   std::wstring filter;  // description|pattern| pairs
-  unsigned flags = 0;   // 4: hide the read-only check box
+  unsigned flags = 0;   // save_dialog_flag values
 };
 
 struct SaveDialogChoice {
@@ -100,11 +106,14 @@ class Platform {
   virtual std::optional<std::uint32_t> ClipboardClearIfUnchanged(std::uint32_t sequence) = 0;
 
   // Files and pictures.
-  // Writes a BMP or PNG file; the older file of that name survives a failed
-  // write.
+  // Writes a BMP or PNG file. A file of that name is never replaced: the
+  // write raises RuntimeError 58 instead. A failed write leaves no file.
   virtual void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) = 0;
   // Writes the bytes as they are, as safely as a picture.
   virtual void SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path) = 0;
+  // Removes the temporary files that writes cut short (by the end of the
+  // process) left in the folder: only names the writes make. Never fails.
+  virtual void RemoveLeftoverWrites(const std::wstring& folder) = 0;
   // The picture of a BMP or PNG file.
   virtual Picture LoadPictureFile(const std::wstring& path) = 0;
   virtual bool FileExists(const std::wstring& path) = 0;
@@ -161,8 +170,8 @@ class Platform {
                                             std::intptr_t lParam) = 0;
   virtual std::intptr_t SendWindowMessage(WindowHandle window, unsigned message,
                                           std::uintptr_t wParam, std::intptr_t lParam) = 0;
-  // True when a top-level window with exactly this title exists.
-  virtual bool WindowWithTitleExists(const std::wstring& title) = 0;
+  // True when a top-level window of this class with exactly this title exists.
+  virtual bool WindowExists(const std::wstring& windowClass, const std::wstring& title) = 0;
   // Opens the file with the application associated with its type ("open").
   virtual void OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,
                                              const std::wstring& workingDirectory) = 0;

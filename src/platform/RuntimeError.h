@@ -13,12 +13,15 @@ constexpr int kOutOfMemory = 7;
 constexpr int kTypeMismatch = 13;
 constexpr int kBadFileName = 52;
 constexpr int kFileNotFound = 53;
+constexpr int kFileExists = 58;
 constexpr int kDiskFull = 61;
 constexpr int kPermissionDenied = 70;
 constexpr int kPathFileAccess = 75;
 constexpr int kPathNotFound = 76;
 constexpr int kInvalidPicture = 481;
 constexpr int kCannotOpenClipboard = 521;
+// A picture of more pixels than the program takes on.
+constexpr int kPictureTooLarge = 32764;
 constexpr int kDialogCancelled = 32755;
 }  // namespace error
 

@@ -7,8 +7,9 @@
 
 namespace pixkeeper {
 
-// Returns when no top-level window bears `title`; otherwise tells the user and
-// ends the program. The running copy is left alone.
-void CheckSingleInstance(Platform& platform, const std::wstring& title);
+// Returns when no top-level window of the main window's class bears `title`;
+// otherwise tells the user and ends the program. The running copy is left
+// alone.
+void CheckSingleInstance(Platform& platform, const std::wstring& windowClass, const std::wstring& title);
 
 }  // namespace pixkeeper

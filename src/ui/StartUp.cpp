@@ -22,6 +22,8 @@ void RunLoadStep(Program& program, MainWindowSteps& window) {
   // Read afresh at each start: the user may have changed it elsewhere.
   program.window.SetChecked(OptionItem::StartWithWindows, StartsWithWindows(program.platform));
   window.PrepareFnameDialog();
+  // Writes cut short at the last end left their temporary files behind.
+  program.platform.RemoveLeftoverWrites(state.BaseDir);
   // Whatever the clipboard holds at start is not saved; unless it is to be
   // kept, it is emptied before the first notice is taken up.
   program.capture->PassOverPresent(!program.window.IsChecked(OptionItem::KeepClipboard));

@@ -12,6 +12,7 @@
 #include "settings/Settings.h"
 #include "ui/ErrorBoundary.h"
 #include "ui/FindWindow.h"
+#include "ui/WindowClasses.h"
 #include "ui/Form1.h"
 #include "ui/StartUp.h"
 #include "ui/StartUpLock.h"
@@ -46,7 +47,7 @@ int Run(Win32Platform& platform, HINSTANCE instance) {
   // The initialisation step.
   HandleClearSwitch(platform);
   StartUpLock startUpLock;
-  CheckSingleInstance(platform, kProgramTitle);
+  CheckSingleInstance(platform, kMainWindowClass, kProgramTitle);
 
   Form1 form(platform);
   platform.SetHookHandler(&ForwardToHook, &form.program());

@@ -64,6 +64,11 @@ void GroupCapture() {
 
   Check(Heard(a, [] { Put("rgb24", 0, Form::kDibAndText); }, CF_DIB), L"text + picture: not passed on, left");
   Eq(ClipText(), L"セル A1", L"text with a picture is kept");
+  // A DIB whose header promises more pixels than it holds: said, no file.
+  const Bytes cut(opaque.dib.begin(), opaque.dib.begin() + 40 + (opaque.dib.size() - 40) / 2);
+  Check(Heard(a, [&] { PutAs(CF_DIB, cut.data(), cut.size()); }, CF_DIB), L"malformed DIB: not passed on, left");
+  Eq(Status(), Tr(L"画像を読み取れないため、保存しませんでした。", L"Not saved: the picture cannot be read."),
+     L"malformed DIB: the status line");
   // A PNG cut short, and one whose pixels fail their check sum (the checks
   // themselves are unit-tested).
   const Bytes good = Png(opaque, false);
@@ -73,8 +78,8 @@ void GroupCapture() {
     Check(Heard(a, [&] { PutAs(pngFormat, b.data(), b.size()); }, pngFormat), L"bad PNG: not passed on, left");
   }
 
-  // A save directory that has gone, then a read-only file of the next name;
-  // viewer b has left the chain.
+  // A save directory that has gone, then a read-only file of the next name,
+  // passed over and kept; viewer b has left the chain.
   LeaveViewer(b);
   MoveFileW(out.c_str(), (work + L"away").c_str());
   Check(Heard(a, [] { Put("rgb24"); }, CF_DIB), L"missing directory: not passed on after b left, the picture left");
@@ -85,19 +90,19 @@ void GroupCapture() {
   const wstring locked = out + Numbered(L"CAP", n + 2);
   WriteAll(locked);
   SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY);
-  Check(Heard(a, [] { Put("rgb24", 3); }, CF_DIB) && ReadAll(locked) == Bytes{'o', 'l', 'd', 'e', 'r'},
-        L"read-only file: not passed on, left, the older file kept whole");
+  ExpectCapture(L"a file of the next name passed over", n, Numbered(L"CAP", n + 3), Put("rgb24", 3));
+  Check(ReadAll(locked) == Bytes{'o', 'l', 'd', 'e', 'r'}, L"read-only file: the older file kept whole");
   wstring files;
-  for (int i = 1; i <= n + 2; ++i) files += i == n + 1 ? L"" : Numbered(L"CAP", i) + L" ";
+  for (int i = 1; i <= n + 3; ++i) files += i == n + 1 ? L"" : Numbered(L"CAP", i) + L" ";
   Eq(Files(out), files, L"the files: none made for the failures, nothing left over");
   HWND c = JoinViewer(L"viewer c");
-  Check(Heard(a, [&] { ExpectCapture(L"the next number", n, Numbered(L"CAP", n + 3), Put("rgb24", 5)); }),
+  Check(Heard(a, [&] { ExpectCapture(L"the next number", n + 1, Numbered(L"CAP", n + 4), Put("rgb24", 5)); }),
         L"viewer a hears through c, ahead of Pixkeeper");
   ListClick(0);  // a path copied by a click is text: no beep for it
-  WaitFor([&] { return ClipText() == baseDir + Numbered(L"CAP", 1) && Bells() >= n + 1; }, 3000);
+  WaitFor([&] { return ClipText() == baseDir + Numbered(L"CAP", 1) && Bells() >= n + 2; }, 3000);
   Pause(300);  // for one too many
-  Eq(to_wstring(Bells()), to_wstring(n + 1), L"a beep for each picture saved, none otherwise");
-  StopStored(With(settings, {{L"PresendValue", to_wstring(n + 4)}}), L"stored at exit");
+  Eq(to_wstring(Bells()), to_wstring(n + 2), L"a beep for each picture saved, none otherwise");
+  StopStored(With(settings, {{L"PresendValue", to_wstring(n + 5)}}), L"stored at exit");
   Check(viewers[c].next == a, L"Pixkeeper names a as it leaves");
   Check(Heard(a, [] { PutClipboard([] { return PutText(L"after exit"); }); }), L"viewer a hears after Pixkeeper ended");
 }

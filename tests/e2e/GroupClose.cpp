@@ -3,7 +3,8 @@
 using namespace e2e;
 
 // Every way of ending stores the nine settings; the running number
-// survives to the next start.
+// survives to the next start. The temporary files of writes cut short by an
+// earlier end are removed at start, and no other file.
 void GroupClose() {
   if (!Start(Numbering(L"Q", {{L"StartValue", L"5"}, {L"StartPos", L"1"}}), L"Q0005.BMP")) return;
   Keys(Main(), {'P' | kCtrl, 'I' | kCtrl, 'V' | kCtrl, 'Q' | kCtrl});
@@ -18,8 +19,10 @@ void GroupClose() {
   }
   stored = With(stored, {{L"BaseDir", baseDir}, {L"PresendFlag", L"1"}});
   auto storedAt = [&](const wchar_t* number) { return With(stored, {{L"PresendValue", number}}); };
+  WriteAll(out + L"~pk0123456789ab.tmp"), WriteAll(out + L"~pk-mine.tmp");
   if (!Start(stored, L"Q0006.BMP")) return;
   Check(IsIconic(Main()), L"started minimised");
+  Eq(Files(out), L"Q0006.BMP ~pk-mine.tmp ", L"a write's leftover removed at start, another file kept");
   StopStored(storedAt(L"7"), L"stored after the close box");
 
   if (!Start()) return;

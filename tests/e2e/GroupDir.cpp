@@ -66,6 +66,7 @@ void GroupDir() {
   PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0);
   Check(WaitFor([&] { return !IsWindow(d); }), L"the close box closes the dialog");
   out = baseDir = L"C:\\";
+  DeleteFileW(L"C:\\D0003.BMP");  // an earlier run's, which would be passed over
   ExpectCapture(L"into the directory open at the close box", 2, L"D0003.BMP", Put("rgb24", 4));
   DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Y:", nullptr);
   Stop();

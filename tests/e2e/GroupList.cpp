@@ -5,8 +5,9 @@ using namespace e2e;
 // A double-click on a listed picture shows it at its size, pixel for pixel,
 // centred without clamping; with the mark set the associated application
 // opens it. A click puts its path on the clipboard as text, also while
-// another program holds the clipboard a moment; a file that has gone or is
-// no picture is said.
+// another program holds the clipboard a moment; held longer, the status line
+// says so and the program goes on. A file that has gone or is no picture is
+// said. A new start names its first picture with the next free number.
 void GroupList() {
   if (!Start(Numbering(L"I"))) return;
   const Picture first = Put("rgb555", 200, Form::kDib, 120);
@@ -33,13 +34,21 @@ void GroupList() {
   auto clipIs = [](const wstring& text) { return WaitFor([&] { return ClipText() == text; }, 3000); };
   OpenClipboard(owner);
   ListClick(0);
+  const wstring busy = Tr(L"ほかのプログラムがクリップボードを使用中のため、パスをコピーできませんでした。",
+                          L"The path was not copied: another program is using the clipboard.");
+  Check(WaitFor([&] { return Status() == busy; }),
+        L"a click while another program holds the clipboard: said in the status line");
+  CloseClipboard();
+  Check(Running() && ClipText() != baseDir + L"I0001.BMP", L"a click while the clipboard is held: nothing copied, still running");
+  OpenClipboard(owner);
+  ListClick(1);
   Pause(300);
   CloseClipboard();
-  Check(clipIs(baseDir + L"I0001.BMP"), L"a click puts the path on the clipboard");
-  PostMessageW(List(), WM_KEYDOWN, VK_DOWN, 1);
-  Check(clipIs(baseDir + L"I0002.BMP"), L"the entry chosen by Down is on the clipboard");
+  Check(clipIs(baseDir + L"I0002.BMP"), L"a click puts the path on the clipboard");
   Check(Heard(viewer, [] { PostMessageW(List(), WM_KEYDOWN, VK_UP, 1); }), L"Up: not passed on");
   Check(clipIs(baseDir + L"I0001.BMP"), L"the entry chosen by Up is on the clipboard");
+  PostMessageW(List(), WM_KEYDOWN, VK_DOWN, 1);
+  Check(clipIs(baseDir + L"I0002.BMP"), L"the entry chosen by Down is on the clipboard");
   Eq(Files(out) + to_wstring(ListCount()), L"I0001.BMP I0002.BMP 2", L"no file and no entry for the text");
 
   DeleteFileW((out + L"I0002.BMP").c_str());
@@ -63,11 +72,11 @@ void GroupList() {
   RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\pke2e\\shell\\open\\command", nullptr, REG_SZ,
                   command.c_str(), static_cast<DWORD>((command.size() + 1) * 2));
   RegSet(L"ViewMode", L"1");
-  if (!Start(L"I0001.BMP")) return;  // with the mark set
+  if (!Start(L"I0002.BMP")) return;  // with the mark set; I0001.BMP is kept
   ListClick(0, true);
   Check(WaitFor([] { return !ReadAll(work + L"opened").empty(); }), L"the associated application did not start");
   const Bytes opened = ReadAll(work + L"opened");
-  Eq(wstring(reinterpret_cast<const wchar_t*>(opened.data()), opened.size() / 2), baseDir + L"I0001.BMP|" + program,
+  Eq(wstring(reinterpret_cast<const wchar_t*>(opened.data()), opened.size() / 2), baseDir + L"I0002.BMP|" + program,
      L"the file opened, from the program's directory");
   Check(!Top(ViewerTitle(), kViewer), L"no viewer with the mark set");
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\pke2e");

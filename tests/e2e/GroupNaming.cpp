@@ -68,20 +68,34 @@ void GroupNaming() {
   SetText(GetDlgItem(save, 0x47C), L"typed_name");  // the name box
   PostMessageW(save, WM_COMMAND, IDOK, 0);
   ExpectCapture(L"the name as typed", 1, L"typed_name", first);
-  // Cancelled: USERINPUT.BMP, replacing an older one; a picture copied
-  // meanwhile is asked for next.
+  // Cancelled: USERINPUT.BMP, or USERINPUT-2.BMP, -3, ... beside older ones,
+  // which are kept; a picture copied meanwhile is asked for next.
   WriteAll(out + L"USERINPUT.BMP");
   const Picture cancelled = Put("rgb24", 7);
   save = WaitTop(SaveDialogTitle());
   const Picture meanwhile = Put("rgb24", 13);
   PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
-  ExpectCapture(L"cancelled", 2, L"USERINPUT.BMP", cancelled, true);
+  ExpectCapture(L"cancelled", 2, L"USERINPUT-2.BMP", cancelled, true);
   WaitFor([&] { return !IsWindow(save); });
   save = WaitTop(SaveDialogTitle());
   if (!Check(save != nullptr, L"a picture copied behind the save dialog was dropped")) return;
-  SetText(GetDlgItem(save, 0x47C), L"later.BMP");
+  // A name that is taken: the dialog asks first, as Windows' own prompt does;
+  // the older file is kept all the same, the picture saved beside it.
+  SetText(GetDlgItem(save, 0x47C), L"typed_name");
   PostMessageW(save, WM_COMMAND, IDOK, 0);
-  ExpectCapture(L"copied while the dialog was open", 3, L"later.BMP", meanwhile);
+  HWND prompt = nullptr;
+  Check(WaitFor([&] {
+          while ((prompt = FindWindowExW(nullptr, prompt, kBox, nullptr)) && GetWindow(prompt, GW_OWNER) != save) {}
+          return prompt != nullptr;
+        }), L"a taken name: the save dialog asks");
+  PostMessageW(prompt, WM_COMMAND, IDYES, 0);
+  ExpectCapture(L"a taken name, copied while the dialog was open", 3, L"typed_name-2", meanwhile);
+  Check(FilePixels(out + L"typed_name") == first.rgb, L"a taken name: the older file kept");
+  const Picture again = Put("rgb24", 9);
+  save = WaitTop(SaveDialogTitle());
+  PostMessageW(save, WM_COMMAND, IDCANCEL, 0);
+  ExpectCapture(L"cancelled again", 4, L"USERINPUT-3.BMP", again);
+  Check(ReadAll(out + L"USERINPUT.BMP") == Bytes{'o', 'l', 'd', 'e', 'r'}, L"cancelled: the older file kept whole");
   StopStored(With(kept, {{L"FTYPE", L"2"}, {L"PresendValue", L"1234"}}), L"stored after the close box");
 
   // Values of other types and lengths: a number, a text without its end,

@@ -117,7 +117,7 @@ void GroupOwner() {
     Check(Waiting(owner), L"ending: a wait under way");
     PostMessageW(Main(), WM_CLOSE, 0, 0);
     Check(Ended(pk, 2000), L"ending while waiting: within 2 s");
-    Eq(RegAll(), Stored(With(settings, {{L"PresendValue", promised ? L"4" : L"2"}})), L"ending while waiting: stored");
+    Eq(RegAll(), Stored(With(settings, {{L"PresendValue", promised ? L"4" : L"5"}})), L"ending while waiting: stored");
     const int before = viewers[viewer].notices;
     Check(GetClipboardViewer() == viewer && PutClipboard([] { return PutText(L"after"); }) &&
               WaitFor([&] { return viewers[viewer].notices > before; }), L"ending while waiting: the chain left whole");

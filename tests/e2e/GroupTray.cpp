@@ -58,7 +58,8 @@ bool Opened(const wstring& folder) {  // by the file manager, e2e_folder_opener 
 
 // Ctrl+T and the icon's menu pause and resume: a picture put meanwhile stays
 // on the clipboard unsaved, and resuming passes over what is there; numbers
-// go on without a gap; a new start captures. The icon is there from the
+// go on without a gap; a new start captures, its number restarting, under the
+// next number whose file is not there: the first session's files are kept. The icon is there from the
 // start, comes back when the taskbar is re-created and goes with the program
 // however it ends; its menu shows the window, opens the save folder and ends
 // the program. 保存先を開く says a folder that has gone. Windows の起動時に
@@ -137,8 +138,10 @@ void GroupTray() {
 
   // A new start captures (the pause is not stored); started as the Run key
   // says, from another folder, minimised as stored.
+  const Bytes earlier = ReadAll(out + L"T0001.BMP");
   if (!Start(With(settings, {{L"StartMode", L"1"}}))) return;
-  ExpectCapture(L"a new start captures", 0, L"T0001.BMP", Put("rgb24", 7));
+  ExpectCapture(L"a new start captures", 0, L"T0002.BMP", Put("rgb24", 7));
+  Check(!earlier.empty() && ReadAll(out + L"T0001.BMP") == earlier, L"a new start: the first session's T0001.BMP kept");
   ShowWindowAsync(Main(), SW_RESTORE), WaitFor([] { return !IsIconic(Main()); });
   chooseRun();
   Check(WaitFor([&] { return RunValue() == self; }), L"Windows の起動時に開始する, again: " + RunValue());

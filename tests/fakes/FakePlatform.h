@@ -121,7 +121,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
     return Put({}), sequence_;
   }
   void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) override {
-    Log((format == FileFormat::kPng ? "savepng:" : "save:") + Narrow(path));
+    Log((format == FileFormat::kPng ? "savepng" : "save") + std::string(HeldOpen() ? "(held):" : ":") + Narrow(path));
     if (writeError != 0 || path.back() == L'\\') throw RuntimeError(writeError ? writeError : 75);
     files[path].assign(picture.data(), picture.data() + picture.layout().totalSize);
   }
@@ -171,8 +171,8 @@ class FakePlatform final : public Platform, public MainWindowParts {
   void SetChecked(OptionItem item, bool checked) override { checks[item] = checked; }
   void ShowStatus(S text) override { status = text; }
   void Log(const std::string& word) { log += (log.empty() ? "" : " ") + word; }
-  // Not used by the logic under test.
-  void ClipboardSetText(S) override {}
+  // Not used by the logic under test, or not logged.
+  void ClipboardSetText(S) override { clipboardLocked ? throw RuntimeError(error::kCannotOpenClipboard) : void(); }
   void DeleteSettingSection(S, S) override {}
   void DeleteSetting(S app, S section, S key) override {
     Log("delete:" + Narrow(key)), settingWriteError ? throw RuntimeError(settingWriteError) : void(settings.erase(app + L"\\" + section + L"\\" + key));
@@ -184,11 +184,13 @@ class FakePlatform final : public Platform, public MainWindowParts {
   bool DirectoryExists(S path) override { return folders.count(path) != 0; }
   void OpenFolder(WindowHandle, S path) override { Log("open:" + Narrow(path)), openError ? throw RuntimeError(openError) : void(); }
   void OpenWithAssociatedApplication(WindowHandle, S, S) override {}
-  bool FileExists(S) override { return false; }
+  // The files written, and those there before (put into `files` by the test).
+  bool FileExists(S path) override { return HeldOpen() ? Log("exists(held)") : void(), files.count(path) != 0; }
+  void RemoveLeftoverWrites(S folder) override { Log("sweep:" + Narrow(folder)); }
   void MakeDirectory(S path) override { Log("mkdir:" + Narrow(path)), mkdirError ? throw RuntimeError(mkdirError) : void(); }
   std::wstring PicturesFolder() override { return pictures.empty() ? throw RuntimeError(76) : pictures; }
   std::uint16_t DisplayLanguage() override { return displayLanguage; }
-  bool WindowWithTitleExists(S) override { return false; }
+  bool WindowExists(S, S) override { return false; }
   std::wstring CommandLineText() override { return {}; }
   std::wstring ProgramDirectory() override { return {}; }
 

@@ -84,9 +84,12 @@ TEST_F(Capture, OneNotice) {
       {kAsked + "has8 has17 get8 " + kAskedAgain + save + saved, {8}, kRed, 12, 13},
       // Copied cells bring text and a picture; no picture; another program holds the clipboard; a malformed
       // picture; one gone when read; no running number left; a failed write.
-      {"has1", {1, 2, 8}, kRed}, {kAsked + "has8 hasPNG", {3}, kRed}, {"has1", {2, 8}, kRed, 12, 12, 0, true},
-      {kAsked + "has17 get2", {2, 8}, Bytes(10, 0)}, {kAsked + "has17 get2", {2, 8}, {}},
-      {read, {2, 8}, kRed, 32767, 32767}, {read + save, {2, 8}, kRed, 12, 13, 76, false, false, 1,
+      {"has1", {1, 2, 8}, kRed}, {kAsked + "has8 hasPNG", {3}, kRed},
+      {"has1", {2, 8}, kRed, 12, 12, 0, true, false, 1, L"ほかのプログラムがクリップボードを使用中のため、画像を保存しませんでした。"},
+      {kAsked + "has17 get2", {2, 8}, Bytes(10, 0), 12, 12, 0, false, false, 1, L"画像を読み取れないため、保存しませんでした。"},
+      {kAsked + "has17 get2", {2, 8}, {}},
+      {read, {2, 8}, kRed, 32767, 32767, 0, false, false, 1, L"画像を保存しませんでした (オーバーフローしました。)"},
+      {read + save, {2, 8}, kRed, 12, 13, 76, false, false, 1,
       L"保存できませんでした: C:\\Shots\\BMP0012.BMP (パスが見つかりません。)"},
       // The save dialog cancelled; an empty name leaves only the directory to write to.
       {read + dialog + "USERINPUT.BMP list:C:\\Shots\\USERINPUT.BMP clear beep", {2, 8}, kRed, 12, 12, 0, false, false, 2},
@@ -108,7 +111,7 @@ TEST_F(Capture, OneNotice) {
     EXPECT_EQ(std::make_tuple(files.size() == 1 ? files.begin()->second : Bytes(),
                               fake.platform.clipboardFormats.empty(), fake.state.PresentValue),
               std::make_tuple(wasSaved ? c.dib : Bytes(), wasSaved, c.next));
-    // The status line is cleared by a save, set by a failed write, else left.
+    // The status line is cleared by a save, says why a picture was not saved, else is left.
     EXPECT_EQ(fake.platform.status, wasSaved ? L"" : c.status.empty() ? L"older" : c.status);
     EXPECT_TRUE(!fake.platform.HeldOpen() && fake.platform.messages.empty());
   }
@@ -234,6 +237,99 @@ TEST_F(Capture, KeptClipboardSavesEachPictureOnce) {
   platform.checks[OptionItem::KeepClipboard] = false;
   platform.Put({2, 8}, kRed);
   EXPECT_EQ(std::make_tuple(platform.files.size(), platform.clipboardFormats.size()), std::make_tuple(3u, 0u));
+}
+
+// No name of a file already there is given out: running numbers pass over
+// taken ones (wrapping, as the count restarts at each start), a stamp or a
+// typed name gets the next free suffix; the save dialog asks before the user
+// picks an existing file.
+TEST_F(Capture, NoFileIsReplaced) {
+  const auto taken = [&](std::initializer_list<const wchar_t*> names) {
+    platform.files.clear();
+    for (const wchar_t* name : names) platform.files[std::wstring(L"C:\\Shots\\") + name];
+  };
+  taken({L"BMP0012.BMP", L"BMP0013.BMP", L"BMP0015.PNG", L"BMP9999.BMP", L"BMP0000.BMP"});
+  for (auto [present, name, next] : {std::tuple<Integer, const wchar_t*, Integer>{12, L"BMP0014.BMP", 15},
+           {15, L"BMP0015.BMP", 16}, {9999, L"BMP0001.BMP", 2}}) {
+    state.PresentValue = present;
+    EXPECT_EQ(std::make_tuple(Name(), state.PresentValue), std::make_tuple(std::wstring(name), next));
+  }
+  for (int number = 0; number <= 9999; ++number) platform.files[L"C:\\Shots\\BMP" + FormatRunningNumber(number) + L".BMP"];
+  EXPECT_EQ(Name(error::kFileExists), L"");
+
+  state.NamingScheme = naming_scheme::kDateTime;
+  taken({L"BMP0613142530.BMP", L"BMP0613142530-2.BMP", L"BMP0613142530-4.BMP"});
+  for (const wchar_t* name : {L"BMP0613142530-3.BMP", L"BMP0613142530-5.BMP", L"BMP0613142530-6.BMP"}) {
+    EXPECT_EQ(Name(), name);
+    platform.files[L"C:\\Shots\\" + std::wstring(name)];
+  }
+
+  state.NamingScheme = naming_scheme::kUserInput;
+  taken({L"abc.BMP", L"abc-2.BMP", L"notes", L".BMP", L"USERINPUT.BMP"});
+  for (auto [typed, name] : {std::pair<const wchar_t*, const wchar_t*>{L"abc.BMP", L"abc-3.BMP"},
+           {L"notes", L"notes-2"}, {L".BMP", L".BMP-2"}, {L"x.BMP", L"x.BMP"}, {nullptr, L"USERINPUT-2.BMP"}}) {
+    platform.onSaveDialog = [file = typed]() -> SaveDialogChoice { return {L"D:\\any", file}; };
+    if (!typed) platform.onSaveDialog = nullptr;  // cancelled
+    EXPECT_EQ(Name(), name);
+  }
+  EXPECT_EQ(platform.dialog.flags, save_dialog_flag::kHideReadOnly | save_dialog_flag::kOverwritePrompt);
+}
+
+// A picture that is not saved, for whatever reason it could not be had, is
+// said in the status line; no message box, and the next save clears it.
+TEST_F(Capture, EveryDroppedPictureIsSaid) {
+  // (Another program holding the clipboard and a malformed picture: OneNotice.)
+  for (auto [error, text] : {std::pair<int, const wchar_t*>{error::kPictureTooLarge, L"画像が大きすぎるため、保存しませんでした。"},
+           {0, L"メモリが足りないため、画像を保存しませんでした。"}, {5, L"画像を保存しませんでした (プロシージャの呼び出し、または引数が不正です。)"}}) {
+    platform.onGet = [error = error] { error ? throw RuntimeError(error) : throw std::bad_alloc(); };
+    platform.Put({2, 8}, kRed);
+    queue.Notice();
+    EXPECT_EQ(std::make_tuple(platform.status, platform.files.size()), std::make_tuple(std::wstring(text), 0u));
+  }
+  platform.onGet = nullptr;
+  queue.Notice();
+  EXPECT_EQ(std::make_tuple(platform.status, platform.files.size(), platform.messages.size()),
+            std::make_tuple(std::wstring(), 1u, 0u));
+  // A listed path that cannot be put on the clipboard is said too; the program goes on.
+  platform.clipboardLocked = true;
+  queue.CopyText(L"C:\\Shots\\BMP0000.BMP");
+  EXPECT_EQ(platform.status, L"ほかのプログラムがクリップボードを使用中のため、パスをコピーできませんでした。");
+}
+
+// Each capture follows the options as they were when it began, whatever is
+// chosen while it runs; and the clipboard is closed again before the name is
+// asked for or any file written, in every scheme and kind of file.
+TEST_F(Capture, EachCaptureKeepsItsOptionsAndLetsTheClipboardGo) {
+  platform.onClipboardChange = [&] { queue.Notice(); };
+  for (Integer scheme : {0, 1, 2}) {
+    for (bool png : {false, true}) {
+      platform.checks[OptionItem::SavePng] = png, state.NamingScheme = scheme;
+      platform.onGet = [&, png] { platform.checks[OptionItem::SavePng] = !png, state.NamingScheme = (scheme + 1) % 3; };
+      platform.log.clear();
+      platform.Put({2, 8}, kRed);
+      const std::string& log = platform.log, name = log.substr(log.find("list:") + 14);
+      EXPECT_TRUE(log.find("(held)") == std::string::npos && log.find(png ? "savepng:" : "save:") != std::string::npos &&
+                  name.find(png ? ".PNG" : ".BMP") != std::string::npos && (log.find("dialog") != std::string::npos) == (scheme == 2) &&
+                  name.find(scheme == 0 ? "BMP0613142530" : scheme == 1 ? "BMP00" : "USERINPUT") == 0) << log;
+    }
+  }
+}
+
+// A pause wins over a resume still queued on the worker before it: nothing
+// is saved until capturing resumes again.
+TEST_F(Capture, APauseAfterAQueuedResume) {
+  queue.Pause();
+  worker.held = true;
+  queue.Resume();
+  platform.Put({2, 8}, kRed);
+  queue.Notice();
+  queue.Pause();
+  worker.Release();
+  EXPECT_EQ(std::make_tuple(platform.files.size(), queue.Paused()), std::make_tuple(0u, true));
+  queue.Resume();
+  platform.Put({2, 8}, kBlue);
+  queue.Notice();
+  EXPECT_EQ(platform.files, (decltype(platform.files){{L"C:\\Shots\\BMP0000.BMP", kBlue}}));
 }
 
 }  // namespace pixkeeper

@@ -1,7 +1,7 @@
 // The Windows layer's own decisions, which a driver outside the program
 // cannot reach: bitmaps without a DIB, the run-time numbers of system errors,
-// the command line, the program's folder, refused writes, settings sections
-// and pictures borrowed from the clipboard.
+// the command line, the program's folder, refused writes, settings sections, pictures borrowed from the clipboard and the steps
+// handed to the window's thread.
 
 #include <windows.h>
 
@@ -19,6 +19,7 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Error.h"
 #include "platform/win32/WindowFunctions.h"
+#include "platform/win32/WindowTasks.h"
 
 namespace pixkeeper::win32 {
 namespace {
@@ -92,6 +93,15 @@ TEST(Win32LayerTest, RefusedWritesSettingsSectionsAndBorrowedPictures) {
   EXPECT_EQ(75, ErrorOf([&] { SavePictureFile(picture, folder, FileFormat::kBmp); }));
   EXPECT_EQ(52, ErrorOf([&] { SavePictureFile(picture, folder + L"a?b.BMP", FileFormat::kPng); }));
   EXPECT_FALSE(FileExists(folder) || FileExists(L""));
+  // A file of the name is never replaced.
+  const std::wstring kept = folder + L"pk-kept.BMP";
+  DeleteFileW(kept.c_str());
+  SaveBytesFile({1, 2, 3}, kept);
+  EXPECT_EQ(58, ErrorOf([&] { SavePictureFile(picture, kept, FileFormat::kPng); }));
+  EXPECT_EQ(58, ErrorOf([&] { SaveBytesFile({4}, kept); }));
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  EXPECT_TRUE(GetFileAttributesExW(kept.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow == 3);
+  DeleteFileW(kept.c_str());
   // Deleting one section keeps the others; a missing one is no error.
   WriteSetting(L"PixkeeperTest", L"A", L"k", L"a"), WriteSetting(L"PixkeeperTest", L"B", L"k", L"b");
   DeleteSettingSection(L"PixkeeperTest", L"A"), DeleteSettingSection(L"PixkeeperTest", L"A");
@@ -123,6 +133,28 @@ TEST(Win32LayerTest, RefusedWritesSettingsSectionsAndBorrowedPictures) {
   clipboard.SetText(L"y");
   EXPECT_FALSE(clipboard.ClearIfUnchanged(*emptied));
   EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+}
+
+// Another process can post the steps' message too: only a step handed over
+// here and not yet run is run, and only as the kind it was handed over as.
+TEST(WindowTasksTest, RunsOnlyTheStepsHandedOver) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  WindowTasks tasks;
+  tasks.Attach(window);
+  int ran = 0;
+  std::function<void()> forged = [&] { ran += 100; };
+  const UINT message = RegisterWindowMessageW(L"Pixkeeper.WindowStep");
+  EXPECT_TRUE(tasks.Handle(message, 0, reinterpret_cast<LPARAM>(&forged)));
+  MSG posted{};
+  for (WPARAM kind : {0, 1}) {  // the true kind is 0
+    tasks.Post([&] { ++ran; });
+    EXPECT_TRUE(PeekMessageW(&posted, window, message, message, PM_REMOVE) && tasks.Handle(message, kind, posted.lParam));
+  }
+  EXPECT_EQ(ran, 1);
+  EXPECT_TRUE(tasks.Handle(message, posted.wParam, posted.lParam));
+  EXPECT_TRUE(tasks.Handle(message, posted.wParam, posted.lParam));  // a second time: not run again
+  EXPECT_EQ(ran, 2);
+  DestroyWindow(window);
 }
 
 }  // namespace

@@ -33,14 +33,36 @@ std::size_t NameStart(const std::wstring& path) {
   return path.size() >= 2 && path[1] == L':' ? 2 : 0;
 }
 
+constexpr wchar_t kTemporaryPrefix[] = L"~pk";
+constexpr wchar_t kTemporaryExtension[] = L".tmp";
+constexpr std::size_t kTemporaryDigits = 12;
+
 std::wstring TemporaryName(unsigned attempt) {
   static std::atomic<std::uint32_t> counter{0};
   const std::uint64_t mix = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^
                             ::GetTickCount64() ^ (static_cast<std::uint64_t>(++counter) << 16) ^
                             attempt;
-  wchar_t name[32];
-  std::swprintf(name, 32, L"~pk%012llx.tmp", static_cast<unsigned long long>(mix & 0xFFFFFFFFFFFFull));
-  return name;
+  wchar_t digits[kTemporaryDigits + 1];
+  std::swprintf(digits, kTemporaryDigits + 1, L"%012llx", static_cast<unsigned long long>(mix & 0xFFFFFFFFFFFFull));
+  return kTemporaryPrefix + std::wstring(digits) + kTemporaryExtension;
+}
+
+// True for the names TemporaryName makes, and no others.
+bool IsTemporaryName(const std::wstring& name) {
+  const std::wstring prefix = kTemporaryPrefix, extension = kTemporaryExtension;
+  if (name.size() != prefix.size() + kTemporaryDigits + extension.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+      name.compare(prefix.size() + kTemporaryDigits, extension.size(), extension) != 0) {
+    return false;
+  }
+  return std::all_of(name.begin() + prefix.size(), name.begin() + prefix.size() + kTemporaryDigits,
+                     [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'); });
+}
+
+[[noreturn]] void RaiseExisting(DWORD code) {
+  if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
+    throw RuntimeError(error::kFileExists, ErrorText(error::kFileExists), SystemMessage(code));
+  }
+  RaiseWin32Error(code, error::kPathFileAccess);
 }
 
 // A file that is deleted again unless it is moved to its final name.
@@ -83,9 +105,8 @@ class TemporaryFile {
   void MoveTo(const std::wstring& finalPath) {
     // Closing can still report a failed write of cached data.
     if (!::CloseHandle(handle_.Release())) RaiseLastError(error::kPathFileAccess);
-    if (!::MoveFileExW(path_.c_str(), finalPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-      RaiseLastError(error::kPathFileAccess);
-    }
+    // Never over a file: one made since the name was chosen is kept.
+    if (!::MoveFileExW(path_.c_str(), finalPath.c_str(), 0)) RaiseExisting(::GetLastError());
     path_.clear();
   }
 
@@ -121,16 +142,14 @@ std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
   return bytes;
 }
 
-// A path that ends in its directory names no file. Windows refuses to move a
-// file over a read-only one or a directory; find that out before anything
-// is written (Wine would replace the file).
+// A path that ends in its directory names no file. No file or folder is ever
+// replaced; find that out before anything is written.
 void CheckWritablePath(const std::wstring& path) {
   if (NameStart(path) == path.size()) throw RuntimeError(error::kPathFileAccess);
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-    throw RuntimeError(error::kPathFileAccess);
-  }
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) throw RuntimeError(error::kPathFileAccess);
+  RaiseExisting(ERROR_FILE_EXISTS);
 }
 
 }  // namespace
@@ -171,6 +190,22 @@ Picture LoadPictureFile(const std::wstring& path) {
   const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
   if (IsPng(bytes.data(), bytes.size())) return DecodePng(bytes.data(), bytes.size());
   return Picture::Own(DibFromBmpFile(bytes.data(), bytes.size()));
+}
+
+void RemoveLeftoverWrites(const std::wstring& folder) {
+  if (folder.empty()) return;
+  const std::wstring directory = folder.back() == L'\\' ? folder : folder + L'\\';
+  WIN32_FIND_DATAW found{};
+  const std::wstring pattern = directory + kTemporaryPrefix + L"*" + kTemporaryExtension;
+  const FindHandle search(::FindFirstFileW(pattern.c_str(), &found));
+  if (!search) return;
+  do {
+    // The pattern also matches longer names and, on some file systems, short
+    // names of other files: only exact names are ours.
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsTemporaryName(found.cFileName)) {
+      ::DeleteFileW((directory + found.cFileName).c_str());
+    }
+  } while (::FindNextFileW(search.get(), &found));
 }
 
 bool FileExists(const std::wstring& path) {

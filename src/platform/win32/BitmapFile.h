@@ -21,6 +21,9 @@ Picture LoadPictureFile(const std::wstring& path);
 // True when `path` names an existing file (not a directory).
 // Writes the bytes as they are, through a temporary file as pictures.
 void SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path);
+// Deletes the temporary files of writes cut short in the folder: only names
+// TemporaryFile makes. Never fails.
+void RemoveLeftoverWrites(const std::wstring& folder);
 bool FileExists(const std::wstring& path);
 bool DirectoryExists(const std::wstring& path);
 // Makes the folder; one that exists already is no error.

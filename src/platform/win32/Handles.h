@@ -46,6 +46,14 @@ struct FileHandleTraits {
 };
 using FileHandle = UniqueResource<FileHandleTraits>;
 
+// A search of a folder's names (FindFirstFileW).
+struct FindHandleTraits {
+  using Value = HANDLE;
+  static Value Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(Value value) noexcept { ::FindClose(value); }
+};
+using FindHandle = UniqueResource<FindHandleTraits>;
+
 // A handle of a process, thread or event: none is null, not INVALID_HANDLE_VALUE.
 struct KernelHandleTraits {
   using Value = HANDLE;

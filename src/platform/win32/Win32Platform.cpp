@@ -61,6 +61,8 @@ Picture Win32Platform::LoadPictureFile(const std::wstring& path) {
   return win32::LoadPictureFile(path);
 }
 
+void Win32Platform::RemoveLeftoverWrites(const std::wstring& folder) { win32::RemoveLeftoverWrites(folder); }
+
 bool Win32Platform::FileExists(const std::wstring& path) { return win32::FileExists(path); }
 
 bool Win32Platform::DirectoryExists(const std::wstring& path) { return win32::DirectoryExists(path); }
@@ -141,8 +143,8 @@ std::intptr_t Win32Platform::SendWindowMessage(WindowHandle window, unsigned mes
   return win32::SendWindowMessage(window, message, wParam, lParam);
 }
 
-bool Win32Platform::WindowWithTitleExists(const std::wstring& title) {
-  return win32::WindowWithTitleExists(title);
+bool Win32Platform::WindowExists(const std::wstring& windowClass, const std::wstring& title) {
+  return win32::WindowExists(windowClass, title);
 }
 
 void Win32Platform::OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,

@@ -46,6 +46,7 @@ class Win32Platform final : public Platform {
   void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) override;
   void SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path) override;
   Picture LoadPictureFile(const std::wstring& path) override;
+  void RemoveLeftoverWrites(const std::wstring& folder) override;
   bool FileExists(const std::wstring& path) override;
   bool DirectoryExists(const std::wstring& path) override;
   void MakeDirectory(const std::wstring& path) override;
@@ -82,7 +83,7 @@ class Win32Platform final : public Platform {
                                     std::intptr_t lParam) override;
   std::intptr_t SendWindowMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
                                   std::intptr_t lParam) override;
-  bool WindowWithTitleExists(const std::wstring& title) override;
+  bool WindowExists(const std::wstring& windowClass, const std::wstring& title) override;
   void OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,
                                      const std::wstring& workingDirectory) override;
   void OpenFolder(WindowHandle owner, const std::wstring& path) override;

@@ -63,8 +63,8 @@ std::intptr_t SendWindowMessage(WindowHandle window, unsigned message, std::uint
   return ::SendMessageW(ToHwnd(window), message, wParam, lParam);
 }
 
-bool WindowWithTitleExists(const std::wstring& title) {
-  return ::FindWindowW(nullptr, title.c_str()) != nullptr;
+bool WindowExists(const std::wstring& windowClass, const std::wstring& title) {
+  return ::FindWindowW(windowClass.c_str(), title.c_str()) != nullptr;
 }
 
 void OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,

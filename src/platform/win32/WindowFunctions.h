@@ -24,7 +24,7 @@ std::intptr_t CallWindowProcedure(WindowProcedure procedure, WindowHandle window
                                   std::uintptr_t wParam, std::intptr_t lParam);
 std::intptr_t SendWindowMessage(WindowHandle window, unsigned message, std::uintptr_t wParam,
                                 std::intptr_t lParam);
-bool WindowWithTitleExists(const std::wstring& title);
+bool WindowExists(const std::wstring& windowClass, const std::wstring& title);
 void OpenWithAssociatedApplication(WindowHandle owner, const std::wstring& path,
                                    const std::wstring& workingDirectory);
 // The shell opens the folder on a thread of its own; RuntimeError when it

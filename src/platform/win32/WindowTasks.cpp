@@ -12,8 +12,7 @@ namespace pixkeeper::win32 {
 
 namespace {
 
-// Private to the window classes of this program.
-constexpr UINT kStepMessage = WM_APP + 0x50;
+constexpr wchar_t kStepMessageName[] = L"Pixkeeper.WindowStep";
 constexpr WPARAM kPosted = 0, kInvoked = 1;
 constexpr UINT_PTR kWatchdogTimer = 0x5744;
 
@@ -25,6 +24,29 @@ struct InvokedStep {
 
 }  // namespace
 
+WindowTasks::WindowTasks() : stepMessage_(::RegisterWindowMessageW(kStepMessageName)) {
+  if (stepMessage_ == 0) RaiseLastError(error::kOutOfMemory);
+}
+
+bool WindowTasks::PostStep(WPARAM kind, const void* step) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pending_[step] = kind;
+  }
+  if (::PostMessageW(window_, stepMessage_, kind, reinterpret_cast<LPARAM>(step))) return true;
+  std::lock_guard<std::mutex> lock(mutex_);
+  pending_.erase(step);
+  return false;
+}
+
+bool WindowTasks::TakeStep(WPARAM kind, const void* step) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto found = pending_.find(step);
+  if (found == pending_.end() || found->second != kind) return false;
+  pending_.erase(found);
+  return true;
+}
+
 bool WindowTasks::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_TIMER && wParam == kWatchdogTimer) {
     ::KillTimer(window_, kWatchdogTimer);
@@ -32,7 +54,9 @@ bool WindowTasks::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (expired) expired();
     return true;
   }
-  if (message != kStepMessage) return false;
+  if (message != stepMessage_) return false;
+  // A step of another process, or a forged one: not ours to run.
+  if (!TakeStep(wParam, reinterpret_cast<const void*>(lParam))) return true;
   if (wParam == kInvoked) {
     auto* call = reinterpret_cast<InvokedStep*>(lParam);
     try {
@@ -51,17 +75,13 @@ bool WindowTasks::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void WindowTasks::Invoke(const std::function<void()>& step) {
   InvokedStep call{&step, {}};
   std::future<void> done = call.done.get_future();
-  if (!::PostMessageW(window_, kStepMessage, kInvoked, reinterpret_cast<LPARAM>(&call))) {
-    RaiseLastError(error::kOutOfMemory);
-  }
+  if (!PostStep(kInvoked, &call)) RaiseLastError(error::kOutOfMemory);
   done.get();
 }
 
 void WindowTasks::Post(std::function<void()> step) {
   auto owned = std::make_unique<std::function<void()>>(std::move(step));
-  if (::PostMessageW(window_, kStepMessage, kPosted, reinterpret_cast<LPARAM>(owned.get()))) {
-    owned.release();  // the message owns it now
-  }
+  if (PostStep(kPosted, owned.get())) owned.release();  // the message owns it now
 }
 
 void WindowTasks::ArmWatchdog(int milliseconds, std::function<void()> expired) {

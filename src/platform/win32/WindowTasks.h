@@ -1,11 +1,17 @@
 #pragma once
 // The thread of one window as other threads reach it: steps arrive there as a
-// private message of the window, and the watchdog is a timer of the window.
+// message registered for them, and the watchdog is a timer of the window.
 // The window's procedure hands its messages to Handle() first.
+//
+// Any process can post any message to a window, so the message carries no
+// step by itself: its pointer is acted on only when it is one of the steps
+// handed over here and not yet run.
 
 #include <windows.h>
 
 #include <functional>
+#include <mutex>
+#include <map>
 
 #include "platform/WindowThread.h"
 
@@ -13,7 +19,7 @@ namespace pixkeeper::win32 {
 
 class WindowTasks final : public WindowThread {
  public:
-  WindowTasks() = default;
+  WindowTasks();
   WindowTasks(const WindowTasks&) = delete;
   WindowTasks& operator=(const WindowTasks&) = delete;
 
@@ -30,7 +36,16 @@ class WindowTasks final : public WindowThread {
   void DisarmWatchdog() override;
 
  private:
+  // Hands the step over to the window's thread; false when it could not be posted.
+  bool PostStep(WPARAM kind, const void* step);
+  // True when the step was handed over as this kind and not yet taken; it is
+  // taken now.
+  bool TakeStep(WPARAM kind, const void* step);
+
   HWND window_ = nullptr;
+  UINT stepMessage_ = 0;
+  std::mutex mutex_;
+  std::map<const void*, WPARAM> pending_;  // steps posted and not yet run, with their kind
   std::function<void()> expired_;
 };
 
