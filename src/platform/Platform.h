@@ -105,6 +105,8 @@ class Platform {
   virtual void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) = 0;
   // Writes the bytes as they are, as safely as a picture.
   virtual void SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path) = 0;
+  // The picture that PNG bytes hold, decoded.
+  virtual Picture DecodePng(const std::vector<std::uint8_t>& bytes) = 0;
   // The picture of a BMP or PNG file.
   virtual Picture LoadPictureFile(const std::wstring& path) = 0;
   virtual bool FileExists(const std::wstring& path) = 0;
