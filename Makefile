@@ -5,6 +5,7 @@ NATIVE_BUILD := build/native
 FUZZ_BUILD   := build/fuzz
 FUZZ_SECONDS ?= 120
 SOAK_PICTURES ?= 1000
+SOAK_THUMBNAILS ?= 0
 
 .PHONY: all deps build build-win build-native test test-native test-win test-ratio run bench soak dist fuzz clean
 
@@ -49,7 +50,7 @@ bench: deps build-win
 	cmake/wine-session.sh $(WIN_BUILD) bench/run-bench.sh $(WIN_BUILD)
 
 soak: deps build-win
-	cmake/wine-session.sh $(WIN_BUILD) bench/run-soak.sh $(WIN_BUILD) $(SOAK_PICTURES)
+	SOAK_THUMBNAILS=$(SOAK_THUMBNAILS) cmake/wine-session.sh $(WIN_BUILD) bench/run-soak.sh $(WIN_BUILD) $(SOAK_PICTURES)
 
 fuzz:
 	@cmake/install-deps.sh fuzz

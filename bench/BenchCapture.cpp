@@ -22,6 +22,7 @@ namespace {
 struct Run {
   bool reference = false;
   bool png = false;
+  bool thumbnails = false;  // the list shows small pictures, made as each is saved
   std::wstring directory;  // ends with "\"
   int wanted = 0;
   std::vector<std::int64_t> savedAt;
@@ -42,7 +43,8 @@ win32::WindowTasks g_tasks;  // the capture window's thread, for the worker
 // when the capture appends its path.
 class BenchWindowParts final : public MainWindowParts {
  public:
-  void AppendToFileList(const std::wstring&) override { g_run.Saved(); }
+  void AppendToFileList(const std::wstring&, const ThumbnailView&) override { g_run.Saved(); }
+  ThumbnailLook Thumbnails() const override { return {g_run.thumbnails ? PixelSize{64, 48} : PixelSize{}, 0xFFFFFF}; }
   bool IsChecked(OptionItem item) const override { return item == OptionItem::SavePng && g_run.png; }
   void SetChecked(OptionItem, bool) override {}
   void ShowStatus(const std::wstring&) override {}
@@ -137,6 +139,7 @@ int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count) {
   const bool reference = mode == CaptureMode::kReference;
   g_run.reference = reference;
   g_run.png = mode == CaptureMode::kPng;
+  g_run.thumbnails = mode == CaptureMode::kBmpThumbnails;
   g_run.directory = outputDirectory;
   if (g_run.directory.empty() || g_run.directory.back() != L'\\') g_run.directory += L'\\';
   g_run.wanted = count;

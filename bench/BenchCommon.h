@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace pixkeeper::bench {
 
@@ -26,7 +27,8 @@ inline std::int64_t Frequency() {
 
 // How the capturer saves: the program's path writing BMP or PNG files, or the
 // minimal reference.
-enum class CaptureMode { kBmp, kPng, kReference };
+// The BMP path may make each picture's small picture for the list too.
+enum class CaptureMode { kBmp, kPng, kReference, kBmpThumbnails };
 // A window's part in the clipboard viewer chain: `onChange` runs on each
 // change, which then goes on to `next`; a window leaving the chain is taken
 // out of it.
@@ -50,5 +52,10 @@ int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count);
 // `flat`: a screenshot-like picture (flat areas, lines of text); otherwise a
 // photo-like one (gradients and noise).
 int RunFeed(int width, int height, int count, bool flat);
+// The 32-bit bottom-up DIB the feeder puts on the clipboard.
+std::vector<unsigned char> MakeDib(int width, int height, bool flat);
+// Times the small picture of the feeder's picture, made as the worker makes
+// it, `count` times; prints "ms <milliseconds>" for each.
+int RunThumbnail(int width, int height, int count, bool flat);
 
 }  // namespace pixkeeper::bench

@@ -8,7 +8,6 @@
 #include "BenchCommon.h"
 
 namespace pixkeeper::bench {
-namespace {
 
 std::vector<unsigned char> MakeDib(int width, int height, bool flat) {
   BITMAPINFOHEADER header{};
@@ -46,6 +45,8 @@ std::vector<unsigned char> MakeDib(int width, int height, bool flat) {
   }
   return dib;
 }
+
+namespace {
 
 // Waits for the handle while answering the messages that the capturer sends
 // to the clipboard's owner (WM_DESTROYCLIPBOARD when it empties the clipboard).

@@ -1,5 +1,6 @@
 // pk_soak: a long run of the real program, and the probes it relies on.
-//   pk_soak run <Pixkeeper.exe> <out dir> [count]    the long run (run-soak.sh)
+//   pk_soak run <Pixkeeper.exe> <out dir> [count [png|dibs|thumbnails <KiB>]]
+//                                                    the long run (run-soak.sh)
 //   pk_soak leak-demo                                the counting shown on a program that leaks
 //   pk_soak bitmaps <Pixkeeper.exe> <out dir> <count> <bitmap|dib>
 //                                                    the program's memory over full-screen pictures
@@ -17,7 +18,10 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   g_png = argc == 6 && std::wcscmp(argv[5], L"png") == 0;
   g_dibs = argc == 6 && std::wcscmp(argv[5], L"dibs") == 0;
-  if (mode == L"run" && argc >= 4 && argc <= 5 + (g_png || g_dibs)) return RunSoak(argv[2], argv[3], argc >= 5 ? _wtoi(argv[4]) : 1000);
+  // run EXE OUT COUNT thumbnails KIB: the growth of the same run without them.
+  g_thumbnails = argc == 7 && std::wcscmp(argv[5], L"thumbnails") == 0;
+  if (g_thumbnails) g_withoutThumbnailsKb = std::wcstoll(argv[6], nullptr, 10);
+  if (mode == L"run" && argc >= 4 && argc <= 5 + (g_png || g_dibs) + 2 * g_thumbnails) return RunSoak(argv[2], argv[3], argc >= 5 ? _wtoi(argv[4]) : 1000);
   if (mode == L"leak-demo" && argc == 2) return RunLeakDemo();
   if (mode == L"leak" && argc == 2) return RunLeak();
   if (mode == L"bitmaps" && argc == 6) return RunBitmaps(argv[2], argv[3], _wtoi(argv[4]), std::wcscmp(argv[5], L"bitmap") == 0);

@@ -27,7 +27,7 @@ void StoreSettings(const std::wstring& baseDir) {
   RegCreateKeyExW(HKEY_CURRENT_USER, kConfig, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
   const std::pair<const wchar_t*, std::wstring> values[] = {
       {L"BaseDir", baseDir}, {L"FTYPE", L"1"}, {L"FNAME", kPrefix}, {L"StartValue", L"1"}, {L"StartPos", L"0"},
-      {L"SaveFormat", g_png ? L"1" : L"0"}};
+      {L"SaveFormat", g_png ? L"1" : L"0"}, {L"Thumbnails", g_thumbnails ? L"1" : L"0"}};
   for (const auto& value : values) {
     RegSetValueExW(key, value.first, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.second.c_str()),
                    static_cast<DWORD>((value.second.size() + 1) * sizeof(wchar_t)));
@@ -40,6 +40,8 @@ void StoreSettings(const std::wstring& baseDir) {
 int failures = 0;
 bool g_png = false;
 bool g_dibs = false;
+bool g_thumbnails = false;
+long long g_withoutThumbnailsKb = 0;
 
 void Say(const char* format, ...) {
   va_list args;

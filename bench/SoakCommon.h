@@ -17,6 +17,10 @@ extern int failures;
 // With it set the program writes PNG files, read back by the system's decoder.
 extern bool g_png;
 extern bool g_dibs;  // every picture offered as a DIB alone, memory held to 2 MiB
+// The list shows small pictures; their memory may add 16 MiB to what the same
+// run without them grew (given in KiB).
+extern bool g_thumbnails;
+extern long long g_withoutThumbnailsKb;
 
 #if defined(__GNUC__)
 void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));  // GCC checks the arguments

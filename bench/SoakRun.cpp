@@ -212,7 +212,8 @@ int RunSoak(const std::wstring& exe, std::wstring out, int count) {
         "reading and listing each path in a list box %+lld KiB\n", earlyMark, reading, listing);
   }
   bool withinBounds = true;
-  PrintResources(at100, atEnd, earlyMark, count, wineBytes / 1024, g_dibs ? 2 * 1024 : 16 * 1024, &withinBounds);
+  const long long memoryBoundKb = g_thumbnails ? g_withoutThumbnailsKb + 16 * 1024 : g_dibs ? 2 * 1024 : 16 * 1024;
+  PrintResources(at100, atEnd, earlyMark, count, wineBytes / 1024, memoryBoundKb, &withinBounds);
   Say("(at start: handles %ld, GDI objects %ld, windows %ld, RssAnon %lld KiB; CPU time of Pixkeeper %.1f s)\n",
       atStart.handles, atStart.gdiObjects, atStart.windows, atStart.rssAnonKb, atEnd.cpuSeconds);
   Check(withinBounds, "a resource grew past its bound between picture " + std::to_string(earlyMark) + " and picture " +

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Times the capture of 1920x1080 and 3840x2160 32-bit pictures, photo-like and
 # screenshot-like, from the clipboard change to the closed file, for the
-# program's own capture path writing BMP and PNG files and for a minimal
-# reference, and reports their peak memory above idle and the file sizes;
+# program's own capture path writing BMP and PNG files (and BMP files with
+# the list's small pictures made) and for a minimal reference, and reports their peak memory above idle and the file sizes;
 # then the PNG file sizes of real pictures against zlib's.
 # Runs inside cmake/wine-session.sh. Usage: run-bench.sh BUILD_DIR [COUNT];
 # SIZES (for example "1920x1080") and KINDS ("photo flat") narrow the timings;
@@ -69,8 +69,8 @@ for size in ${SIZES:-1920x1080 3840x2160}; do
     # Rounds in turn, every other one in reverse order, so that no path always
     # runs first and a slow spell of the machine falls on every path alike.
     for round in $(seq "$rounds"); do
-      modes="reference pixkeeper png"
-      [ $((round % 2)) -eq 0 ] && modes="png pixkeeper reference"
+      modes="reference pixkeeper thumbs png"
+      [ $((round % 2)) -eq 0 ] && modes="png thumbs pixkeeper reference"
       for mode in $modes; do
         read -r m b k times < <(measure "$mode" "$width" "$height" "$kind")
         all[$mode]="${all[$mode]:-} $times"; mem[$mode]=$(max "${mem[$mode]:-0}" "$m"); bytes[$mode]=$b
@@ -80,15 +80,25 @@ for size in ${SIZES:-1920x1080 3840x2160}; do
     ref_ms=$(echo "${all[reference]}" | median)
     pk_ms=$(echo "${all[pixkeeper]}" | median)
     png_ms=$(echo "${all[png]}" | median)
+    thumbs_ms=$(echo "${all[thumbs]}" | median)
+    # The small picture alone, made from the same picture as the worker makes it.
+    small_all=$(wine "$exe" thumbnail "$width" "$height" 15 "$kind" | tr -d "\r" | awk '$1 == "ms" { printf " %s", $2 }')
+    small_ms=$(echo "$small_all" | median)
+    small_ratio=$(awk -v a="$small_ms" -v b="$pk_ms" 'BEGIN { printf "%.3f", a / b }')
+    thumbs_ratio=$(awk -v a="$thumbs_ms" -v b="$pk_ms" 'BEGIN { printf "%.2f", a / b }')
     ratio=$(awk -v a="$pk_ms" -v b="$ref_ms" 'BEGIN { printf "%.2f", a / b }')
     png_ratio=$(awk -v a="$png_ms" -v b="$pk_ms" 'BEGIN { printf "%.2f", a / b }')
     smaller=$(awk -v a="${bytes[pixkeeper]}" -v b="${bytes[png]}" 'BEGIN { printf "%.1f", a / b }')
     row "${width}x${height}" "$kind" reference "$ref_ms" "" "${mem[reference]}" "${bytes[reference]}"
     row "${width}x${height}" "$kind" pixkeeper "$pk_ms" "$ratio" "${mem[pixkeeper]}" "${bytes[pixkeeper]}"
     row "${width}x${height}" "$kind" png "$png_ms" "$png_ratio" "${mem[png]}" "${bytes[png]}"
+    row "${width}x${height}" "$kind" thumbs "$thumbs_ms" "$thumbs_ratio" "${mem[thumbs]}" "${bytes[thumbs]}"
+    printf '%-10s %-6s %-10s %10s %7s\n' "${width}x${height}" "$kind" thumbnail "$small_ms" "$small_ratio"
     echo "  reference (ms):${all[reference]}"
     echo "  pixkeeper (ms):${all[pixkeeper]}"
     echo "  png (ms):${all[png]}   (ratio against the BMP path; files $smaller x smaller)"
+    echo "  thumbs (ms):${all[thumbs]}   (the BMP path making each small picture for the list)"
+    echo "  thumbnail (ms):$small_all   (the small picture alone; ratio against the BMP path)"
     echo "  held after the last picture, above idle (MiB): pixkeeper $(mib "${kept[pixkeeper]}")," \
          "png $(mib "${kept[png]}") (buffers kept for the next picture)"
     if awk -v r="$ratio" 'BEGIN { exit !(r > 1.2) }'; then
@@ -103,13 +113,16 @@ for size in ${SIZES:-1920x1080 3840x2160}; do
     if awk -v r="$png_ratio" 'BEGIN { exit !(r > 2) }'; then
       echo "  target missed: the PNG path's median is more than 2 times the BMP path's"; status=1
     fi
+    if awk -v r="$small_ratio" 'BEGIN { exit !(r > 0.10) }'; then
+      echo "  target missed: the small picture costs more than 10 % of the BMP path"; status=1
+    fi
     if [ "$kind" = flat ] && awk -v r="$smaller" 'BEGIN { exit !(r < 5) }'; then
       echo "  target missed: the PNG file is less than 5 times smaller than the BMP file"; status=1
     fi
     unset all mem bytes kept
   done
 done
-[ $status -eq 0 ] && echo "targets met: BMP median within 1.2 x the reference; peaks within one picture above idle; PNG median within 2 x BMP, flat PNG files at least 5 x smaller"
+[ $status -eq 0 ] && echo "targets met: BMP median within 1.2 x the reference; peaks within one picture above idle; PNG median within 2 x BMP, flat PNG files at least 5 x smaller; a small picture within 10 % of the BMP path"
 
 # File sizes of real pictures: windows of real programs on a display of
 # their own, and photos from a Debian package, each encoded by the program's

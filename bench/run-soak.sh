@@ -5,7 +5,8 @@
 # and again with every picture offered as a DIB, then (for information) the program's memory over
 # full-screen pictures handed over as CF_BITMAP and as CF_DIB.
 # Runs inside cmake/wine-session.sh.
-# Usage: run-soak.sh BUILD_DIR [COUNT] (make soak SOAK_PICTURES=COUNT)
+# Usage: run-soak.sh BUILD_DIR [COUNT] (make soak SOAK_PICTURES=COUNT); with
+# SOAK_THUMBNAILS=1 the first run is made again with the list's small pictures.
 set -euo pipefail
 
 build_dir=$(cd "$1" && pwd)
@@ -22,8 +23,17 @@ echo "== the counting, on a copy of the tool that leaks on purpose"
 wine "$tool" leak-demo | tr -d '\r' || status=1
 echo
 echo "== $count pictures"
-wine "$tool" run "$exe_windows" "$out_windows" "$count" | tr -d '\r' || status=1
+wine "$tool" run "$exe_windows" "$out_windows" "$count" | tr -d '\r' | tee "$work/run.txt" || status=1
 cp -r "$work/out" "$work/run-out"
+if [ "${SOAK_THUMBNAILS:-0}" = 1 ]; then
+  # The same run with the list's small pictures: its memory may grow by what
+  # the run above grew (less Wine's share) and 16 MiB more.
+  without=$(awk '$1 == "memory" && $2 == "RssAnon" { print $6 - $7 }' "$work/run.txt")
+  echo
+  echo "== $count pictures with the list's small pictures (memory growth bound: ${without} KiB + 16 MiB)"
+  rm -rf "$work/out"; mkdir -p "$work/out"
+  wine "$tool" run "$exe_windows" "$out_windows" "$count" thumbnails "$without" | tr -d '\r' || status=1
+fi
 echo
 echo "== $count pictures saved as PNG files"
 rm -rf "$work/out"; mkdir -p "$work/out"

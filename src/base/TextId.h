@@ -21,6 +21,7 @@ enum class TextId {
   kMenuDayFolders,
   kMenuProgramFolders,
   kMenuSkipRepeats,
+  kMenuThumbnails,
   kMenuPause,
   kMenuStartWithWindows,
   kMenuHelp,

@@ -21,6 +21,7 @@ const TextTable& EnglishTexts() {
       {TextId::kMenuDayFolders, L"A folder per da&y"},
       {TextId::kMenuProgramFolders, L"Folders &by program"},
       {TextId::kMenuSkipRepeats, L"Skip &unchanged repeats"},
+      {TextId::kMenuThumbnails, L"Show thumbnai&ls"},
       {TextId::kMenuPause, L"Pause cap&turing"},
       {TextId::kMenuStartWithWindows, L"Start with &Windows"},
       {TextId::kMenuHelp, L"&Help"},

@@ -20,6 +20,7 @@ const TextTable& JapaneseTexts() {
       {TextId::kMenuDayFolders, L"日付ごとのフォルダに分ける(&Y)"},
       {TextId::kMenuProgramFolders, L"アプリごとのフォルダに分ける(&B)"},
       {TextId::kMenuSkipRepeats, L"同じ画像を続けて保存しない(&U)"},
+      {TextId::kMenuThumbnails, L"一覧に縮小画像を表示する(&L)"},
       {TextId::kMenuPause, L"取り込みを一時停止する(&T)"},
       {TextId::kMenuStartWithWindows, L"Windows の起動時に開始する(&W)"},
       {TextId::kMenuHelp, L"ヘルプ(&H)"},

@@ -13,6 +13,7 @@
 #include "capture/PictureSource.h"
 #include "capture/SaveFolders.h"
 #include "capture/StatusText.h"
+#include "capture/ThumbnailSource.h"
 #include "platform/RuntimeError.h"
 
 namespace pixkeeper {
@@ -22,6 +23,7 @@ struct CaptureOptions {
   NamingOptions naming;
   bool asksUser = false, png = false, keep = false, skipRepeats = false, byDay = false, byProgram = false;
   std::wstring directory;  // the save directory
+  ThumbnailLook thumbnails;
 };
 
 namespace {
@@ -37,6 +39,7 @@ CaptureOptions CurrentOptions(const Program& program) {
   options.byDay = window.IsChecked(OptionItem::DayFolders);
   options.byProgram = window.IsChecked(OptionItem::ProgramFolders);
   options.directory = program.state.BaseDir;
+  options.thumbnails = window.Thumbnails();
   return options;
 }
 
@@ -124,9 +127,10 @@ void CaptureQueue::SaveOnce(const CaptureOptions& options) {
   if (options.skipRepeats) repeats_.Remember(taken); else repeats_.Forget();
   // Left on the clipboard, it is not saved again on a repeated notice.
   passed_ = taken.sequence;
+  const ThumbnailView thumbnail = ThumbnailOf(platform, thumbnails_, taken, options.thumbnails);
   taken = ClipboardPicture();
   window_.Invoke([&] {
-    program_.window.AppendToFileList(path);
+    program_.window.AppendToFileList(path, thumbnail);
     program_.window.ShowStatus(L"");
   });
   if (options.keep || EmptyClipboardAfterSave()) platform.SoundBeep();

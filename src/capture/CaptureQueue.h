@@ -13,6 +13,7 @@
 
 #include "capture/Program.h"
 #include "capture/RepeatCheck.h"
+#include "image/Thumbnail.h"
 #include "platform/WindowThread.h"
 #include "platform/TaskRunner.h"
 
@@ -105,6 +106,7 @@ class CaptureQueue {
   // (saved, present at start), which its further notices do not save again.
   std::uint32_t passed_ = 0;
   RepeatCheck repeats_;  // worker thread only: the last picture saved
+  ThumbnailMaker thumbnails_;  // worker thread only
 };
 
 }  // namespace pixkeeper

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "capture/AppState.h"
+#include "image/Thumbnail.h"
 #include "platform/Platform.h"
 
 namespace pixkeeper {
@@ -16,14 +17,23 @@ class CaptureQueue;
 // the pause and starting with Windows, which are not stored.
 enum class OptionItem {
   StartPosition, StartMode, ViewMode, SavePng, KeepClipboard, DayFolders, ProgramFolders, SkipRepeats,
-  Paused, StartWithWindows
+  Thumbnails, Paused, StartWithWindows
+};
+
+// How the list shows small pictures: the box they fit, empty while it shows
+// none, and the colour under their transparent pixels (0x00RRGGBB).
+struct ThumbnailLook {
+  PixelSize box;
+  std::uint32_t background = 0;
 };
 
 class MainWindowParts {
  public:
   virtual ~MainWindowParts() = default;
-  // Appends an entry at the end of FileList.
-  virtual void AppendToFileList(const std::wstring& path) = 0;
+  // Appends an entry at the end of FileList, with the small picture of its
+  // file, an empty one when there is none.
+  virtual void AppendToFileList(const std::wstring& path, const ThumbnailView& thumbnail) = 0;
+  virtual ThumbnailLook Thumbnails() const = 0;
   virtual bool IsChecked(OptionItem item) const = 0;
   virtual void SetChecked(OptionItem item, bool checked) = 0;
   // The status line at the window's foot; an empty text clears it.

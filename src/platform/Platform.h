@@ -114,6 +114,8 @@ class Platform {
   // Removes the temporary files that writes cut short (by the end of the
   // process) left in the folder: only names the writes make. Never fails.
   virtual void RemoveLeftoverWrites(const std::wstring& folder) = 0;
+  // The picture that PNG bytes hold, decoded.
+  virtual Picture DecodePng(const std::vector<std::uint8_t>& bytes) = 0;
   // The picture of a BMP or PNG file.
   virtual Picture LoadPictureFile(const std::wstring& path) = 0;
   virtual bool FileExists(const std::wstring& path) = 0;

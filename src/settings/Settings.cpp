@@ -103,6 +103,7 @@ void LoadSettings(Program& program) {
   store.ReadMark(program.window, OptionItem::DayFolders, L"DayFolders", L"0");
   store.ReadMark(program.window, OptionItem::ProgramFolders, L"ProgramFolders", L"0");
   store.ReadMark(program.window, OptionItem::SkipRepeats, L"SkipRepeats", L"0");
+  store.ReadMark(program.window, OptionItem::Thumbnails, L"Thumbnails", L"0");
 }
 
 void SaveSettings(Program& program) {
@@ -124,6 +125,7 @@ void SaveSettings(Program& program) {
   store.WriteMark(program.window, OptionItem::DayFolders, L"DayFolders");
   store.WriteMark(program.window, OptionItem::ProgramFolders, L"ProgramFolders");
   store.WriteMark(program.window, OptionItem::SkipRepeats, L"SkipRepeats");
+  store.WriteMark(program.window, OptionItem::Thumbnails, L"Thumbnails");
 }
 
 bool IsClearSwitch(const std::wstring& commandLine) {

@@ -21,6 +21,7 @@ constexpr int kSMenuKeepClipboard = 207;
 constexpr int kSMenuDayFolders = 208;
 constexpr int kSMenuProgramFolders = 209;
 constexpr int kSMenuSkipRepeats = 210;
+constexpr int kSMenuThumbnails = 211;
 constexpr int kSMenuPause = 231;
 constexpr int kSMenuStartWithWindows = 232;
 constexpr int kSMenuHelpVersion = 301;

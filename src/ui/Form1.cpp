@@ -42,6 +42,7 @@ int MenuId(OptionItem item) {
     case OptionItem::DayFolders: return ids::kSMenuDayFolders;
     case OptionItem::ProgramFolders: return ids::kSMenuProgramFolders;
     case OptionItem::SkipRepeats: return ids::kSMenuSkipRepeats;
+    case OptionItem::Thumbnails: return ids::kSMenuThumbnails;
     case OptionItem::Paused: return ids::kSMenuPause;
     case OptionItem::StartWithWindows: return ids::kSMenuStartWithWindows;
   }
@@ -80,14 +81,7 @@ void Form1::Create(HINSTANCE instance, WORD iconResource) {
                TwipsToPixelsY(kClientTop) - (clientOrigin.y - outer.top), 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  fileList_ = CreateWindowExW(
-      WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY,
-      0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kFileList)),
-      GetModuleHandleW(nullptr), nullptr);
-  if (fileList_ == nullptr) throw RuntimeError(error::kOutOfMemory);
-  font_.ApplyTo(fileList_);
-  PlaceControl(fileList_, kFileListDesign);
+  PlaceControl(fileList_.Create(hwnd(), ids::kFileList, font_.get()), kFileListDesign);
 
   // Read by other programs (and screen readers) as the control's text.
   statusLine_ = CreateWindowExW(
@@ -112,7 +106,7 @@ void Form1::Load() { RunLoadStep(program_, *this); }
 void Form1::Show() {
   ShowWindow(hwnd(), minimised_ ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   UpdateWindow(hwnd());
-  if (!minimised_) SetFocus(fileList_);
+  if (!minimised_) SetFocus(fileList_.hwnd());
   // Without a taskbar yet (a start with Windows can come first), the icon is
   // added once the taskbar says it is there.
   tray_.Add(program_.capture->Paused());
@@ -136,7 +130,7 @@ void Form1::CenterOnScreen() {
 void Form1::PlaceFileList() {
   const TwipsRect outer = WindowRectTwips(hwnd());
   const TwipsRect client = ClientRectTwips(hwnd());
-  PlaceControl(fileList_, FileListPlacement(outer.width, outer.height - kStatusLineHeight, client.width,
+  PlaceControl(fileList_.hwnd(), FileListPlacement(outer.width, outer.height - kStatusLineHeight, client.width,
                                             client.height - kStatusLineHeight));
   PlaceStatusLine();
 }
@@ -145,19 +139,11 @@ void Form1::SetMinimised(bool minimised) { minimised_ = minimised; }
 
 WindowHandle Form1::Handle() const { return reinterpret_cast<WindowHandle>(hwnd()); }
 
-void Form1::AppendToFileList(const std::wstring& path) {
-  SendMessageW(fileList_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  WidenFileListFor(path);
+void Form1::AppendToFileList(const std::wstring& path, const ThumbnailView& thumbnail) {
+  fileList_.Append(path, thumbnail);
 }
 
-// Long paths can be scrolled into view sideways.
-void Form1::WidenFileListFor(const std::wstring& entry) {
-  const int extent = TextWidth(fileList_, font_.get(), entry);
-  if (extent > fileListExtent_) {
-    fileListExtent_ = extent;
-    SendMessageW(fileList_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(extent), 0);
-  }
-}
+ThumbnailLook Form1::Thumbnails() const { return fileList_.Look(); }
 
 bool Form1::IsChecked(OptionItem item) const {
   return (GetMenuState(menu_, static_cast<UINT>(MenuId(item)), MF_BYCOMMAND) & MF_CHECKED) != 0;
@@ -166,6 +152,7 @@ bool Form1::IsChecked(OptionItem item) const {
 void Form1::SetChecked(OptionItem item, bool checked) {
   CheckMenuItem(menu_, static_cast<UINT>(MenuId(item)),
                 MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  if (item == OptionItem::Thumbnails) fileList_.ShowThumbnails(checked);
 }
 
 void Form1::ToggleCheck(int menuId) {
@@ -176,12 +163,12 @@ void Form1::ToggleCheck(int menuId) {
 }
 
 std::wstring Form1::SelectedEntry() const {
-  const LRESULT index = SendMessageW(fileList_, LB_GETCURSEL, 0, 0);
+  const LRESULT index = SendMessageW(fileList_.hwnd(), LB_GETCURSEL, 0, 0);
   if (index == LB_ERR) return {};
-  const LRESULT length = SendMessageW(fileList_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  const LRESULT length = SendMessageW(fileList_.hwnd(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == LB_ERR || length == 0) return {};
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT copied = SendMessageW(fileList_, LB_GETTEXT, static_cast<WPARAM>(index),
+  const LRESULT copied = SendMessageW(fileList_.hwnd(), LB_GETTEXT, static_cast<WPARAM>(index),
                                       reinterpret_cast<LPARAM>(text.data()));
   text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
   return text;
@@ -319,6 +306,10 @@ void Form1::OnCommand(int id, int code) {
       ToggleCheck(id);
       if (IsChecked(OptionItem::SavePng)) program_.capture->PreparePng();
       return;
+    case ids::kSMenuThumbnails:
+      ToggleCheck(id);
+      fileList_.ShowThumbnails(IsChecked(OptionItem::Thumbnails));
+      return;
     case ids::kSMenuStartPosition:
     case ids::kSMenuStartMode:
     case ids::kSMenuViewMode:
@@ -346,6 +337,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_MEASUREITEM:
+      return fileList_.Measure(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)) ? TRUE
+                                                                             : Default(message, wParam, lParam);
+    case WM_DRAWITEM:
+      return fileList_.Draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)) ? TRUE
+                                                                              : Default(message, wParam, lParam);
     case WM_CLOSE:
       // The close box, the system menu and Alt+F4; the request is never refused.
       RunQueryUnload(program_);
@@ -359,7 +356,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETFOCUS:
       // Back from another window: the keys go to the list again.
-      SetFocus(fileList_);
+      SetFocus(fileList_.hwnd());
       return 0;
     case WM_SETCURSOR: {
       // Behind the viewer the window is disabled and hit as HTERROR: the

@@ -17,6 +17,7 @@
 #include "platform/win32/Handles.h"
 #include "platform/win32/WindowTasks.h"
 #include "ui/StartUp.h"
+#include "ui/ThumbnailList.h"
 #include "ui/TrayIcon.h"
 #include "ui/WindowFont.h"
 
@@ -41,7 +42,8 @@ class Form1 final : public BaseWindow<Form1>, public MainWindowParts, private Ma
   void Show();
 
   // The parts the capture and the settings work on.
-  void AppendToFileList(const std::wstring& path) override;
+  void AppendToFileList(const std::wstring& path, const ThumbnailView& thumbnail) override;
+  ThumbnailLook Thumbnails() const override;
   bool IsChecked(OptionItem item) const override;
   void SetChecked(OptionItem item, bool checked) override;
   void ShowStatus(const std::wstring& text) override;
@@ -71,7 +73,6 @@ class Form1 final : public BaseWindow<Form1>, public MainWindowParts, private Ma
   void BringToFront();
   void SetBusyCursor(bool busy);
   std::wstring SelectedEntry() const;
-  void WidenFileListFor(const std::wstring& entry);
   void PlaceStatusLine();
 
   Program program_;
@@ -80,13 +81,12 @@ class Form1 final : public BaseWindow<Form1>, public MainWindowParts, private Ma
   win32::AcceleratorTable accelerators_;
   TrayIcon tray_;
   HMENU menu_ = nullptr;
-  HWND fileList_ = nullptr;
+  ThumbnailList fileList_;
   HWND statusLine_ = nullptr;
   std::unique_ptr<Fname> fname_;
   std::function<void()> titleSet_;
   bool minimised_ = false;
   bool busyCursor_ = false;
-  int fileListExtent_ = 0;  // widest entry in pixels, for the horizontal scroll bar
 };
 
 }  // namespace pixkeeper

@@ -23,6 +23,7 @@ const std::vector<Menu>& MainMenus() {
           {ids::kSMenuDayFolders, T::kMenuDayFolders, L'Y', L'Y'},
           {ids::kSMenuProgramFolders, T::kMenuProgramFolders, L'B', L'B'},
           {ids::kSMenuSkipRepeats, T::kMenuSkipRepeats, L'U', L'U'},
+          {ids::kSMenuThumbnails, T::kMenuThumbnails, L'L', L'L'},
           {ids::kSMenuPause, T::kMenuPause, L'T', L'T', true},
           {ids::kSMenuStartWithWindows, T::kMenuStartWithWindows, L'W', 0},
       }},

@@ -16,7 +16,8 @@ const wstring kJapaneseMenus =
     L"203\t起動時は画面中央に表示する(&P)\tCtrl+P\n204\t最小化状態で起動する(&I)\tCtrl+I\n"
     L"205\t関連付けられたアプリで表示する(&V)\tCtrl+V\n206\tPNG形式で保存する(&G)\tCtrl+G\n"
     L"207\tクリップボードを空にしない(&K)\tCtrl+K\n208\t日付ごとのフォルダに分ける(&Y)\tCtrl+Y\n"
-    L"209\tアプリごとのフォルダに分ける(&B)\tCtrl+B\n210\t同じ画像を続けて保存しない(&U)\tCtrl+U\n-\n"
+    L"209\tアプリごとのフォルダに分ける(&B)\tCtrl+B\n210\t同じ画像を続けて保存しない(&U)\tCtrl+U\n"
+    L"211\t一覧に縮小画像を表示する(&L)\tCtrl+L\n-\n"
     L"231\t取り込みを一時停止する(&T)\tCtrl+T\n232\tWindows の起動時に開始する(&W)\n[end]\n"
     L"[ヘルプ(&H)]\n301\tバージョン情報(&A)\tCtrl+A\n[end]\n";
 const wstring kEnglishMenus =
@@ -25,7 +26,8 @@ const wstring kEnglishMenus =
     L"203\t&Place in the screen's centre at start\tCtrl+P\n204\tStart m&inimised\tCtrl+I\n"
     L"205\t&View with the associated program\tCtrl+V\n206\tSave as PN&G\tCtrl+G\n"
     L"207\t&Keep pictures on the clipboard\tCtrl+K\n208\tA folder per da&y\tCtrl+Y\n"
-    L"209\tFolders &by program\tCtrl+B\n210\tSkip &unchanged repeats\tCtrl+U\n-\n"
+    L"209\tFolders &by program\tCtrl+B\n210\tSkip &unchanged repeats\tCtrl+U\n"
+    L"211\tShow thumbnai&ls\tCtrl+L\n-\n"
     L"231\tPause cap&turing\tCtrl+T\n232\tStart with &Windows\n[end]\n"
     L"[&Help]\n301\t&About Pixkeeper\tCtrl+A\n[end]\n";
 const wstring kJapaneseTrayMenu =

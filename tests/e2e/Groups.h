@@ -4,4 +4,4 @@
 
 void GroupCapture(), GroupNaming(), GroupList(), GroupClose(), GroupSingle(), GroupWindows(), GroupDir(),
     GroupPng(), GroupFaults(), GroupOwner(), GroupKeep(), GroupDpi(), GroupFolders(), GroupTray(),
-    GroupLanguage();
+    GroupLanguage(), GroupThumbnails();

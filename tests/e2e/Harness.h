@@ -54,9 +54,9 @@ inline wstring RegAll() {
   RegCloseKey(key);
   return Join(values);
 }
-inline wstring Stored(const Map& values) {  // RegAll() of the fourteen keys with these values
+inline wstring Stored(const Map& values) {  // RegAll() of the fifteen keys with these values
   return Join(With({{L"BaseDir", baseDir}, {L"DayFolders", L"0"}, {L"FNAME", L"BMP"}, {L"FTYPE", L"0"},
-                    {L"KeepClipboard", L"0"}, {L"PresendFlag", L"0"}, {L"ProgramFolders", L"0"}, {L"SkipRepeats", L"0"},
+                    {L"KeepClipboard", L"0"}, {L"PresendFlag", L"0"}, {L"ProgramFolders", L"0"}, {L"SkipRepeats", L"0"}, {L"Thumbnails", L"0"},
                     {L"PresendValue", L"0"}, {L"SaveFormat", L"0"}, {L"StartMode", L"0"}, {L"StartPos", L"1"},
                     {L"StartValue", L"0"}, {L"ViewMode", L"0"}}, values));
 }

@@ -23,7 +23,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::map<wstring, void (*)()> groups = {{L"capture", GroupCapture}, {L"naming", GroupNaming},
       {L"list", GroupList}, {L"close", GroupClose}, {L"single", GroupSingle}, {L"windows", GroupWindows},
       {L"dir", GroupDir}, {L"png", GroupPng}, {L"faults", GroupFaults}, {L"owner", GroupOwner}, {L"keep", GroupKeep}, {L"dpi", GroupDpi}, {L"folders", GroupFolders},
-      {L"tray", GroupTray}, {L"language", GroupLanguage}};
+      {L"tray", GroupTray}, {L"language", GroupLanguage},
+      {L"thumbnails", GroupThumbnails}};
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   work = wstring(self).substr(0, wstring(self).rfind(L'\\')) + L"\\work\\";
@@ -36,7 +37,7 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (argc < 2 || argc > 3 || groups.count(argv[1]) == 0) {
-    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png|faults|owner|keep|dpi|folders|tray|language"
+    Say(L"usage: e2e_driver capture|naming|list|close|single|windows|dir|png|faults|owner|keep|dpi|folders|tray|language|thumbnails"
         L" [ja|en]");
     return 2;
   }

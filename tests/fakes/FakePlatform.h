@@ -131,6 +131,10 @@ class FakePlatform final : public Platform, public MainWindowParts {
     files[path] = bytes;
   }
   Picture LoadPictureFile(S) override { return Log("load"), Picture(); }
+  std::vector<std::uint8_t> decodedPng;  // what any PNG bytes decode to; none: they do not
+  Picture DecodePng(const std::vector<std::uint8_t>&) override {
+    return Log("decode"), decodedPng.empty() ? throw RuntimeError(481) : Picture::Own(decodedPng);
+  }
   std::wstring ReadSetting(S app, S section, S key, S defaultText) override {
     const auto found = settings.find(app + L"\\" + section + L"\\" + key);
     return Log("read:" + Narrow(key)), found == settings.end() ? defaultText : found->second;
@@ -166,7 +170,13 @@ class FakePlatform final : public Platform, public MainWindowParts {
   }
   void SoundBeep() override { Log("beep"); }
   void Sleep(int milliseconds) override { Log("sleep" + std::to_string(milliseconds)); }
-  void AppendToFileList(S path) override { Log("list:" + Narrow(path)); }
+  ThumbnailLook look;  // no box: the list shows no small pictures
+  void AppendToFileList(S path, const ThumbnailView& small) override {
+    Log("list:" + Narrow(path) + (small.empty() ? "" : "+" + std::to_string(small.width) + "x" + std::to_string(small.height)));
+    thumbnail.assign(small.pixels, small.pixels + (small.empty() ? 0 : small.bytes()));
+  }
+  std::vector<std::uint8_t> thumbnail;  // the last entry's small picture
+  ThumbnailLook Thumbnails() const override { return look; }
   bool IsChecked(OptionItem item) const override { return checks.count(item) && checks.at(item); }
   void SetChecked(OptionItem item, bool checked) override { checks[item] = checked; }
   void ShowStatus(S text) override { status = text; }

@@ -15,7 +15,7 @@ constexpr WindowProcedure kOwn = 0x1000;  // the main window's own procedure
 constexpr WindowHandle kNext = 0x200;
 const char kWrites[] = "write:BaseDir write:FTYPE write:FNAME write:StartValue write:PresendFlag write:PresendValue "
                        "write:StartPos write:StartMode write:ViewMode write:SaveFormat write:KeepClipboard "
-                       "write:DayFolders write:ProgramFolders write:SkipRepeats ";
+                       "write:DayFolders write:ProgramFolders write:SkipRepeats write:Thumbnails ";
 const std::string kUndo = "leave,100,200 sleep5 proc,100,1000 sleep5 ", kPassOn = "call,1000,100,2,0,0";
 
 // A main window hooked and in the chain, with the next viewer 0x200 (kNext).

@@ -18,13 +18,13 @@ TEST(Settings, LoadingReadsEveryKeyInOrder) {
   EXPECT_EQ(fake.platform.log, "read:BaseDir mkdir:C:\\Users\\me\\Pictures\\Pixkeeper\\ read:FTYPE read:FNAME "
                                "read:StartValue read:PresendFlag read:PresendValue read:StartPos read:StartMode "
                                "read:ViewMode read:SaveFormat read:KeepClipboard read:DayFolders read:ProgramFolders "
-                               "read:SkipRepeats");
+                               "read:SkipRepeats read:Thumbnails");
   EXPECT_EQ(std::tie(s.BaseDir, s.FilePrefix, s.StartValue, s.NamingScheme, s.PresendFlag, s.PresendValue),
             std::make_tuple(own, L"BMP", L"0", 0, 0, 0));
   EXPECT_EQ(fake.platform.checks, (std::map<OptionItem, bool>{
       {OptionItem::StartPosition, true}, {OptionItem::StartMode, false}, {OptionItem::ViewMode, false},
       {OptionItem::SavePng, false}, {OptionItem::KeepClipboard, false}, {OptionItem::DayFolders, false},
-      {OptionItem::ProgramFolders, false}, {OptionItem::SkipRepeats, false}}));
+      {OptionItem::ProgramFolders, false}, {OptionItem::SkipRepeats, false}, {OptionItem::Thumbnails, false}}));
   // A folder that cannot be made is still where pictures go (the first
   // capture says why it fails); with no Pictures folder, the root of C:.
   fake.platform.mkdirError = 70;
@@ -46,11 +46,11 @@ TEST(Settings, LoadingReadsEveryKeyInOrder) {
   // Any flag that is not 0 sets its mark, written back as 1.
   for (auto [stored, written] : {std::pair{L"-1", L"1"}, {L"2", L"1"}, {L"0", L"0"}, {L" 1 ", L"1"}}) {
     for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode", L"SaveFormat", L"KeepClipboard", L"DayFolders",
-                               L"ProgramFolders", L"SkipRepeats"}) fake.platform.Setting(key) = stored;
+                               L"ProgramFolders", L"SkipRepeats", L"Thumbnails"}) fake.platform.Setting(key) = stored;
     LoadSettings(fake.program);
     SaveSettings(fake.program);
     for (const wchar_t* key : {L"StartPos", L"StartMode", L"ViewMode", L"SaveFormat", L"KeepClipboard", L"DayFolders",
-                               L"ProgramFolders", L"SkipRepeats"}) EXPECT_EQ(fake.platform.Setting(key), written);
+                               L"ProgramFolders", L"SkipRepeats", L"Thumbnails"}) EXPECT_EQ(fake.platform.Setting(key), written);
   }
 }
 

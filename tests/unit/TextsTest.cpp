@@ -123,7 +123,7 @@ TEST(Texts, MenuKeysAreTheSameInEveryLanguage) {
     checkItems(menu.items, true);
   }
   checkItems(TrayMenuItems(), false);
-  EXPECT_EQ(ctrlKeys.size(), 14u);
+  EXPECT_EQ(ctrlKeys.size(), 15u);
   Speaking english(Language::kEnglish);
   EXPECT_EQ(MenuItemLabel(MainMenus()[1].items[5]), L"Save as PN&G\tCtrl+G");
 }

@@ -54,7 +54,7 @@ struct Ui : FakeProgram, ::testing::Test { FakeWindow window{*this}; };
 // the start where it is read (the last step logged), before the window is hooked.
 TEST(UiStart, TheLoadStep) {
   const std::string reads = "title read:BaseDir mkdir:C:\\Users\\me\\Pictures\\Pixkeeper\\ read:FTYPE read:FNAME read:StartValue read:PresendFlag "
-                            "read:PresendValue read:StartPos read:StartMode read:ViewMode read:SaveFormat read:KeepClipboard read:DayFolders read:ProgramFolders read:SkipRepeats read:Pixkeeper fname sweep:C:\\Users\\me\\Pictures\\Pixkeeper\\ clear ";
+                            "read:PresendValue read:StartPos read:StartMode read:ViewMode read:SaveFormat read:KeepClipboard read:DayFolders read:ProgramFolders read:SkipRepeats read:Thumbnails read:Pixkeeper fname sweep:C:\\Users\\me\\Pictures\\Pixkeeper\\ clear ";
   for (auto [key, text, error, shown, present] :
        {std::tuple<const wchar_t*, const wchar_t*, int, const char*, int>{
            L"FNAME", L"IMG", 0, "centre place normal", 12}, {L"StartPos", L"0", 0, "place normal", 12},

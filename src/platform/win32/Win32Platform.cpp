@@ -6,6 +6,7 @@
 #include "platform/win32/Clipboard.h"
 #include "platform/win32/Dialogs.h"
 #include "platform/win32/Environment.h"
+#include "platform/win32/PngDecoder.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/WindowFunctions.h"
 
@@ -55,6 +56,10 @@ void Win32Platform::SavePictureFile(const Picture& picture, const std::wstring& 
 
 void Win32Platform::SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path) {
   win32::SaveBytesFile(bytes, path);
+}
+
+Picture Win32Platform::DecodePng(const std::vector<std::uint8_t>& bytes) {
+  return win32::DecodePng(bytes.data(), bytes.size());
 }
 
 Picture Win32Platform::LoadPictureFile(const std::wstring& path) {

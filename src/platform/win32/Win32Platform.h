@@ -45,6 +45,7 @@ class Win32Platform final : public Platform {
 
   void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) override;
   void SaveBytesFile(const std::vector<std::uint8_t>& bytes, const std::wstring& path) override;
+  Picture DecodePng(const std::vector<std::uint8_t>& bytes) override;
   Picture LoadPictureFile(const std::wstring& path) override;
   void RemoveLeftoverWrites(const std::wstring& folder) override;
   bool FileExists(const std::wstring& path) override;
