@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 120
 SOAK_PICTURES ?= 1000
 SOAK_THUMBNAILS ?= 0
 
-.PHONY: all deps build build-win build-native test test-native test-win test-ratio run bench soak dist fuzz clean
+.PHONY: all deps build build-win build-native test test-layers test-native test-win test-ratio run bench soak dist fuzz clean
 
 all: build
 
@@ -25,7 +25,11 @@ build-native:
 	@cmake --build $(NATIVE_BUILD)
 
 test: build
-	@$(MAKE) --no-print-directory test-native test-win test-ratio
+	@$(MAKE) --no-print-directory test-layers test-native test-win test-ratio
+
+# Every include of the program's own headers points down its layers.
+test-layers:
+	@cmake/check-layers.sh
 
 test-ratio:
 	@cmake/test-ratio.sh

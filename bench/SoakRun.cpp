@@ -8,8 +8,8 @@
 #include "SoakCommon.h"
 #include "SoakProbe.h"
 #include "SoakRuns.h"
+#include "base/RuntimeError.h"
 #include "image/Dib.h"
-#include "platform/RuntimeError.h"
 #include "platform/win32/PngDecoder.h"
 
 namespace pixkeeper::soak {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/Integer.h"
+#include "base/Integer.h"
 #include "platform/Platform.h"
 
 namespace pixkeeper {

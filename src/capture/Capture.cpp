@@ -9,12 +9,12 @@
 #include <string>
 #include <utility>
 
+#include "base/RuntimeError.h"
 #include "capture/FileNaming.h"
 #include "capture/PictureSource.h"
 #include "capture/SaveFolders.h"
 #include "capture/StatusText.h"
 #include "capture/ThumbnailSource.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <utility>
 
+#include "base/RuntimeError.h"
 #include "capture/StatusText.h"
 #include "image/PngWriter.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 

@@ -14,8 +14,8 @@
 #include "capture/Program.h"
 #include "capture/RepeatCheck.h"
 #include "image/Thumbnail.h"
-#include "platform/WindowThread.h"
 #include "platform/TaskRunner.h"
+#include "platform/WindowThread.h"
 
 namespace pixkeeper {
 

@@ -2,10 +2,10 @@
 
 #include <optional>
 
+#include "base/FormatText.h"
+#include "base/Integer.h"
+#include "base/RuntimeError.h"
 #include "base/Texts.h"
-#include "platform/FormatText.h"
-#include "platform/Integer.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 

@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/RuntimeError.h"
 #include "image/DibAlpha.h"
 #include "image/Png.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/FormatText.h"
+#include "base/FormatText.h"
 
 namespace pixkeeper {
 

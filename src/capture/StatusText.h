@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "base/RuntimeError.h"
 #include "capture/CaptureQueue.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 

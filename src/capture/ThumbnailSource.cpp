@@ -2,8 +2,8 @@
 
 #include <new>
 
+#include "base/RuntimeError.h"
 #include "image/PngWriter.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 

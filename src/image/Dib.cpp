@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace pixkeeper {
 namespace {

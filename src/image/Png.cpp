@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "base/RuntimeError.h"
 #include "image/Checksums.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 namespace {

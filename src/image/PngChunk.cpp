@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "base/RuntimeError.h"
 #include "image/Checksums.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 namespace {

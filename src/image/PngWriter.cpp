@@ -7,6 +7,8 @@
 #include <optional>
 #include <utility>
 
+#include "base/HelperThread.h"
+#include "base/RuntimeError.h"
 #include "image/Checksums.h"
 #include "image/Deflate.h"
 #include "image/DibAlpha.h"
@@ -15,8 +17,6 @@
 #include "image/PngFilters.h"
 #include "image/PngForm.h"
 #include "image/StripeOrder.h"
-#include "platform/HelperThread.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Picture.h"
+#include "image/Picture.h"
 
 namespace pixkeeper {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/FormatText.h"
-#include "platform/Picture.h"
+#include "base/FormatText.h"
+#include "image/Picture.h"
 
 namespace pixkeeper {
 

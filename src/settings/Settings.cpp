@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/Integer.h"
-#include "platform/RuntimeError.h"
+#include "base/Integer.h"
+#include "base/RuntimeError.h"
 
 namespace pixkeeper {
 

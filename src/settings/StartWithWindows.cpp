@@ -1,8 +1,8 @@
 #include "settings/StartWithWindows.h"
 
+#include "base/RuntimeError.h"
 #include "base/Texts.h"
 #include "capture/StatusText.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "base/RuntimeError.h"
 #include "base/Texts.h"
-#include "platform/RuntimeError.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
 #include "ui/FormCenter.h"

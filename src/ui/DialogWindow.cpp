@@ -1,6 +1,6 @@
 #include "ui/DialogWindow.h"
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 #include "ui/ScreenGeometry.h"
 
 namespace pixkeeper {

@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "base/RuntimeError.h"
 #include "base/Texts.h"
-#include "platform/RuntimeError.h"
 #include "ui/ControlIds.h"
 #include "ui/ControlText.h"
 #include "ui/DirChoice.h"

@@ -5,7 +5,7 @@
 #include <new>
 #include <optional>
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace pixkeeper {
 

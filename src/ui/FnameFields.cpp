@@ -2,9 +2,9 @@
 
 #include <optional>
 
+#include "base/Integer.h"
+#include "base/RuntimeError.h"
 #include "base/Texts.h"
-#include "platform/Integer.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 

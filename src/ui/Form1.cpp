@@ -2,8 +2,8 @@
 
 #include <optional>
 
+#include "base/RuntimeError.h"
 #include "base/Texts.h"
-#include "platform/RuntimeError.h"
 #include "platform/win32/WorkerThread.h"
 #include "settings/Settings.h"
 #include "settings/StartWithWindows.h"

@@ -12,10 +12,10 @@
 
 #include "capture/CaptureQueue.h"
 #include "capture/Program.h"
-#include "ui/BaseWindow.h"
-#include "ui/Fname.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/WindowTasks.h"
+#include "ui/BaseWindow.h"
+#include "ui/Fname.h"
 #include "ui/StartUp.h"
 #include "ui/ThumbnailList.h"
 #include "ui/TrayIcon.h"

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
+#include "base/RuntimeError.h"
 #include "base/Texts.h"
-#include "platform/RuntimeError.h"
 #include "ui/DialogWindow.h"
 #include "ui/ScreenGeometry.h"
 #include "ui/ViewerGeometry.h"

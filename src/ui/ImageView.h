@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "platform/Picture.h"
+#include "image/Picture.h"
 #include "ui/BaseWindow.h"
 #include "ui/ModalLoop.h"
 

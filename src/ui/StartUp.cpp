@@ -1,9 +1,9 @@
 #include "ui/StartUp.h"
 
+#include "base/Integer.h"
 #include "base/Texts.h"
 #include "capture/CaptureQueue.h"
 #include "capture/ClipboardWatch.h"
-#include "platform/Integer.h"
 #include "settings/Settings.h"
 #include "settings/StartWithWindows.h"
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "base/RuntimeError.h"
 #include "capture/Program.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper {
 

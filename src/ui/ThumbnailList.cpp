@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 #include "platform/win32/Handles.h"
 #include "ui/ControlText.h"
 #include "ui/ScreenGeometry.h"

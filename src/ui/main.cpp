@@ -4,18 +4,18 @@
 
 #include <optional>
 
+#include "base/RuntimeError.h"
 #include "base/Texts.h"
 #include "capture/ClipboardWatch.h"
-#include "platform/RuntimeError.h"
 #include "platform/win32/Win32Platform.h"
 #include "resources/ResourceIds.h"
 #include "settings/Settings.h"
 #include "ui/ErrorBoundary.h"
 #include "ui/FindWindow.h"
-#include "ui/WindowClasses.h"
 #include "ui/Form1.h"
 #include "ui/StartUp.h"
 #include "ui/StartUpLock.h"
+#include "ui/WindowClasses.h"
 
 namespace pixkeeper {
 namespace {

@@ -20,9 +20,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/RuntimeError.h"
 #include "capture/CaptureQueue.h"
 #include "capture/Program.h"
-#include "platform/RuntimeError.h"
 #include "settings/Settings.h"
 
 namespace pixkeeper {

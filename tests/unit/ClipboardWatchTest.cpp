@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakePlatform.h"
-#include "ui/StartUp.h"
 #include "support/TestPictures.h"
+#include "ui/StartUp.h"
 
 namespace pixkeeper {
 

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/Integer.h"
 #include "fakes/FakePlatform.h"
 #include "image/Dib.h"
-#include "platform/Integer.h"
-#include "platform/Picture.h"
+#include "image/Picture.h"
 #include "support/TestPictures.h"
 
 // Allocations of at least this many bytes fail while it is not 0.

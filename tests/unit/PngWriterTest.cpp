@@ -16,14 +16,14 @@
 #include <zlib.h>
 #endif
 
+#include "base/HelperThread.h"
+#include "base/RuntimeError.h"
 #include "image/ChecksumKinds.h"
 #include "image/Checksums.h"
 #include "image/CpuFeatures.h"
 #include "image/Deflate.h"
 #include "image/Png.h"
 #include "image/PngWriter.h"
-#include "platform/HelperThread.h"
-#include "platform/RuntimeError.h"
 #include "support/TestPictures.h"
 
 namespace pixkeeper {

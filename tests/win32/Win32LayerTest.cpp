@@ -9,14 +9,14 @@
 
 #include <future>
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 #include "platform/Platform.h"
 #include "platform/win32/BitmapFile.h"
 #include "platform/win32/BitmapToDib.h"
 #include "platform/win32/Clipboard.h"
-#include "platform/win32/Registry.h"
 #include "platform/win32/Environment.h"
 #include "platform/win32/Handles.h"
+#include "platform/win32/Registry.h"
 #include "platform/win32/Win32Error.h"
 #include "platform/win32/WindowFunctions.h"
 #include "platform/win32/WindowTasks.h"

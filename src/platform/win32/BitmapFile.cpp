@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/RuntimeError.h"
 #include "image/Dib.h"
 #include "image/Png.h"
-#include "platform/RuntimeError.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/PngDecoder.h"
 #include "platform/win32/PngEncoder.h"

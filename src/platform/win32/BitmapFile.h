@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/Picture.h"
+#include "image/Picture.h"
 #include "platform/Platform.h"
 
 namespace pixkeeper::win32 {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 #include "platform/win32/Handles.h"
 
 namespace pixkeeper::win32 {

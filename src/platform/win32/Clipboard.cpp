@@ -5,8 +5,8 @@
 #include <cwchar>
 #include <utility>
 
+#include "base/RuntimeError.h"
 #include "platform/Platform.h"
-#include "platform/RuntimeError.h"
 #include "platform/win32/BitmapToDib.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/PngDecoder.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Picture.h"
+#include "image/Picture.h"
 
 namespace pixkeeper::win32 {
 

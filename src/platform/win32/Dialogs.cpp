@@ -6,8 +6,8 @@
 
 #include <vector>
 
+#include "base/RuntimeError.h"
 #include "base/Texts.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper::win32 {
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 #include "platform/win32/Handles.h"
 #include "platform/win32/Win32Error.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/FormatText.h"
+#include "base/FormatText.h"
 #include "platform/Platform.h"
 
 namespace pixkeeper::win32 {

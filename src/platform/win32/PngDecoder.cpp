@@ -6,8 +6,8 @@
 
 #include <vector>
 
+#include "base/RuntimeError.h"
 #include "image/Png.h"
-#include "platform/RuntimeError.h"
 
 namespace pixkeeper::win32 {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/Picture.h"
+#include "image/Picture.h"
 
 namespace pixkeeper::win32 {
 

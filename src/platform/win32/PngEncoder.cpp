@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
+#include "base/RuntimeError.h"
 #include "image/PngWriter.h"
-#include "platform/RuntimeError.h"
 #include "platform/win32/Handles.h"
 
 namespace pixkeeper::win32 {

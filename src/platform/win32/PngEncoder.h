@@ -2,8 +2,8 @@
 // Every kind of DIB encoded as PNG: what the program's encoder takes as it is
 // stored, the rest drawn into 24 bits by the system first.
 
+#include "image/Picture.h"
 #include "image/PngWriter.h"
-#include "platform/Picture.h"
 
 namespace pixkeeper::win32 {
 

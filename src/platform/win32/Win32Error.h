@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace pixkeeper::win32 {
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 #include "platform/win32/Win32Error.h"
 
 namespace pixkeeper::win32 {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 #include "platform/win32/Win32Error.h"
 
 namespace pixkeeper::win32 {

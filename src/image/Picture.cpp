@@ -1,9 +1,9 @@
-#include "platform/Picture.h"
+#include "image/Picture.h"
 
 #include <new>
 #include <utility>
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace pixkeeper {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/HelperThread.h"
+#include "base/HelperThread.h"
 
 #include <system_error>
 #include <utility>

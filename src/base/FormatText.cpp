@@ -1,4 +1,4 @@
-#include "platform/FormatText.h"
+#include "base/FormatText.h"
 
 namespace pixkeeper {
 

@@ -1,4 +1,4 @@
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 #include <string>
 #include <utility>

@@ -1,8 +1,8 @@
-#include "platform/Integer.h"
+#include "base/Integer.h"
 
 #include <cstddef>
 
-#include "platform/RuntimeError.h"
+#include "base/RuntimeError.h"
 
 namespace pixkeeper {
 
