@@ -39,9 +39,9 @@ constexpr unsigned kMaxBits = 15, kMaxLiteralBits = 14, kMaxCodeLengthBits = 7;
 // only the last kRunTail, next to what follows the run, are worth finding.
 constexpr unsigned kTries = 16;
 constexpr std::uint32_t kGoodLength = 32, kSurelyWorth = 32, kRunDistance = 4, kRunTail = 16;
-// Matches are searched on while they save 1 / kPaysFraction of a block: a
-// photo behind windows saves less than text does, yet enough to be worth it.
-constexpr std::uint64_t kPaysFraction = 8;
+// Matches are searched on while they save 1 / kPaysFraction of a block: in
+// a noisy photo short matches save a little at the cost of a long search.
+constexpr std::uint64_t kPaysFraction = 3;
 
 // The order in which a dynamic block lists the lengths of the code-length code.
 constexpr std::uint8_t kCodeLengthOrder[kCodeLengthSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
