@@ -110,8 +110,10 @@ for size in ${SIZES:-1920x1080 3840x2160}; do
     if [ "${mem[png]}" -gt $((picture + slack)) ]; then
       echo "  target missed: the PNG path's peak is more than one picture above idle"; status=1
     fi
-    if awk -v r="$png_ratio" 'BEGIN { exit !(r > 2) }'; then
-      echo "  target missed: the PNG path's median is more than 2 times the BMP path's"; status=1
+    png_most=2
+    [ "$width" -eq 1920 ] && png_most=1.5
+    if awk -v r="$png_ratio" -v m="$png_most" 'BEGIN { exit !(r > m) }'; then
+      echo "  target missed: the PNG path's median is more than $png_most times the BMP path's"; status=1
     fi
     if awk -v r="$small_ratio" 'BEGIN { exit !(r > 0.10) }'; then
       echo "  target missed: the small picture costs more than 10 % of the BMP path"; status=1
@@ -122,12 +124,14 @@ for size in ${SIZES:-1920x1080 3840x2160}; do
     unset all mem bytes kept
   done
 done
-[ $status -eq 0 ] && echo "targets met: BMP median within 1.2 x the reference; peaks within one picture above idle; PNG median within 2 x BMP, flat PNG files at least 5 x smaller; a small picture within 10 % of the BMP path"
+[ $status -eq 0 ] && echo "targets met: BMP median within 1.2 x the reference; peaks within one picture above idle; PNG median within 1.5 x BMP at 1920x1080 (2 x above), flat PNG files at least 5 x smaller; a small picture within 10 % of the BMP path"
 
 # File sizes of real pictures: windows of real programs on a display of
 # their own, and photos from a Debian package, each encoded by the program's
 # encoder (natively, the same code) and by zlib at level 6 with the five
-# filters chosen per row, as the usual encoders write PNG files.
+# filters chosen per row, as the usual encoders write PNG files; beside them
+# the program's own filtered rows deflated by zlib at level 9, against which
+# a match finder that gives up early shows at once.
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/cmake/install-deps.sh" bench
 native="$root/build/native"
@@ -141,26 +145,27 @@ for photo in Dune Storm LadyBird; do
   identify -format '%w %h\n' "/usr/share/backgrounds/mate/nature/$photo.jpg" >"$real/photo-$photo.size"
 done
 echo
-printf '%-18s %-10s %11s %11s %7s %9s\n' picture size "file KiB" "zlib-6 KiB" ratio "ms (cpu)"
+printf '%-18s %-10s %11s %11s %7s %7s %9s\n' picture size "file KiB" "zlib-6 KiB" ratio "to z-9" "ms (cpu)"
 ratios=()
 for size_file in "$real"/*.size; do
   name=$(basename "$size_file" .size)
   read -r width height <"$size_file"
-  if ! read -r ours zlib ms cpu same form < <("$sizes_tool" "$real/$name.bgra" "$width" "$height"); then
+  if ! read -r ours zlib zlib9 ms cpu same form < <("$sizes_tool" "$real/$name.bgra" "$width" "$height"); then
     echo "  $name: the PNG file does not read back to the same pixels"; status=1; continue
   fi
   ratio=$(awk -v a="$ours" -v b="$zlib" 'BEGIN { printf "%.3f", a / b }')
   ratios+=("$ratio")
-  printf '%-18s %-10s %11s %11s %7s %9s  %s\n' "$name" "${width}x${height}" "$((ours / 1024))" "$((zlib / 1024))" \
-    "$ratio" "$ms ($cpu)" "$form"
-  if awk -v r="$ratio" 'BEGIN { exit !(r > 1.05) }'; then
-    echo "  target missed: $name is more than 1.05 times zlib's size"; status=1
+  ratio9=$(awk -v a="$ours" -v b="$zlib9" 'BEGIN { printf "%.3f", a / b }')
+  printf '%-18s %-10s %11s %11s %7s %7s %9s  %s\n' "$name" "${width}x${height}" "$((ours / 1024))" "$((zlib / 1024))" \
+    "$ratio" "$ratio9" "$ms ($cpu)" "$form"
+  if awk -v r="$ratio" 'BEGIN { exit !(r > 1.00) }'; then
+    echo "  target missed: $name is larger than zlib's file"; status=1
   fi
 done
 geomean=$(printf '%s\n' "${ratios[@]}" | awk '{ s += log($1) } END { printf "%.3f", exp(s / NR) }')
 echo "geometric mean of the ratios: $geomean"
-if awk -v g="$geomean" 'BEGIN { exit !(g > 0.90) }'; then
-  echo "target missed: the geometric mean is above 0.90 of zlib's sizes"; status=1
+if awk -v g="$geomean" 'BEGIN { exit !(g > 0.80) }'; then
+  echo "target missed: the geometric mean is above 0.80 of zlib's sizes"; status=1
 fi
-[ $status -eq 0 ] && echo "targets met: PNG files at most 0.90 of zlib's size in geometric mean, none above 1.05, each read back pixel for pixel"
+[ $status -eq 0 ] && echo "targets met: PNG files at most 0.80 of zlib's size in geometric mean, none above zlib's, each read back pixel for pixel"
 exit $status

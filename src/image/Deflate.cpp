@@ -18,12 +18,11 @@ constexpr std::uint32_t kKeep = 32768 + 1;           // the window, and a byte h
 constexpr std::uint32_t kBufferBytes = 96 * 1024;    // the window and the bytes coded next
 constexpr std::uint32_t kLookahead = kMaxLength + 5;  // what a position and the next need in front of them
 constexpr std::size_t kBlockTokens = 16384;          // literals and matches of a block, whose codes fit them
-// Blocks of bytes sent as literals alone are this long; after kProbeEvery of
-// them a short one is searched again, to see whether matches pay by then.
-constexpr std::uint32_t kPlainBytes = 65536, kProbeBytes = 4096;
+// Blocks of bytes sent as literals alone are at most kPlainBytes long, each
+// followed by a short one, searched again to see whether matches pay by then.
+constexpr std::uint32_t kPlainBytes = 65536, kProbeBytes = 2048, kProbeHistory = 8192;
 static_assert(kPlainBytes <= 65536, "a run's position in its block fits in 16 bits");
 constexpr std::size_t kMostRuns = kPlainBytes / 4;  // each at least four bytes long
-constexpr unsigned kProbeEvery = 8;
 constexpr std::uint32_t kRunsWorth = 32;  // runs are coded when they cover 1 / kRunsWorth of a block
 constexpr std::size_t kStoredMax = 65535;
 constexpr int kLitLenSymbols = 286, kDistanceSymbols = 30, kEndOfBlock = 256, kCodeLengthSymbols = 19;
@@ -32,13 +31,17 @@ constexpr int kLitLenSymbols = 286, kDistanceSymbols = 30, kEndOfBlock = 256, kC
 constexpr unsigned kMaxBits = 15, kMaxLiteralBits = 14, kMaxCodeLengthBits = 7;
 
 // How hard each position is searched: kTries earlier positions, a quarter as
-// many behind a match of kGoodLength; a match of kLazyLength is taken without
-// looking at the next position, one shorter than kSurelyWorth only when its
-// codes cost fewer bits than its bytes' would; the positions inside a match
-// longer than kInsertAll are not recorded.
-constexpr unsigned kTries = 8;
-constexpr std::uint32_t kGoodLength = 16, kLazyLength = 64, kInsertAll = 64, kSurelyWorth = 32;
-constexpr std::uint64_t kPaysFraction = 3;  // matches are searched on while they save 1 / kPaysFraction of a block
+// many behind a match of kGoodLength; every match is held to compare with the
+// one at the next position, one shorter than kSurelyWorth is taken only when
+// its codes cost fewer bits than its bytes' would. Screen content repeats at
+// every distance, so the positions inside a match are recorded too, but for
+// a long run of the pixel before (a distance of at most kRunDistance), where
+// only the last kRunTail, next to what follows the run, are worth finding.
+constexpr unsigned kTries = 16;
+constexpr std::uint32_t kGoodLength = 32, kSurelyWorth = 32, kRunDistance = 4, kRunTail = 16;
+// Matches are searched on while they save 1 / kPaysFraction of a block: in
+// a noisy photo short matches save a little at the cost of a long search.
+constexpr std::uint64_t kPaysFraction = 3;
 
 // The order in which a dynamic block lists the lengths of the code-length code.
 constexpr std::uint8_t kCodeLengthOrder[kCodeLengthSymbols] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
@@ -417,12 +420,12 @@ void DeflateWriter::Code(std::uint32_t limit) {
   const std::uint8_t* const data = buffer_.data();
   while (at_ < limit) {
     const std::uint32_t blockBytes = at_ - blockStart_;
-    if (tokens_.size() >= kBlockTokens || (mode_ == Mode::kPlain && blockBytes >= kPlainBytes) ||
+    if (tokens_.size() >= kBlockTokens || (mode_ == Mode::kPlain && blockBytes >= plainBytes_) ||
         (mode_ == Mode::kProbe && blockBytes >= kProbeBytes)) {
       EndBlock(false);
     }
     if (mode_ == Mode::kPlain) {  // literals, and runs of the byte before
-      const std::uint32_t n = std::min(limit - at_, blockStart_ + kPlainBytes - at_);
+      const std::uint32_t n = std::min(limit - at_, blockStart_ + plainBytes_ - at_);
       CountBytes(data + at_, n, literalCounts_);
       if (runsPay_) FindRuns(at_, n);
       at_ += n;
@@ -449,7 +452,7 @@ void DeflateWriter::Code(std::uint32_t limit) {
       Literal(data[at_++]);
       continue;
     }
-    if (waiting_.length >= kLazyLength) {
+    if (waiting_.length >= kMaxLength) {
       Copy(at_, waiting_);
       continue;
     }
@@ -511,9 +514,9 @@ void DeflateWriter::Copy(std::uint32_t at, Match match) {
   extraBits_ += l.extraBits + d.extraBits;
   // The position after `at` that the search has seen, then the rest.
   const std::uint32_t end = at + match.length;
-  if (match.length <= kInsertAll) {
-    for (std::uint32_t p = at_ + 1; p < end && p + 4 <= end_; ++p) finder_.Insert(buffer_.data(), p);
-  }
+  std::uint32_t from = at_ + 1;
+  if (match.distance <= kRunDistance && end > from + kRunTail) from = end - kRunTail;
+  for (std::uint32_t p = from; p < end && p + 4 <= end_; ++p) finder_.Insert(buffer_.data(), p);
   at_ = end;
   waiting_ = Match{};
 }
@@ -560,10 +563,20 @@ void DeflateWriter::EndBlock(bool last) {
   }
   // Runs are looked for again after a block that was searched, or one whose runs paid.
   runsPay_ = mode != Mode::kPlain || matched;
-  unsearched_ = pays ? 0 : unsearched_ + 1;
-  // A match waiting for the next position is taken in the next block, which must search.
-  mode_ = pays ? Mode::kSearch
-               : (waiting_.length != 0 || unsearched_ % kProbeEvery == 0) ? Mode::kProbe : Mode::kPlain;
+  // A match waiting for the next position is taken in the next block, which
+  // must search. Blocks go unsearched twice as long after each searched one
+  // in a row that did not pay, so that a photo is soon coded as fast as it
+  // can be, while text below it is searched again within a few blocks.
+  unpaid_ = pays ? 0 : unpaid_ + (mode == Mode::kPlain ? 0 : 1);
+  plainBytes_ = std::min(kPlainBytes, 4 * kProbeBytes << std::min(unpaid_, 3u));
+  mode_ = pays ? Mode::kSearch : (waiting_.length != 0 || mode == Mode::kPlain) ? Mode::kProbe : Mode::kPlain;
+  if (mode == Mode::kPlain) {
+    // The positions of a block not searched were not recorded: a probe sees
+    // the last few rows before it, where most of a screen's repeats lie.
+    for (std::uint32_t p = blockEnd > kProbeHistory ? blockEnd - kProbeHistory : 0; p < blockEnd && p + 4 <= end_; ++p) {
+      finder_.Insert(buffer_.data(), p);
+    }
+  }
   // A symbol the block did not use is taken as rare in the next one.
   for (int s = 0; s < kLitLenSymbols + kDistanceSymbols; ++s) cost_[s] = codes.lengths[s] != 0 ? codes.lengths[s] : kMaxBits;
   const std::uint64_t storedBits = StoredBits(raw);

@@ -58,7 +58,8 @@ class DeflateWriter {
   std::uint32_t blockStart_ = 0;      // the first byte of the block being gathered
   Match waiting_;                     // found at at_ - 1, held to compare with the next one
   enum class Mode { kSearch, kProbe, kPlain } mode_ = Mode::kProbe;  // how the block being gathered is coded
-  unsigned unsearched_ = 0;           // blocks in a row where matches did not pay
+  unsigned unpaid_ = 0;               // searched blocks in a row where matches did not pay
+  std::uint32_t plainBytes_ = 0;      // of the next block that is not searched
   MatchFinder finder_;
   std::vector<std::uint32_t> tokens_;  // a byte, or a length with its distance above bit 16
   std::vector<Run> runs_;

@@ -12,11 +12,14 @@ constexpr unsigned kHashBits = 15;
 constexpr std::uint32_t kChainSlots = 32768;  // one for each position of the window
 constexpr std::uint32_t kRebaseAt = 0x40000000;
 
+// Of the first three bytes at `p`, which must be followed by a fourth: matches
+// of a single pixel of three bytes pay where text and widgets repeat.
 std::uint32_t Hash(const std::uint8_t* p) {
   std::uint32_t four;
   std::memcpy(&four, p, 4);
   // The product's bits 16..31, as if multiplied modulo 2^32, without a wrap.
-  return static_cast<std::uint32_t>((std::uint64_t{four} * 0x9E3779B1u) >> (32 - kHashBits)) & ((1u << kHashBits) - 1);
+  return static_cast<std::uint32_t>((std::uint64_t{four & 0xFFFFFF} * 0x9E3779B1u) >> (32 - kHashBits)) &
+         ((1u << kHashBits) - 1);
 }
 
 // The number of equal bytes at the low end of two words that differ in `x`

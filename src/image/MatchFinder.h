@@ -1,6 +1,6 @@
 #pragma once
 // Where the bytes at a position were seen before, within the 32 KB that a
-// deflate match can reach back. The positions of each hash of four bytes are
+// deflate match can reach back. The positions of each hash of three bytes are
 // chained newest first; only the first few of a chain are tried, so that a
 // picture's flat areas, where every chain is long, cost no more than detail.
 
@@ -21,7 +21,7 @@ class MatchFinder {
   // Forgets every position, keeping the tables' memory. Before first use.
   void Reset();
 
-  // Records that position `at` of `data` holds its next four bytes.
+  // Records that position `at` of `data` holds its next three bytes (a fourth must follow).
   void Insert(const std::uint8_t* data, std::uint32_t at);
 
   // Records `at`, then returns the longest earlier match of the bytes there,

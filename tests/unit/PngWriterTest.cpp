@@ -216,12 +216,36 @@ TEST(PngWriter, SmallestFormThatKeepsEveryPixel) {
     EXPECT_TRUE(Decoded(png, "RGBA") == Rgba(dib, row.alpha)) << row.name;
   }
   // A picture taken from a PNG keeps soft alpha as its 32 bits, none of it fully transparent.
-  const Bytes soft = Picture32(5, 3, true, [](int x, int) { return (0x40u + 0x30u * x) << 24 | 0x112233u; });
+  const Bytes soft = Picture32(5, 3, true, [](int x, int) { return (0x20u + 0x30u * x) << 24 | 0x112233u; });
   Bytes topDownBgra(soft.begin() + 124, soft.end());
   const Picture fromPng = Picture::Own(DibFromBgra({5, 3}, topDownBgra.data()));
   EXPECT_EQ(fromPng.layout().bitCount, 32);
   EXPECT_EQ(fromPng.layout().alphaMask, 0xFF000000u);
   EXPECT_TRUE(Decoded(Encoded(Bytes(fromPng.data(), fromPng.data() + fromPng.layout().totalSize)), "RGBA") == Rgba(soft, true));
+}
+
+// Rows of noise in eight levels a channel (more colours than a palette holds)
+// that repeat every few rows: their matches lie a few kilobytes back, behind
+// many shorter ones of the same first bytes. Below the photo-like noise of
+// `noiseRows` rows that do not repeat, which must not leave them unsearched.
+TEST(PngWriter, RowsRepeatingRowsApartCodeSmall) {
+  for (const int noiseRows : {0, 200}) {
+    const int width = 300, height = noiseRows + 400, period = 4;
+    const Bytes dib = Picture32(width, height, false, [&](int x, int y) {
+      const std::uint32_t row = static_cast<std::uint32_t>(y < noiseRows ? y + 1000 : y % period);
+      std::uint32_t h = (row * 7919u + static_cast<std::uint32_t>(x)) * 2654435761u;
+      h ^= h >> 15, h *= 2246822519u, h ^= h >> 13;
+      return h & 0xE0E0E0u;
+    });
+    const Bytes png = Encoded(dib);
+    Bytes rgb = Rgba(dib, false);
+    for (std::size_t i = 0, j = 0; i < rgb.size(); i += 4, j += 3) std::copy_n(rgb.begin() + i, 3, rgb.begin() + j);
+    rgb.resize(rgb.size() / 4 * 3);
+    EXPECT_TRUE(Decoded(png) == rgb);
+    // Three bits a byte for the noise, a little more where its filters spread it.
+    const std::size_t noise = std::size_t{3} * width * noiseRows * 3 / 8 * 6 / 5, repeated = std::size_t{3} * width * 400;
+    EXPECT_LT(png.size(), noise + repeated / 8) << noiseRows << " rows of noise above";
+  }
 }
 
 // Raw deflate data inflated by zlib; empty when it is not a whole stream.
