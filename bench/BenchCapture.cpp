@@ -1,7 +1,7 @@
 // The capturer: a window in the clipboard viewer chain that saves every
 // picture, either through the program's own capture path (HookProc,
 // CaptureClipboard, the Windows platform) or through a minimal reference that
-// writes the clipboard's DIB behind a file header.
+// writes the clipboard's DIB behind a file header, in place or from a copy.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -55,34 +55,67 @@ std::intptr_t ForwardToHook(void* context, WindowHandle window, unsigned message
   return HookProc(*static_cast<Program*>(context), window, message, wParam, lParam);
 }
 
+// Another program may have the clipboard open for a moment (the bench's
+// probe does): like real readers, try again for a while.
+bool OpenClipboardPatiently() {
+  for (int attempt = 0; !OpenClipboard(nullptr); ++attempt) {
+    if (attempt == 1000) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
+void WriteBmpFile(const unsigned char* dib, SIZE_T size) {
+  auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(dib);
+  BITMAPFILEHEADER fileHeader{};
+  fileHeader.bfType = 0x4D42;
+  fileHeader.bfSize = static_cast<DWORD>(sizeof fileHeader + size);
+  fileHeader.bfOffBits = sizeof fileHeader + info->biSize;
+  std::wstring path = g_run.directory + L"REF" + std::to_wstring(g_run.savedAt.size()) + L".BMP";
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, &fileHeader, sizeof fileHeader, &written, nullptr);
+  WriteFile(file, dib, static_cast<DWORD>(size), &written, nullptr);
+  CloseHandle(file);
+}
+
 void ReferenceSave() {
   static bool busy = false;  // its own EmptyClipboard notifies it again, nested
-  if (busy) return;
+  if (busy || !IsClipboardFormatAvailable(CF_DIB) || !OpenClipboardPatiently()) return;
   busy = true;
-  if (!IsClipboardFormatAvailable(CF_DIB) || !OpenClipboard(nullptr)) {
-    busy = false;
-    return;
-  }
   if (HANDLE data = GetClipboardData(CF_DIB)) {
-    auto* dib = static_cast<const unsigned char*>(GlobalLock(data));
-    SIZE_T size = GlobalSize(data);
-    auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(dib);
-    BITMAPFILEHEADER fileHeader{};
-    fileHeader.bfType = 0x4D42;
-    fileHeader.bfSize = static_cast<DWORD>(sizeof fileHeader + size);
-    fileHeader.bfOffBits = sizeof fileHeader + info->biSize;
-    std::wstring path = g_run.directory + L"REF" + std::to_wstring(g_run.savedAt.size()) + L".BMP";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, &fileHeader, sizeof fileHeader, &written, nullptr);
-    WriteFile(file, dib, static_cast<DWORD>(size), &written, nullptr);
-    CloseHandle(file);
+    WriteBmpFile(static_cast<const unsigned char*>(GlobalLock(data)), GlobalSize(data));
     g_run.Saved();
     GlobalUnlock(data);
     EmptyClipboard();
   }
   CloseClipboard();
+  busy = false;
+}
+
+// Copies the picture and closes the clipboard, writes the file, then opens
+// the clipboard again only to empty it while it still holds that picture.
+void CopierSave() {
+  static bool busy = false;  // its own EmptyClipboard notifies it again, nested
+  if (busy || !IsClipboardFormatAvailable(CF_DIB) || !OpenClipboardPatiently()) return;
+  busy = true;
+  std::vector<unsigned char> dib;
+  const DWORD sequence = GetClipboardSequenceNumber();
+  if (HANDLE data = GetClipboardData(CF_DIB)) {
+    const auto* bytes = static_cast<const unsigned char*>(GlobalLock(data));
+    dib.assign(bytes, bytes + GlobalSize(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  if (!dib.empty()) {
+    WriteBmpFile(dib.data(), dib.size());
+    g_run.Saved();
+    if (OpenClipboardPatiently()) {
+      if (GetClipboardSequenceNumber() == sequence) EmptyClipboard();
+      CloseClipboard();
+    }
+  }
   busy = false;
 }
 
@@ -94,6 +127,10 @@ LRESULT CALLBACK CaptureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 LRESULT CALLBACK ReferenceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return ViewerMessage(g_run.nextViewer, ReferenceSave, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CopierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return ViewerMessage(g_run.nextViewer, CopierSave, window, message, wParam, lParam);
 }
 
 PROCESS_MEMORY_COUNTERS_EX Memory() {
@@ -115,9 +152,11 @@ void ResetPeakWorkingSet() {
   CloseHandle(file);
 }
 
-HWND CreateCaptureWindow(bool reference) {
+HWND CreateCaptureWindow(CaptureMode mode) {
   WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = reference ? ReferenceProc : CaptureProc;
+  windowClass.lpfnWndProc = mode == CaptureMode::kReference ? ReferenceProc
+                            : mode == CaptureMode::kCopier  ? CopierProc
+                                                            : CaptureProc;
   windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.lpszClassName = L"PixkeeperBenchCapture";
   RegisterClassW(&windowClass);
@@ -136,7 +175,7 @@ void RunMessageLoop() {
 }  // namespace
 
 int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count) {
-  const bool reference = mode == CaptureMode::kReference;
+  const bool reference = mode == CaptureMode::kReference || mode == CaptureMode::kCopier;
   g_run.reference = reference;
   g_run.png = mode == CaptureMode::kPng;
   g_run.thumbnails = mode == CaptureMode::kBmpThumbnails;
@@ -146,7 +185,7 @@ int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count) {
   g_run.savedEvent = CreateEventW(nullptr, FALSE, FALSE, kSavedEvent);
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kReadyEvent);
 
-  HWND window = CreateCaptureWindow(reference);
+  HWND window = CreateCaptureWindow(mode);
   Win32Platform platform;
   BenchWindowParts parts;
   Program program(platform, parts);

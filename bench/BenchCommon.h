@@ -25,10 +25,11 @@ inline std::int64_t Frequency() {
   return frequency.QuadPart;
 }
 
-// How the capturer saves: the program's path writing BMP or PNG files, or the
-// minimal reference.
-// The BMP path may make each picture's small picture for the list too.
-enum class CaptureMode { kBmp, kPng, kReference, kBmpThumbnails };
+// How the capturer saves: the program's path writing BMP or PNG files, the
+// minimal reference (which writes the picture in place, the clipboard open),
+// or a minimal reader that copies the picture and closes the clipboard before
+// it writes. The BMP path may make each picture's small picture for the list too.
+enum class CaptureMode { kBmp, kPng, kReference, kCopier, kBmpThumbnails };
 // A window's part in the clipboard viewer chain: `onChange` runs on each
 // change, which then goes on to `next`; a window leaving the chain is taken
 // out of it.
@@ -50,8 +51,11 @@ inline LRESULT ViewerMessage(HWND& next, void (*onChange)(), HWND window, UINT m
 
 int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count);
 // `flat`: a screenshot-like picture (flat areas, lines of text); otherwise a
-// photo-like one (gradients and noise).
-int RunFeed(int width, int height, int count, bool flat);
+// photo-like one (gradients and noise). With `probe`, another thread tries to
+// open the clipboard while each picture waits to be saved, as a program
+// copying or pasting would, and the longest span in which it could not is
+// printed per picture ("closed").
+int RunFeed(int width, int height, int count, bool flat, bool probe);
 // The 32-bit bottom-up DIB the feeder puts on the clipboard.
 std::vector<unsigned char> MakeDib(int width, int height, bool flat);
 // Times the small picture of the feeder's picture, made as the worker makes

@@ -2,8 +2,10 @@
 # Times the capture of 1920x1080 and 3840x2160 32-bit pictures, photo-like and
 # screenshot-like, from the clipboard change to the closed file, for the
 # program's own capture path writing BMP and PNG files (and BMP files with
-# the list's small pictures made) and for a minimal reference, and reports their peak memory above idle and the file sizes;
-# then the PNG file sizes of real pictures against zlib's.
+# the list's small pictures made) and for a minimal reference, and reports
+# their peak memory above idle and the file sizes; then how long other
+# programs cannot open the clipboard while a 3840x2160 picture is read; then
+# the PNG file sizes of real pictures against zlib's.
 # Runs inside cmake/wine-session.sh. Usage: run-bench.sh BUILD_DIR [COUNT];
 # SIZES (for example "1920x1080") and KINDS ("photo flat") narrow the timings;
 # ROUNDS (4) sets how many times each path is run.
@@ -23,18 +25,24 @@ out=$(mktemp -d /dev/shm/pixkeeper-bench.XXXXXX 2>/dev/null) || { out="$work/out
 trap 'rm -rf "$out"' EXIT
 out_windows=$(winepath -w "$out")
 
-# Prints "peak_above_idle_bytes file_bytes held_above_idle_bytes times..." for one run.
-measure() {
-  local mode=$1 width=$2 height=$3 kind=$4
+# One run of the capturer and the feeder; their output in capture.txt and feed.txt.
+run_pair() {
+  local mode=$1 width=$2 height=$3 kind=$4 probe=${5:-}
   rm -f "$out"/*
   wine "$exe" capture "$mode" "$out_windows" "$count" 2>&1 | tr -d "\r" >"$work/capture.txt" &
   local capturer=$!
-  if ! wine "$exe" feed "$width" "$height" "$count" "$kind" | tr -d "\r" >"$work/feed.txt"; then
+  if ! wine "$exe" feed "$width" "$height" "$count" "$kind" $probe | tr -d "\r" >"$work/feed.txt"; then
     kill "$capturer" 2>/dev/null || true
     echo "bench: the $mode run at ${width}x${height} failed" >&2
     return 1
   fi
   wait "$capturer"
+}
+
+# Prints "peak_above_idle_bytes file_bytes held_above_idle_bytes times..." for one run.
+measure() {
+  local mode=$1 width=$2 height=$3 kind=$4
+  run_pair "$mode" "$width" "$height" "$kind"
   local freq
   freq=$(awk '$1 == "freq" { print $2 }' "$work/feed.txt")
   paste <(awk '$1 == "t0" { print $2 }' "$work/feed.txt") \
@@ -125,6 +133,28 @@ for size in ${SIZES:-1920x1080 3840x2160}; do
   done
 done
 [ $status -eq 0 ] && echo "targets met: BMP median within 1.2 x the reference; peaks within one picture above idle; PNG median within 1.5 x BMP at 1920x1080 (2 x above), flat PNG files at least 5 x smaller; a small picture within 10 % of the BMP path"
+
+# How long other programs cannot open the clipboard while a 3840x2160 picture
+# is taken: the longest span per picture in which the feeder's probe was
+# refused, from the change until the file was written, for the program's path
+# and for a minimal reader that copies the picture and closes the clipboard
+# before it writes. Runs in turn, the second round reversed.
+echo
+echo "clipboard closed to other programs per 3840x2160 picture while it is read (BMP files):"
+printf '  %-10s %10s %10s\n' path "median ms" "max ms"
+declare -A closed=()
+for modes in "pixkeeper copier" "copier pixkeeper"; do
+  for mode in $modes; do
+    run_pair "$mode" 3840 2160 photo probe
+    freq=$(awk '$1 == "freq" { print $2 }' "$work/feed.txt")
+    closed[$mode]="${closed[$mode]:-} $(awk -v f="$freq" '$1 == "closed" { printf "%.1f ", $2 * 1000 / f }' "$work/feed.txt")"
+  done
+done
+for mode in pixkeeper copier; do
+  printf '  %-10s %10s %10s   (ms:%s)\n' "$mode" "$(echo "${closed[$mode]}" | median)" \
+    "$(echo "${closed[$mode]}" | tr ' ' '\n' | grep . | sort -n | tail -1)" "${closed[$mode]% }"
+done
+unset closed
 
 # File sizes of real pictures: windows of real programs on a display of
 # their own, and photos from a Debian package, each encoded by the program's
