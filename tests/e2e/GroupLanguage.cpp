@@ -83,27 +83,14 @@ wstring ShownTexts() {
   return texts;
 }
 
-HWND OpenPopup() {
-  PostMessageW(Main(), WM_APP + 0x52, MAKEWPARAM(600, 500), MAKELPARAM(WM_CONTEXTMENU, 1));
-  HWND menu = nullptr;
-  WaitFor([&] {
-    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr;) {
-      DWORD process = 0;
-      GetWindowThreadProcessId(w, &process);
-      if (IsWindowVisible(w) && process == GetProcessId(pk)) return (menu = w) != nullptr;
-    }
-    return false;
-  });
-  return menu;
-}
-
 }  // namespace
 
 void GroupLanguage() {
   const Map settings = Numbering(L"L");
   if (!Start(settings)) return;
   Eq(Menus(), Tr(kJapaneseMenus, kEnglishMenus), L"the menu bar");
-  if (Check(OpenPopup() != nullptr, L"the icon's menu did not open")) {
+  Notice(WM_CONTEXTMENU);
+  if (Check(WaitFor([] { return PopupMenu() != nullptr; }), L"the icon's menu did not open")) {
     // Read again until the open menu is in it: on a busy machine the
     // program may not have filled it yet.
     wstring menus;

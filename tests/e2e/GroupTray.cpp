@@ -7,7 +7,6 @@ using namespace e2e;
 
 namespace {
 
-const UINT kTrayNotice = WM_APP + 0x52;  // Pixkeeper's notices from its icon
 const wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 wstring Paused() { return Tr(L"取り込みを一時停止しています。", L"Capturing is paused."); }
 // The icons that Wine's own tray window shows (this display has no other).
@@ -23,16 +22,6 @@ std::vector<std::uint32_t> TrayPicture(std::vector<HWND> icons = TrayIcons()) {
   return icons.size() == 1 ? Grab(Rect(icons[0])) : std::vector<std::uint32_t>{};
 }
 bool NoTrayIcon() { return WaitFor([] { return TrayIcons().empty(); }); }
-HWND PopupMenu() {  // Pixkeeper's open shortcut menu
-  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr;) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(w, &process);
-    if (IsWindowVisible(w) && process == GetProcessId(pk)) return w;
-  }
-  return nullptr;
-}
-// The notice the shell sends for a click on the icon, at a point on the screen.
-void Notice(UINT what) { PostMessageW(Main(), kTrayNotice, MAKEWPARAM(600, 500), MAKELPARAM(what, 1)); }
 // Pixkeeper's menu opened by `open`, and an item chosen by its key.
 bool Choose(const std::function<void()>& open, WORD key, const wstring& what) {
   open();

@@ -221,4 +221,16 @@ inline void SetDpi(int dpi) {
             ERROR_SUCCESS, L"cannot set the screen's DPI");
 }
 
+// Pixkeeper's open shortcut menu.
+inline HWND PopupMenu() {
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr;) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(w, &process);
+    if (IsWindowVisible(w) && process == GetProcessId(pk)) return w;
+  }
+  return nullptr;
+}
+// The notice the shell sends for a click on the icon, at a point on the screen.
+inline void Notice(UINT what) { PostMessageW(Main(), WM_APP + 0x52, MAKEWPARAM(600, 500), MAKELPARAM(what, 1)); }
+
 }  // namespace e2e

@@ -1,17 +1,14 @@
-// The user's texts: every language complete and consistent, the menus' keys
-// the same in each, and the choice of language at start.
+// The user's texts: every language complete and consistent, and the choice
+// of language at start. The menus and messages as shown, in each language,
+// are checked end to end.
 
 #include <gtest/gtest.h>
 
-#include <cwctype>
 #include <set>
 
 #include "base/Texts.h"
-#include "capture/SaveFolders.h"
 #include "fakes/FakePlatform.h"
 #include "settings/Settings.h"
-#include "ui/MenuTable.h"
-#include "ui/StartUp.h"
 
 namespace pixkeeper {
 
@@ -90,54 +87,6 @@ TEST(Texts, TheChoiceOfLanguage) {
   LoadSettings(fake.program);
   SaveSettings(fake.program);
   EXPECT_EQ(fake.platform.settings.count(L"PIXKEEPER\\CONFIG\\Language"), 0u);
-}
-
-// Every item marks its access letter in every language, the Ctrl key is the
-// access letter, and no two items share a letter within a menu or a Ctrl key.
-TEST(Texts, MenuKeysAreTheSameInEveryLanguage) {
-  auto marks = [](TextId id, wchar_t letter, const TextTable& table) {
-    for (const auto& [tid, text] : table) {
-      if (tid != id) continue;
-      const std::wstring t = text;
-      const std::size_t amp = t.find(L'&');
-      return amp != std::wstring::npos && t.find(L'&', amp + 1) == std::wstring::npos && amp + 1 < t.size() &&
-             static_cast<wchar_t>(std::towupper(t[amp + 1])) == letter;
-    }
-    return false;
-  };
-  std::set<wchar_t> ctrlKeys, titles;
-  auto checkItems = [&](const std::vector<MenuItem>& items, bool withCtrl) {
-    std::set<wchar_t> letters;
-    for (const MenuItem& item : items) {
-      EXPECT_TRUE(letters.insert(item.accessLetter).second) << item.id;
-      if (item.ctrlKey != 0) {
-        EXPECT_EQ(item.ctrlKey, item.accessLetter) << item.id;
-        EXPECT_TRUE(!withCtrl || ctrlKeys.insert(item.ctrlKey).second) << item.id;
-      }
-      for (auto [language, table] : kTables) EXPECT_TRUE(marks(item.text, item.accessLetter, *table)) << item.id;
-    }
-  };
-  for (const Menu& menu : MainMenus()) {
-    EXPECT_TRUE(titles.insert(menu.accessLetter).second);
-    for (auto [language, table] : kTables) EXPECT_TRUE(marks(menu.title, menu.accessLetter, *table));
-    checkItems(menu.items, true);
-  }
-  checkItems(TrayMenuItems(), false);
-  EXPECT_EQ(ctrlKeys.size(), 15u);
-  Speaking english(Language::kEnglish);
-  EXPECT_EQ(MenuItemLabel(MainMenus()[1].items[5]), L"Save as PN&G\tCtrl+G");
-}
-
-// The texts made from parts, in each language.
-TEST(Texts, MessagesInEachLanguage) {
-  const RuntimeError mismatch(13);
-  EXPECT_EQ(StartUpErrorMessage(mismatch), L"実行時エラー '13':\r\n\r\n型が一致しません。");
-  EXPECT_EQ(MissingFileMessage(L"C:\\a.BMP"), L"対象画像が存在しません。削除された可能性があります。\r\n対象画像名 [C:\\a.BMP]");
-  EXPECT_EQ(ProgramFolderName(L"", false), L"その他");
-  Speaking english(Language::kEnglish);
-  EXPECT_EQ(StartUpErrorMessage(RuntimeError(13)), L"Error 13:\r\n\r\nA value has the wrong type.");
-  EXPECT_EQ(UnreadablePictureMessage(L"C:\\a.BMP"), L"The picture cannot be shown.\r\nPicture: [C:\\a.BMP]");
-  EXPECT_EQ(ProgramFolderName(L"", false), L"Other");
 }
 
 }  // namespace pixkeeper
