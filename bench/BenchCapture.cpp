@@ -23,6 +23,7 @@ struct Run {
   bool reference = false;
   bool png = false;
   bool thumbnails = false;  // the list shows small pictures, made as each is saved
+  bool keep = false;        // the clipboard is left as it is after each picture
   std::wstring directory;  // ends with "\"
   int wanted = 0;
   std::vector<std::int64_t> savedAt;
@@ -45,7 +46,7 @@ class BenchWindowParts final : public MainWindowParts {
  public:
   void AppendToFileList(const std::wstring&, const ThumbnailView&) override { g_run.Saved(); }
   ThumbnailLook Thumbnails() const override { return {g_run.thumbnails ? PixelSize{64, 48} : PixelSize{}, 0xFFFFFF}; }
-  bool IsChecked(OptionItem item) const override { return item == OptionItem::SavePng && g_run.png; }
+  bool IsChecked(OptionItem item) const override { return item == OptionItem::SavePng ? g_run.png : item == OptionItem::KeepClipboard && g_run.keep; }
   void SetChecked(OptionItem, bool) override {}
   void ShowStatus(const std::wstring&) override {}
 };
@@ -179,6 +180,7 @@ int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count) {
   g_run.reference = reference;
   g_run.png = mode == CaptureMode::kPng;
   g_run.thumbnails = mode == CaptureMode::kBmpThumbnails;
+  g_run.keep = mode == CaptureMode::kBmpKept;
   g_run.directory = outputDirectory;
   if (g_run.directory.empty() || g_run.directory.back() != L'\\') g_run.directory += L'\\';
   g_run.wanted = count;
@@ -215,6 +217,8 @@ int RunCapture(CaptureMode mode, const wchar_t* outputDirectory, int count) {
   PROCESS_MEMORY_COUNTERS_EX end = Memory();
   Sleep(300);  // the last picture let go of, the clipboard emptied
   const PROCESS_MEMORY_COUNTERS_EX held = Memory();
+  // A picture left on the clipboard would be the next run's first.
+  if (g_run.keep && OpenClipboard(nullptr)) EmptyClipboard(), CloseClipboard();
 
   if (reference) {
     ChangeClipboardChain(window, g_run.nextViewer);

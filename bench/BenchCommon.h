@@ -29,7 +29,7 @@ inline std::int64_t Frequency() {
 // minimal reference (which writes the picture in place, the clipboard open),
 // or a minimal reader that copies the picture and closes the clipboard before
 // it writes. The BMP path may make each picture's small picture for the list too.
-enum class CaptureMode { kBmp, kPng, kReference, kCopier, kBmpThumbnails };
+enum class CaptureMode { kBmp, kPng, kReference, kCopier, kBmpThumbnails, kBmpKept };
 // A window's part in the clipboard viewer chain: `onChange` runs on each
 // change, which then goes on to `next`; a window leaving the chain is taken
 // out of it.

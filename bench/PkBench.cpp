@@ -1,4 +1,4 @@
-// pk_bench capture <pixkeeper|png|thumbs|reference|copier> <output directory> <count>
+// pk_bench capture <pixkeeper|png|thumbs|kept|reference|copier> <output directory> <count>
 // pk_bench feed <width> <height> <count> <photo|flat> [probe]
 // pk_bench thumbnail <width> <height> <count> <photo|flat>
 #include <cstdio>
@@ -14,6 +14,7 @@ int wmain(int argc, wchar_t** argv) {
                              : std::wcscmp(argv[2], L"copier") == 0  ? CaptureMode::kCopier
                              : std::wcscmp(argv[2], L"png") == 0     ? CaptureMode::kPng
                              : std::wcscmp(argv[2], L"thumbs") == 0  ? CaptureMode::kBmpThumbnails
+                             : std::wcscmp(argv[2], L"kept") == 0    ? CaptureMode::kBmpKept
                                                                      : CaptureMode::kBmp;
     return RunCapture(mode, argv[3], _wtoi(argv[4]));
   }
@@ -25,7 +26,7 @@ int wmain(int argc, wchar_t** argv) {
     return RunThumbnail(_wtoi(argv[2]), _wtoi(argv[3]), _wtoi(argv[4]), std::wcscmp(argv[5], L"flat") == 0);
   }
   std::fprintf(stderr,
-               "usage: pk_bench capture <pixkeeper|png|thumbs|reference|copier> <dir> <count>\n"
+               "usage: pk_bench capture <pixkeeper|png|thumbs|kept|reference|copier> <dir> <count>\n"
                "       pk_bench feed <width> <height> <count> <photo|flat> [probe]\n"
                "       pk_bench thumbnail <width> <height> <count> <photo|flat>\n");
   return 2;

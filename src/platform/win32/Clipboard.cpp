@@ -38,6 +38,7 @@ struct ClipboardState {
   HWND window = nullptr;  // the clipboard's open window; destroyed with the state
   int openDepth = 0;
   int borrowedPictures = 0;
+  bool dataFetched = false;  // data was taken while open: the system keeps a copy of it here
 
   ClipboardState() : window(CreateMessageOnlyWindow()) {}
   ClipboardState(const ClipboardState&) = delete;
@@ -89,7 +90,17 @@ ClipboardSession::ClipboardSession(std::shared_ptr<ClipboardState> state, OpenAs
 
 ClipboardSession::~ClipboardSession() {
   if (state_ == nullptr) return;  // moved from
-  if (--state_->openDepth == 0) ::CloseClipboard();
+  if (--state_->openDepth != 0) return;
+  ::CloseClipboard();
+  if (std::exchange(state_->dataFetched, false)) {
+    // The system keeps its copy of data taken from another program's
+    // clipboard in this process until the clipboard is next opened. Once
+    // the picture is copied that is a second picture held for nothing
+    // through the encoding and the write, and with the clipboard kept,
+    // until the next picture. Opened for an instant, the system lets it go;
+    // when someone else has the clipboard just then, it goes next time.
+    if (::OpenClipboard(nullptr)) ::CloseClipboard();
+  }
 }
 
 // Keeps the clipboard open and its DIB locked while a picture borrows it.
@@ -125,6 +136,7 @@ struct HeldData {
 HeldData HoldData(const std::shared_ptr<ClipboardState>& state, unsigned format) {
   ClipboardSession session(state, OpenAs::Owner);
   const std::uint32_t sequence = ::GetClipboardSequenceNumber();
+  state->dataFetched = true;
   HANDLE data = ::GetClipboardData(format);
   if (data == nullptr) return {std::move(session), sequence, GlobalLockGuard(), 0};
   GlobalLockGuard lock(data);
