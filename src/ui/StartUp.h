@@ -4,12 +4,11 @@
 
 #include <string>
 
+#include "base/ProgramTitle.h"
 #include "base/RuntimeError.h"
 #include "capture/Program.h"
 
 namespace pixkeeper {
-
-constexpr wchar_t kProgramTitle[] = L"Pixkeeper";
 
 // The parts of the load step that act on the main window itself.
 class MainWindowSteps {

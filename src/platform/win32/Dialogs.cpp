@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "base/ProgramTitle.h"
 #include "base/RuntimeError.h"
 #include "base/Texts.h"
 

@@ -9,9 +9,6 @@
 
 namespace pixkeeper::win32 {
 
-// The title of message boxes that are given none.
-inline constexpr const wchar_t* kProgramTitle = L"Pixkeeper";
-
 void ShowMessage(const std::wstring& text, int style, const std::optional<std::wstring>& title);
 void SoundBeep();
 
