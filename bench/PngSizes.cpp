@@ -8,7 +8,6 @@
 // falls behind, this shows it), the encoder's milliseconds (wall clock, then
 // processor time of both threads) and whether the file reads back to the
 // same pixels. Writes the file to OUT.png when given.
-#include <sys/resource.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include <iterator>
 #include <vector>
 
+#include "ProcessorTime.h"
 #include "image/PngWriter.h"
 #include "support/PngRead.h"
 
@@ -26,14 +26,6 @@ using namespace pixkeeper;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
-
-// Processor time of every thread so far, in milliseconds: wall time is worth
-// little on a machine busy with other work.
-double CpuMs() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
 
 // As the usual encoders choose a row's filter: of the five, the one whose
 // bytes, read as signed numbers, lie closest to zero in sum over the whole
@@ -135,9 +127,9 @@ int main(int argc, char** argv) {
   for (std::size_t i = 3; i < bgra.size() && !rows.alpha; i += 4) rows.alpha = bgra[i] != 255;
 
   const auto start = std::chrono::steady_clock::now();
-  const double cpuStart = CpuMs();
+  const double cpuStart = bench::ProcessorMs();
   const Bytes png = EncodePng(rows);
-  const double cpu = CpuMs() - cpuStart;
+  const double cpu = bench::ProcessorMs() - cpuStart;
   const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   if (argc == 5) std::ofstream(argv[4], std::ios::binary).write(reinterpret_cast<const char*>(png.data()), png.size());
   const testing::ReadPng read = testing::ReadPngFile(png);

@@ -19,9 +19,14 @@ constexpr std::uint32_t kKeep = 32768 + 1;           // the window, and a byte h
 constexpr std::uint32_t kBufferBytes = 96 * 1024;    // the window and the bytes coded next
 constexpr std::uint32_t kLookahead = kMaxLength + 5;  // what a position and the next need in front of them
 constexpr std::size_t kBlockTokens = 16384;          // literals and matches of a block, whose codes fit them
-// Blocks of bytes sent as literals alone are at most kPlainBytes long, each
-// followed by a short one, searched again to see whether matches pay by then.
-constexpr std::uint32_t kPlainBytes = 65536, kProbeBytes = 2048, kProbeHistory = 8192;
+// Blocks of bytes sent as literals alone are kFirstPlainBytes long, doubling
+// up to kPlainBytes while matches do not pay; each is followed by a short one,
+// searched again to see whether matches pay by then. Such a probe sees the
+// last kProbeHistory bytes before it, every kHistoryStep-th position of them:
+// a repeat is found a few bytes into the probe all the same, for a quarter of
+// the work, and the short probe keeps a photo's search to a few per cent of it.
+constexpr std::uint32_t kPlainBytes = 65536, kFirstPlainBytes = 8192, kProbeBytes = 512;
+constexpr std::uint32_t kProbeHistory = 8192, kHistoryStep = 4;
 static_assert(kPlainBytes <= 65536, "a run's position in its block fits in 16 bits");
 constexpr std::size_t kMostRuns = kPlainBytes / 4;  // each at least four bytes long
 constexpr std::uint32_t kRunsWorth = 32;  // runs are coded when they cover 1 / kRunsWorth of a block
@@ -35,9 +40,11 @@ constexpr std::uint32_t kRunsWorth = 32;  // runs are coded when they cover 1 / 
 // only the last kRunTail, next to what follows the run, are worth finding.
 constexpr unsigned kTries = 16;
 constexpr std::uint32_t kGoodLength = 32, kSurelyWorth = 32, kRunDistance = 4, kRunTail = 16;
-// Matches are searched on while they save 1 / kPaysFraction of a block: in
-// a noisy photo short matches save a little at the cost of a long search.
-constexpr std::uint64_t kPaysFraction = 3;
+// A probe's matches must save 1 / kPaysFraction of its block for the search
+// to start: in a noisy photo short matches save a little at the cost of a
+// long search. Once started, it goes on while they save 1 / kKeepsPaying:
+// between windows, a wallpaper's smooth stretches save about a quarter.
+constexpr std::uint64_t kPaysFraction = 3, kKeepsPaying = 5;
 
 // Whether a run of four can begin in the next five bytes after `p[0]`:
 // somewhere in p[0..8] five equal bytes follow each other. Eight bytes are
@@ -295,23 +302,25 @@ void DeflateWriter::EndBlock(bool last) {
       const std::uint32_t noDistances[kDistanceSymbols] = {};
       BlockCodes plainCodes;
       MakeCodes(plain, noDistances, 0, plainCodes);
-      pays = codes.bits < plainCodes.bits - plainCodes.bits / kPaysFraction;
+      pays = codes.bits < plainCodes.bits - plainCodes.bits / (mode == Mode::kSearch ? kKeepsPaying : kPaysFraction);
       if (plainCodes.bits < codes.bits) codes = std::move(plainCodes), matched = false;
     }
   }
-  // Runs are looked for again after a block that was searched, or one whose runs paid.
-  runsPay_ = mode != Mode::kPlain || matched;
+  // Runs are looked for again after a block that was searched, or one whose
+  // runs paid; a probe whose matches did not pay leaves the choice as it was.
+  runsPay_ = mode == Mode::kPlain ? matched : mode == Mode::kSearch || pays || runsPay_;
   // A match waiting for the next position is taken in the next block, which
   // must search. Blocks go unsearched twice as long after each searched one
   // in a row that did not pay, so that a photo is soon coded as fast as it
   // can be, while text below it is searched again within a few blocks.
   unpaid_ = pays ? 0 : unpaid_ + (mode == Mode::kPlain ? 0 : 1);
-  plainBytes_ = std::min(kPlainBytes, 4 * kProbeBytes << std::min(unpaid_, 3u));
+  plainBytes_ = std::min(kPlainBytes, kFirstPlainBytes << std::min(unpaid_, 3u));
   mode_ = pays ? Mode::kSearch : (waiting_.length != 0 || mode == Mode::kPlain) ? Mode::kProbe : Mode::kPlain;
   if (mode == Mode::kPlain) {
     // The positions of a block not searched were not recorded: a probe sees
     // the last few rows before it, where most of a screen's repeats lie.
-    for (std::uint32_t p = blockEnd > kProbeHistory ? blockEnd - kProbeHistory : 0; p < blockEnd && p + 4 <= end_; ++p) {
+    for (std::uint32_t p = blockEnd > kProbeHistory ? blockEnd - kProbeHistory : 0; p < blockEnd && p + 4 <= end_;
+         p += kHistoryStep) {
       finder_.Insert(buffer_.data(), p);
     }
   }

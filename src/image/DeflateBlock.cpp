@@ -95,8 +95,10 @@ void PutHeader(BitOut& out, const BlockCodes& c, bool last) {
 
 // Bytes as literals, four (at most 56 bits) between flushes, but for the
 // runs of the byte before, each sent as its length and distance 1.
-void PutLiterals(BitOut& out, const std::uint8_t* data, std::size_t size, const DeflateWriter::Run* runs,
+void PutLiterals(BitOut& to, const std::uint8_t* data, std::size_t size, const DeflateWriter::Run* runs,
                  std::size_t runCount, const BlockCodes& c) {
+  // A copy of the writer that the bytes written cannot alias, so that it stays in registers.
+  BitOut out = to;
   std::uint32_t literal[256];  // the code, and its length from bit 24
   for (int b = 0; b < 256; ++b) literal[b] = c.codes[b] | static_cast<std::uint32_t>(c.lengths[b]) << 24;
   const auto add = [&](std::uint8_t byte) { out.Add(literal[byte] & 0xFFFFFF, literal[byte] >> 24); };
@@ -119,9 +121,11 @@ void PutLiterals(BitOut& out, const std::uint8_t* data, std::size_t size, const 
   }
   literalsUpTo(size);
   out.Put(c.codes[kEndOfBlock], c.lengths[kEndOfBlock]);
+  to = out;
 }
 
-void PutTokens(BitOut& out, const std::vector<std::uint32_t>& tokens, const BlockCodes& c) {
+void PutTokens(BitOut& to, const std::vector<std::uint32_t>& tokens, const BlockCodes& c) {
+  BitOut out = to;  // as in PutLiterals
   // Each length's code with its extra bits, ready to send at once.
   std::uint32_t lengthCode[kMaxLength + 1] = {};
   std::uint8_t lengthBits[kMaxLength + 1] = {};
@@ -151,6 +155,7 @@ void PutTokens(BitOut& out, const std::vector<std::uint32_t>& tokens, const Bloc
   }
   out.Add(c.codes[kEndOfBlock], c.lengths[kEndOfBlock]);
   out.Flush();
+  to = out;
 }
 
 // As many stored blocks as the bytes need.

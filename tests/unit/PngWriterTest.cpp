@@ -23,6 +23,7 @@
 #include "image/CpuFeatures.h"
 #include "image/Deflate.h"
 #include "image/Png.h"
+#include "image/PngFilters.h"
 #include "image/PngWriter.h"
 #include "support/TestPictures.h"
 
@@ -245,6 +246,29 @@ TEST(PngWriter, RowsRepeatingRowsApartCodeSmall) {
     // Three bits a byte for the noise, a little more where its filters spread it.
     const std::size_t noise = std::size_t{3} * width * noiseRows * 3 / 8 * 6 / 5, repeated = std::size_t{3} * width * 400;
     EXPECT_LT(png.size(), noise + repeated / 8) << noiseRows << " rows of noise above";
+  }
+}
+
+// Rows made so that one filter predicts every byte exactly (Sub up to a
+// constant step) below a row of noise: that filter is chosen, and its bytes
+// give the row back through the standard's own inverse.
+TEST(PngFilters, ChoosesTheFilterThatPredictsTheRow) {
+  const std::size_t pixel = 3, bytes = 3 * 400;
+  std::minstd_rand random(7);
+  Bytes above(bytes);
+  for (std::uint8_t& b : above) b = static_cast<std::uint8_t>(random());
+  const auto predicted = [&](int filter, const Bytes& row, std::size_t i) {
+    const int a = i >= pixel ? row[i - pixel] : 0, b = above[i];
+    const int byFilter[] = {0, a, b, (a + b) / 2};
+    return byFilter[filter];
+  };
+  for (const int filter : {1, 2, 3}) {
+    Bytes row(bytes), out(bytes + 1), back(bytes);
+    for (std::size_t i = 0; i < bytes; ++i) row[i] = static_cast<std::uint8_t>(predicted(filter, row, i) + (filter == 1 ? 5 : 0));
+    FilterRow(row.data(), above.data(), bytes, pixel, out.data());
+    ASSERT_EQ(out[0], filter);
+    for (std::size_t i = 0; i < bytes; ++i) back[i] = static_cast<std::uint8_t>(out[i + 1] + predicted(filter, back, i));
+    EXPECT_TRUE(back == row) << "filter " << filter;
   }
 }
 
