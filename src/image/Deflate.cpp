@@ -32,14 +32,18 @@ constexpr std::size_t kMostRuns = kPlainBytes / 4;  // each at least four bytes 
 constexpr std::uint32_t kRunsWorth = 32;  // runs are coded when they cover 1 / kRunsWorth of a block
 
 // How hard each position is searched: kTries earlier positions, a quarter as
-// many behind a match of kGoodLength; every match is held to compare with the
+// many behind a match of kGoodLength or after kFewerAfter positions in a row
+// without a match worth taking (a wallpaper's smooth stretch, where the search
+// would cost most and find least); every match is held to compare with the
 // one at the next position, one shorter than kSurelyWorth is taken only when
-// its codes cost fewer bits than its bytes' would. Screen content repeats at
-// every distance, so the positions inside a match are recorded too, but for
-// a long run of the pixel before (a distance of at most kRunDistance), where
-// only the last kRunTail, next to what follows the run, are worth finding.
-constexpr unsigned kTries = 16;
-constexpr std::uint32_t kGoodLength = 32, kSurelyWorth = 32, kRunDistance = 4, kRunTail = 16;
+// its codes cost kWorthMargin bits fewer than its bytes' would: the costs are
+// the last block's, and a match that barely beats its literals there
+// lengthens their codes in this one. Screen content repeats at every distance,
+// so the positions inside a match are recorded too, but for a long run of the
+// pixel before (a distance of at most kRunDistance), where only the last
+// kRunTail, next to what follows the run, are worth finding.
+constexpr unsigned kTries = 16, kFewerAfter = 8;
+constexpr std::uint32_t kGoodLength = 32, kSurelyWorth = 32, kWorthMargin = 3, kRunDistance = 4, kRunTail = 16;
 // A probe's matches must save 1 / kPaysFraction of its block for the search
 // to start: in a noisy photo short matches save a little at the cost of a
 // long search. Once started, it goes on while they save 1 / kKeepsPaying:
@@ -180,9 +184,10 @@ void DeflateWriter::Code(std::uint32_t limit) {
     Match found;
     if (room >= 4) {
       // A probe only asks whether matches pay: the first few positions tell.
-      const unsigned tries = waiting_.length >= kGoodLength || mode_ == Mode::kProbe ? kTries / 4 : kTries;
-      found = finder_.Find(data, at_, room, tries, waiting_.length != 0 ? waiting_.length : 2);
+      const bool fewer = waiting_.length >= kGoodLength || mode_ == Mode::kProbe || misses_ >= kFewerAfter;
+      found = finder_.Find(data, at_, room, fewer ? kTries / 4 : kTries, waiting_.length != 0 ? waiting_.length : 2);
       if (found.length != 0 && found.length < kSurelyWorth && !Worth(data + at_, found)) found = Match{};
+      misses_ = found.length != 0 ? 0 : misses_ + 1;
     }
     if (waiting_.length != 0) {
       if (found.length <= waiting_.length) {
@@ -242,7 +247,7 @@ bool DeflateWriter::Worth(const std::uint8_t* bytes, Match match) const {
   std::uint32_t literals = 0;
   for (std::uint32_t k = 0; k < match.length; ++k) literals += cost_[bytes[k]];
   const std::uint32_t bits = std::uint32_t{cost_[l.symbol]} + l.extraBits + cost_[kLitLenSymbols + d.symbol] + d.extraBits;
-  return bits < literals;
+  return bits + kWorthMargin < literals;
 }
 
 void DeflateWriter::Literal(std::uint8_t byte) {

@@ -57,6 +57,7 @@ class DeflateWriter {
   std::uint32_t at_ = 0;              // the next position to look at
   std::uint32_t blockStart_ = 0;      // the first byte of the block being gathered
   Match waiting_;                     // found at at_ - 1, held to compare with the next one
+  unsigned misses_ = 0;               // positions in a row searched without a match worth taking
   enum class Mode { kSearch, kProbe, kPlain } mode_ = Mode::kProbe;  // how the block being gathered is coded
   unsigned unpaid_ = 0;               // searched blocks in a row where matches did not pay
   std::uint32_t plainBytes_ = 0;      // of the next block that is not searched
