@@ -23,10 +23,10 @@ constexpr std::size_t kBlockTokens = 16384;          // literals and matches of 
 // up to kPlainBytes while matches do not pay; each is followed by a short one,
 // searched again to see whether matches pay by then. Such a probe sees the
 // last kProbeHistory bytes before it, every kHistoryStep-th position of them:
-// a repeat is found a few bytes into the probe all the same, for a quarter of
+// a repeat is found a few bytes into the probe all the same, for an eighth of
 // the work, and the short probe keeps a photo's search to a few per cent of it.
 constexpr std::uint32_t kPlainBytes = 65536, kFirstPlainBytes = 8192, kProbeBytes = 512;
-constexpr std::uint32_t kProbeHistory = 8192, kHistoryStep = 4;
+constexpr std::uint32_t kProbeHistory = 8192, kHistoryStep = 8;
 static_assert(kPlainBytes <= 65536, "a run's position in its block fits in 16 bits");
 constexpr std::size_t kMostRuns = kPlainBytes / 4;  // each at least four bytes long
 constexpr std::uint32_t kRunsWorth = 32;  // runs are coded when they cover 1 / kRunsWorth of a block
@@ -133,7 +133,22 @@ void DeflateWriter::Preset(const std::uint8_t* data, std::size_t size) {
   const std::size_t kept = std::min<std::size_t>(size, kKeep);
   std::copy(data + size - kept, data + size, buffer_.begin());
   end_ = at_ = blockStart_ = static_cast<std::uint32_t>(kept);
-  for (std::uint32_t p = 0; p + 4 <= end_; ++p) finder_.Insert(buffer_.data(), p);
+  // The first block is a probe: it sees every kHistoryStep-th position of
+  // the bytes before it, and all of them once its matches pay (see RecordAll).
+  RecordHistory(end_, end_);
+  presetPending_ = true;
+}
+
+void DeflateWriter::RecordHistory(std::uint32_t before, std::uint32_t span) {
+  for (std::uint32_t p = before > span ? before - span : 0; p < before && p + 4 <= end_; p += kHistoryStep) {
+    finder_.Insert(buffer_.data(), p);
+  }
+}
+
+void DeflateWriter::RecordAll(std::uint32_t before) {
+  // Positions must be recorded oldest first: the finder starts afresh.
+  finder_.Reset();
+  for (std::uint32_t p = 0; p < before && p + 4 <= end_; ++p) finder_.Insert(buffer_.data(), p);
 }
 
 void DeflateWriter::Write(const std::uint8_t* data, std::size_t size) {
@@ -321,14 +336,13 @@ void DeflateWriter::EndBlock(bool last) {
   unpaid_ = pays ? 0 : unpaid_ + (mode == Mode::kPlain ? 0 : 1);
   plainBytes_ = std::min(kPlainBytes, kFirstPlainBytes << std::min(unpaid_, 3u));
   mode_ = pays ? Mode::kSearch : (waiting_.length != 0 || mode == Mode::kPlain) ? Mode::kProbe : Mode::kPlain;
-  if (mode == Mode::kPlain) {
-    // The positions of a block not searched were not recorded: a probe sees
-    // the last few rows before it, where most of a screen's repeats lie.
-    for (std::uint32_t p = blockEnd > kProbeHistory ? blockEnd - kProbeHistory : 0; p < blockEnd && p + 4 <= end_;
-         p += kHistoryStep) {
-      finder_.Insert(buffer_.data(), p);
-    }
-  }
+  // The positions of a block not searched were not recorded: a probe sees
+  // the last few rows before it, where most of a screen's repeats lie. A
+  // search that follows the first probe sees all of the bytes before it:
+  // screen content repeats the rows above it.
+  if (mode == Mode::kPlain) RecordHistory(blockEnd, kProbeHistory);
+  if (presetPending_ && mode_ == Mode::kSearch) RecordAll(at_);
+  presetPending_ = false;
   // A symbol the block did not use is taken as rare in the next one.
   for (int s = 0; s < kLitLenSymbols + kDistanceSymbols; ++s) cost_[s] = codes.lengths[s] != 0 ? codes.lengths[s] : kMaxBits;
   const std::uint64_t storedBits = StoredBits(raw);

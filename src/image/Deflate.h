@@ -49,6 +49,8 @@ class DeflateWriter {
   void Literal(std::uint8_t byte);
   void Copy(std::uint32_t at, Match match);
   void EndBlock(bool last);
+  void RecordHistory(std::uint32_t before, std::uint32_t span);
+  void RecordAll(std::uint32_t before);
   void MakeRoom();
 
   std::vector<std::uint8_t>& out_;
@@ -66,6 +68,7 @@ class DeflateWriter {
   std::vector<Run> runs_;
   std::uint32_t runBytes_ = 0;  // of the byte before, in a block that is not searched
   bool runsPay_ = true;         // runs are looked for in the next block that is not searched
+  bool presetPending_ = false;  // the bytes given to Preset are recorded only sparsely yet
   std::uint32_t literalCounts_[286] = {}, distanceCounts_[30] = {};
   std::uint64_t extraBits_ = 0;
   std::uint8_t cost_[286 + 30];  // bits of each literal, length and distance symbol in the last block

@@ -312,6 +312,26 @@ TEST(Deflate, MatchesReachBackAcrossBlocksAndWriters) {
   EXPECT_LT(stream.size() - firstSize, 2000u) << "the second writer sent the glyphs again";
 }
 
+// A writer going on from 32 KB coded by another, whose own bytes repeat them
+// 20 KB back: its first probe must see that far, and the search after it
+// every position there.
+TEST(Deflate, MatchesReachFarIntoTheBytesBefore) {
+  std::minstd_rand random(9);
+  Bytes both(32768 + 60000);
+  for (std::size_t i = 0; i < both.size(); ++i) both[i] = static_cast<std::uint8_t>(i < 32768 ? random() : both[i - 20000]);
+  Bytes stream;
+  DeflateWriter first(stream);
+  first.Write(both.data(), 32768);
+  first.Finish(false);
+  const std::size_t firstSize = stream.size();
+  DeflateWriter second(stream);
+  second.Preset(both.data(), 32768);
+  second.Write(both.data() + 32768, 60000);
+  second.Finish(true);
+  EXPECT_TRUE(Inflated(stream, both.size()) == both);
+  EXPECT_LT(stream.size() - firstSize, 800u);
+}
+
 #endif
 
 }  // namespace
