@@ -28,7 +28,8 @@ struct Control : FakeProgram, ::testing::Test {
 // Paused, a picture is not even looked at: it stays, no file, no number
 // used, and the chain still hears of it. Resuming passes over the picture
 // present; the next one is saved with the next number. A capture queued
-// before the pause and taken up during it saves nothing either.
+// before the pause and taken up during it saves nothing either, and a pause
+// wins over a resume queued before it.
 TEST_F(Control, PauseAndResume) {
   queue.Pause(), platform.log.clear(), platform.Put({8}, kPicture);
   EXPECT_EQ(platform.log, "send,200,308,0,0 call,0,100,308,0,0");
@@ -47,6 +48,12 @@ TEST_F(Control, PauseAndResume) {
   worker.held = true, platform.Put({8}, kRed), queue.Pause(), platform.Put({8}, kRed), queue.Resume();
   platform.Put({8}, kPicture), worker.Release();
   EXPECT_EQ(std::make_tuple(platform.files.size(), platform.files.count(L"C:\\Shots\\BMP0002.BMP"), platform.clipboardFormats.size()), std::make_tuple(3u, 1u, 0u));
+  // A pause wins over a resume still queued before it: nothing is saved
+  // until capturing resumes again.
+  queue.Pause(), worker.held = true, queue.Resume(), platform.Put({8}, kRed), queue.Pause(), worker.Release();
+  EXPECT_EQ(std::make_tuple(platform.files.size(), queue.Paused()), std::make_tuple(3u, true));
+  queue.Resume(), platform.Put({8}, kPicture);
+  EXPECT_EQ(platform.files.count(L"C:\\Shots\\BMP0003.BMP"), 1u);
 }
 
 // The mark shows whether the value is there, whichever copy it names; the

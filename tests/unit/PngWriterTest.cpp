@@ -16,7 +16,6 @@
 #include <zlib.h>
 #endif
 
-#include "base/HelperThread.h"
 #include "base/RuntimeError.h"
 #include "image/ChecksumKinds.h"
 #include "image/Checksums.h"
@@ -29,18 +28,6 @@
 
 namespace pixkeeper {
 namespace {
-
-// The second half of a large picture runs there: one task at a time, its failure reported to the waiter.
-TEST(HelperThread, OneTaskAtATimeAndItsFailure) {
-  HelperThread helper;
-  int ran = 0;
-  ASSERT_TRUE(helper.Start([&] { ++ran, throw RuntimeError(error::kOutOfMemory); }));
-  EXPECT_FALSE(helper.Start([&] { ran += 10; }));
-  EXPECT_THROW(helper.Wait(), RuntimeError);
-  ASSERT_TRUE(helper.Start([&] { ++ran; }));
-  helper.Wait();
-  EXPECT_EQ(ran, 2);
-}
 
 #ifndef _WIN32
 

@@ -6,9 +6,8 @@
 
 #include <set>
 
+#include "base/Language.h"
 #include "base/Texts.h"
-#include "fakes/FakePlatform.h"
-#include "settings/Settings.h"
 
 namespace pixkeeper {
 
@@ -32,12 +31,6 @@ bool HasJapanese(const std::wstring& text) {
   }
   return false;
 }
-
-// Speaks `language` for one test, then Japanese again.
-struct Speaking {
-  explicit Speaking(Language language) { UseLanguage(language); }
-  ~Speaking() { UseLanguage(Language::kJapanese); }
-};
 
 }  // namespace
 
@@ -65,12 +58,10 @@ TEST(Texts, FillIn) {
   EXPECT_EQ(FillIn(L"%2 then %1", {L"a", L"b"}), L"b then a");
   EXPECT_EQ(FillIn(L"%1 (%2)", {L"C:\\100%2\\", L"x"}), L"C:\\100%2\\ (x)");
   EXPECT_EQ(FillIn(L"100%% %3 %", {L"a"}), L"100% %3 %");
-  Speaking english(Language::kEnglish);
-  EXPECT_EQ(Text(TextId::kSaveFailed, {L"C:\\a.BMP", L"Disk full"}), L"Could not save C:\\a.BMP (Disk full)");
 }
 
-// Windows' display language decides unless "ja" or "en" is stored; the
-// stored value is read, never written back.
+// Windows' display language decides unless "ja" or "en" is stored. (The
+// stored value read at start, and never written, is checked end to end.)
 TEST(Texts, TheChoiceOfLanguage) {
   const Language ja = Language::kJapanese, en = Language::kEnglish;
   for (auto [display, stored, chosen] : {std::tuple<std::uint16_t, const wchar_t*, Language>{0x0411, L"", ja},
@@ -78,15 +69,6 @@ TEST(Texts, TheChoiceOfLanguage) {
            {0x0409, L"ja", ja}, {0x0407, L"ja", ja}, {0x0411, L"EN", ja}, {0x0409, L" ja", en}, {0x0409, L"jp", en}}) {
     EXPECT_EQ(ChooseLanguage(display, stored), chosen) << std::hex << display << " " << stored;
   }
-  FakeProgram fake;
-  fake.platform.displayLanguage = 0x0409;
-  fake.platform.Setting(L"Language") = L"ja";
-  EXPECT_EQ(StoredLanguageChoice(fake.platform), ja);
-  fake.platform.settings.clear();
-  EXPECT_EQ(StoredLanguageChoice(fake.platform), en);
-  LoadSettings(fake.program);
-  SaveSettings(fake.program);
-  EXPECT_EQ(fake.platform.settings.count(L"PIXKEEPER\\CONFIG\\Language"), 0u);
 }
 
 }  // namespace pixkeeper

@@ -125,12 +125,6 @@ TEST_F(Ui, Placement) {
   for (auto [twips, dpi, pixels] : {std::tuple{-7.5, 96, -1}, {7.5, 96, 1}, {4935., 120, 411}}) {
     EXPECT_EQ(TwipsToPixels(twips, dpi), pixels) << twips << " at " << dpi;
   }
-  // The list keeps its margins, cut where wider frames leave less room.
-  for (auto [frameWidth, frameHeight, width, height] :
-       {std::tuple{90., 540., 4845., 3435.}, {210., 855., 4885., 3445.}}) {
-    const TwipsRect list = FileListPlacement(4935 + frameWidth, 3495 + frameHeight, 4935, 3495);
-    EXPECT_EQ(std::make_tuple(list.left, list.top, list.width, list.height), std::make_tuple(50., 50., width, height));
-  }
   // Centred a little above the middle of the 15360 x 11520 screen, not
   // clamped; the left edge is set before the height is read.
   for (auto [width, height, left, top] :
