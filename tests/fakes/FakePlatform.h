@@ -65,7 +65,7 @@ class FakePlatform final : public Platform, public MainWindowParts {
   std::function<void()> onClipboardChange;
   bool clipboardLocked = false;  // every clipboard operation raises 521
   std::map<std::wstring, std::vector<std::uint8_t>> files;
-  int writeError = 0, settingWriteError = 0;
+  int settingWriteError = 0;
   std::map<std::wstring, std::wstring> settings;  // "APPLICATION\SECTION\key" -> text
   std::wstring& Setting(S key) { return settings[L"PIXKEEPER\\CONFIG\\" + key]; }
   std::vector<std::wstring> messages;              // "text|title"; the style is logged
@@ -122,12 +122,11 @@ class FakePlatform final : public Platform, public MainWindowParts {
   }
   void SavePictureFile(const Picture& picture, const std::wstring& path, FileFormat format) override {
     Log((format == FileFormat::kPng ? "savepng" : "save") + std::string(HeldOpen() ? "(held):" : ":") + Narrow(path));
-    if (writeError != 0 || path.back() == L'\\') throw RuntimeError(writeError ? writeError : 75);
+    if (path.back() == L'\\') throw RuntimeError(75);  // a directory
     files[path].assign(picture.data(), picture.data() + picture.layout().totalSize);
   }
   void SaveBytesFile(const std::vector<std::uint8_t>& bytes, S path) override {
     Log("savebytes:" + Narrow(path));
-    if (writeError != 0) throw RuntimeError(writeError);
     files[path] = bytes;
   }
   Picture LoadPictureFile(S) override { return Log("load"), Picture(); }
